@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs every Debian package the build and the tests need; quiet when all are there.
+set -e
+PACKAGES="cmake make g++ clang libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-i686 \
+wine wine32:i386 xvfb x11-utils imagemagick valgrind e2fsprogs"
+
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing >/dev/null

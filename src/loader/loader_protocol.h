@@ -1,0 +1,58 @@
+// The conversation with the chip's serial loader: baud change, handshake, acknowledgements,
+// address commands, and the programming and verification passes over the ROM image.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "adapter/adapter_link.h"
+#include "common/rom_file.h"
+#include "common/shared_types.h"
+#include "ui/window_operations.h"
+
+namespace trv {
+
+constexpr std::uint32_t kReplyTimeoutSeconds = 3;  // each handshake phase and acknowledgement wait
+constexpr std::uint32_t kBaudChangeSettleMs = 100;  // pause after a baud-change command
+
+constexpr std::uint8_t kWriteAddressCommand = 0x03;
+constexpr std::uint8_t kReadAddressCommand = 0x02;
+
+// What the loader operations work with during one programming run.
+class LoaderContext {
+ public:
+  LoaderContext(AdapterLink& link, WindowOperations& window, RomFileSystem& files)
+      : link_(link), window_(window), files_(files) {}
+
+  AdapterLink& link() { return link_; }
+  WindowOperations& window() { return window_; }
+  RomFileSystem& files() { return files_; }
+
+  // Pumps the window's messages once; false from then on if the window has been closed.
+  bool Pump();
+  // True once a pump found the window closed: stop without further driver calls or messages.
+  bool window_closed() const { return window_closed_; }
+
+ private:
+  AdapterLink& link_;
+  WindowOperations& window_;
+  RomFileSystem& files_;
+  bool window_closed_ = false;
+};
+
+// Moves the loader to `rate` (115,200 or 1,000,000), then waits 100 ms whatever the outcome.
+// Returns the send status.
+StatusResult SetLoaderBaud(LoaderContext& context, AdapterHandle handle, std::uint32_t rate);
+// The 0xFF probe phase, then the 0xFA confirm phase; true when the loader confirmed.
+bool Synchronise(LoaderContext& context, AdapterHandle handle);
+// True when the next byte to arrive within 3 s is 0x02; any other byte fails at once.
+bool WaitForAck(LoaderContext& context, AdapterHandle handle);
+StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
+StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
+
+// Write the image at `path` into the flash, then read it back and compare. Each shows its own
+// failures and progress through the window and returns whether it succeeded.
+bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path);
+bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path);
+
+}  // namespace trv
