@@ -12,7 +12,7 @@
 
 namespace trv {
 
-constexpr std::uint32_t kReplyTimeoutSeconds = 3;  // each handshake phase and acknowledgement wait
+constexpr std::uint32_t kReplyTimeoutSeconds = 3;   // each handshake phase and acknowledgement wait
 constexpr std::uint32_t kBaudChangeSettleMs = 100;  // pause after a baud-change command
 
 constexpr std::uint8_t kWriteAddressCommand = 0x03;

@@ -1,0 +1,102 @@
+#include "adapter/adapter_link.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace trv {
+
+bool AdapterLink::AppendByte(std::uint8_t byte) {
+  TransmitBuffer& transmit = buffers_.transmit;
+  if (transmit.pending >= transmit.bytes.size())
+    return false;
+  transmit.bytes[transmit.pending++] = byte;
+  return true;
+}
+
+StatusResult AdapterLink::SendPending(AdapterHandle handle, std::uint32_t count) {
+  TransmitBuffer& transmit = buffers_.transmit;
+  count = std::min(count, transmit.pending);
+  std::uint32_t written = 0;
+  driver_.QB_Write(handle, transmit.bytes.data(), count, &written);
+  // A driver that claims more than it was given cannot take bytes that were never offered.
+  written = std::min(written, count);
+  std::memmove(transmit.bytes.data(), transmit.bytes.data() + written, transmit.pending - written);
+  transmit.pending -= written;
+  return written == count ? kStatusOk : kStatusShortWrite;
+}
+
+std::uint32_t AdapterLink::BytesWaiting(AdapterHandle handle) {
+  std::uint32_t waiting = 0;
+  if (driver_.QB_GetQueueStatus(handle, &waiting) != kStatusOk)
+    return 0;
+  return waiting;
+}
+
+std::uint32_t AdapterLink::Read(AdapterHandle handle, std::uint32_t count) {
+  std::uint8_t* buffer = buffers_.receive.bytes.data();
+  count = std::min<std::uint32_t>(count, kLinkBufferSize);
+  std::uint32_t got = 0;
+  if (driver_.QB_Read(handle, buffer, count, &got) != kStatusOk)
+    got = 0;
+  return std::min(got, count);
+}
+
+void AdapterLink::PulseReset(AdapterHandle handle, std::uint8_t mode_line) {
+  // Hold the chip in reset with the mode line set, then release it: the chip samples the mode
+  // line as it leaves reset.
+  driver_.QB_SetBitMode(handle, kLineMaskBase | mode_line, kBitModeSynchronousBitBang);
+  clock_.SleepMs(kLineSettleMs);
+  driver_.QB_SetBitMode(handle, kLineMaskBase | mode_line | kResetLine, kBitModeSynchronousBitBang);
+  clock_.SleepMs(kLineSettleMs);
+}
+
+void AdapterLink::EnterLoaderMode(AdapterHandle handle) {
+  PulseReset(handle, 0);
+}
+
+void AdapterLink::EnterRunMode(AdapterHandle handle) {
+  PulseReset(handle, kModeLine);
+}
+
+StatusResult AdapterLink::ConfigureUart(AdapterHandle handle, std::uint32_t baud) {
+  StatusResult status = driver_.QB_SetBaudRate(handle, baud);
+  if (status != kStatusOk)
+    return status;
+  status = driver_.QB_SetDataCharacteristics(handle, kWordLength8, kStopBits1, kParityNone);
+  if (status != kStatusOk)
+    return status;
+  status = driver_.QB_SetFlowControl(handle, kFlowRtsCts, 0, 0);
+  if (status != kStatusOk)
+    return status;
+  driver_.QB_SetTimeouts(handle, kPortTimeoutMs, kPortTimeoutMs);
+  return kStatusOk;
+}
+
+StatusResult AdapterLink::InitialiseUart(AdapterHandle handle) {
+  driver_.QB_SetRts(handle);
+  driver_.QB_SetDtr(handle);
+  return ConfigureUart(handle, kLoaderBaud);
+}
+
+AdapterList EnumerateAdapters(AdapterDriver& driver, Clock& clock) {
+  AdapterList list;
+  std::uint32_t count = 0;
+  const std::uint64_t start_ms = clock.NowMs();
+  do {
+    list.status = driver.QB_CreateDeviceInfoList(&count);
+  } while (list.status == kStatusListNotReady && clock.NowMs() - start_ms < kListRetryLimitMs);
+  if (list.status != kStatusOk || count == 0)
+    return list;
+
+  std::unique_ptr<AdapterInfoRecord[]> records(new AdapterInfoRecord[count]());
+  std::uint32_t returned = count;
+  driver.QB_GetDeviceInfoList(records.get(), &returned);
+  // Never take more entries than were allocated, even if more adapters appeared meanwhile.
+  returned = std::min(returned, count);
+  for (std::uint32_t i = 0; i < returned; ++i)
+    list.descriptions.push_back(DescriptionOf(records[i]));
+  return list;
+}
+
+}  // namespace trv

@@ -1,0 +1,193 @@
+#include "programming/programming_run.h"
+
+#include <string>
+
+#include "loader/loader_protocol.h"
+
+namespace trv {
+namespace {
+
+constexpr char kNoDeviceMessage[] = "A device must be selected to program the TRV2K-3B Flash.";
+constexpr char kNoFileMessage[] =
+    "A ROM file has not been selected.\r\nPlease select a ROM file to program into the TRV2K.";
+constexpr char kWrongSizeMessage[] = "The ROM file selected does not have a size of 64K.";
+constexpr char kOpenFailedMessage[] = "Failed to open ";
+constexpr char kCloseFailedMessage[] = "Failed to close ";
+constexpr char kUartInitFailedMessage[] = "Failed to initialise UART.";
+constexpr char kLoaderBaudFailedMessage[] = "Failed to initialise TRV2K.";
+constexpr char kUartSetupFailedMessage[] = "Failed to set up UART.";
+constexpr char kSyncFailedMessage[] =
+    "Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
+    "reset or re-power the TRV2K.";
+
+// One run's view of the program: the window, the adapter and whether the window went away.
+class Run {
+ public:
+  explicit Run(Programmer& programmer)
+      : p_(programmer),
+        link_(p_.driver, p_.clock, p_.state.buffers),
+        loader_(link_, p_.window, p_.files) {}
+
+  void Execute();
+
+ private:
+  WindowOperations& window() { return p_.window; }
+  AdapterHandle handle() const { return p_.state.adapter.handle; }
+  // Once the close handler has closed the adapter, the run must not touch it or the window.
+  bool Abandoned() const { return loader_.window_closed() || !p_.state.adapter.open; }
+
+  bool InputsAcceptable(const std::string& device, const std::string& path);
+  bool RomFileHasImageSize(const std::string& path);
+  bool BringUpLoader();
+  void ReturnToNormalOperation();
+  void CloseAdapter(bool report_failure, const std::string& device);
+  void EnableControls();
+  // Shows a failure of steps 7 to 10, closes the adapter and hands the window back.
+  void FailWithAdapterOpen(const char* message);
+
+  Programmer& p_;
+  AdapterLink link_;
+  LoaderContext loader_;
+};
+
+void Run::EnableControls() {
+  window().SetInputControlsEnabled(true);
+  loader_.Pump();
+}
+
+bool Run::RomFileHasImageSize(const std::string& path) {
+  IoError error = kIoOk;
+  std::unique_ptr<RomFile> file = p_.files.Open(path, &error);
+  std::uint64_t size = 0;
+  if (file)
+    error = file->Size(&size);
+  if (error != kIoOk) {
+    window().ShowErrorReport(IoErrorText(error));
+    if (file)
+      file->Close();
+    return false;
+  }
+  if (size != kRomImageSize) {
+    window().ShowInformation(kWrongSizeMessage);
+    file->Close();
+    return false;
+  }
+  error = file->Close();
+  if (error != kIoOk) {
+    window().ShowErrorReport(IoErrorText(error));
+    return false;
+  }
+  return true;
+}
+
+bool Run::InputsAcceptable(const std::string& device, const std::string& path) {
+  if (device.empty()) {
+    window().ShowInformation(kNoDeviceMessage);
+    return false;
+  }
+  if (path.empty()) {
+    window().ShowInformation(kNoFileMessage);
+    return false;
+  }
+  return RomFileHasImageSize(path);
+}
+
+void Run::FailWithAdapterOpen(const char* message) {
+  if (Abandoned())
+    return;
+  window().ShowInformation(message);
+  CloseAdapter(false, std::string());
+  EnableControls();
+}
+
+bool Run::BringUpLoader() {
+  link_.EnterLoaderMode(handle());
+  if (link_.InitialiseUart(handle()) != kStatusOk) {
+    FailWithAdapterOpen(kUartInitFailedMessage);
+    return false;
+  }
+  // The loader still listens at its starting rate, so the change goes out before any handshake.
+  if (SetLoaderBaud(loader_, handle(), kProgrammingBaud) != kStatusOk) {
+    FailWithAdapterOpen(kLoaderBaudFailedMessage);
+    return false;
+  }
+  if (link_.ConfigureUart(handle(), kProgrammingBaud) != kStatusOk) {
+    FailWithAdapterOpen(kUartSetupFailedMessage);
+    return false;
+  }
+  if (!Synchronise(loader_, handle())) {
+    FailWithAdapterOpen(kSyncFailedMessage);
+    return false;
+  }
+  return true;
+}
+
+void Run::ReturnToNormalOperation() {
+  SetLoaderBaud(loader_, handle(), kLoaderBaud);
+  link_.ConfigureUart(handle(), kLoaderBaud);
+  link_.EnterRunMode(handle());
+}
+
+void Run::CloseAdapter(bool report_failure, const std::string& device) {
+  if (!p_.state.adapter.open)
+    return;  // the close handler got there first
+  const StatusResult status = p_.driver.QB_Close(handle());
+  p_.state.adapter.open = false;
+  if (report_failure && status != kStatusOk)
+    window().ShowInformation(kCloseFailedMessage + device);
+}
+
+void Run::Execute() {
+  window().SetInputControlsEnabled(false);
+  if (!loader_.Pump())
+    return;
+
+  const std::string device = window().DeviceDescription();
+  const std::string path = window().RomFilePath();
+  if (!InputsAcceptable(device, path)) {
+    EnableControls();
+    return;
+  }
+
+  AdapterHandle opened = 0;
+  if (p_.driver.QB_OpenEx(device.c_str(), kOpenByDescription, &opened) != kStatusOk) {
+    window().ShowInformation(kOpenFailedMessage + device);
+    EnableControls();
+    return;
+  }
+  p_.state.adapter.handle = opened;
+  p_.state.adapter.open = true;
+
+  if (!BringUpLoader())
+    return;
+
+  if (ProgramFlash(loader_, handle(), path) && !Abandoned())
+    VerifyFlash(loader_, handle(), path);
+  if (Abandoned())
+    return;
+
+  window().SetProgressBarVisible(false);
+  window().SetSelectedFileVisible(true);
+  window().SetLabel2Caption("Selected File:");
+  EnableControls();
+  if (Abandoned())
+    return;
+
+  ReturnToNormalOperation();
+  CloseAdapter(true, device);
+}
+
+}  // namespace
+
+void ProgramButtonClick(Programmer& programmer) {
+  Run(programmer).Execute();
+}
+
+void FormClose(AdapterDriver& driver, ProgrammerState& state) {
+  if (!state.adapter.open)
+    return;
+  driver.QB_Close(state.adapter.handle);
+  state.adapter.open = false;
+}
+
+}  // namespace trv
