@@ -1,0 +1,167 @@
+// The adapter link: pending bytes across partial writes, port set-up order, control lines,
+// read limits and the adapter enumeration.
+#include "adapter/adapter_link.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sim/virtual_clock.h"
+#include "support/scripted_driver.h"
+
+namespace trv {
+namespace {
+
+using test::ScriptedDriver;
+using Bytes = std::vector<std::uint8_t>;
+
+class AdapterLinkTest : public ::testing::Test {
+ protected:
+  sim::VirtualClock clock;
+  ScriptedDriver driver{clock};
+  std::unique_ptr<LinkBuffers> buffers = std::make_unique<LinkBuffers>();
+  AdapterLink link{driver, clock, *buffers};
+  const AdapterHandle handle = 0x5A;
+
+  void Append(const Bytes& bytes) {
+    for (auto b : bytes) ASSERT_TRUE(link.AppendByte(b));
+  }
+};
+
+TEST_F(AdapterLinkTest, SendPending_AllWritten_ReturnsOkAndEmptiesBuffer) {
+  Append({1, 2, 3});
+  EXPECT_EQ(link.SendPending(handle), kStatusOk);
+  EXPECT_EQ(link.pending(), 0u);
+  EXPECT_EQ(driver.writes, (std::vector<Bytes>{{1, 2, 3}}));
+}
+
+TEST_F(AdapterLinkTest, SendPending_ShortWrite_Returns10AndKeepsUnwrittenBytesInFront) {
+  driver.write_limit = 2;
+  Append({1, 2, 3});
+  EXPECT_EQ(link.SendPending(handle), kStatusShortWrite);
+  EXPECT_EQ(link.pending(), 1u);
+
+  driver.write_limit = UINT32_MAX;
+  Append({4});
+  EXPECT_EQ(link.SendPending(handle), kStatusOk);
+  EXPECT_EQ(driver.writes.back(), (Bytes{3, 4}));
+}
+
+TEST_F(AdapterLinkTest, SendPending_WithCount_SendsOnlyTheFirstBytes) {
+  Append({7, 8});
+  EXPECT_EQ(link.SendPending(handle, 1), kStatusOk);
+  EXPECT_EQ(driver.writes.back(), (Bytes{7}));
+  EXPECT_EQ(link.pending(), 1u);
+}
+
+TEST_F(AdapterLinkTest, AppendByte_FullBuffer_DropsTheByteWithoutWritingPastTheEnd) {
+  for (std::uint32_t i = 0; i < kLinkBufferSize; ++i) ASSERT_TRUE(link.AppendByte(0xFF));
+  EXPECT_FALSE(link.AppendByte(0xFA));
+  EXPECT_EQ(link.pending(), kLinkBufferSize);
+  driver.write_limit = 1;
+  link.SendPending(handle, 1);
+  EXPECT_TRUE(link.AppendByte(0xFA));  // room again once a byte has gone
+}
+
+TEST_F(AdapterLinkTest, Read_NeverAsksForMoreThanTheReceiveBufferHolds) {
+  driver.waiting.assign(kLinkBufferSize + 10, 0x55);
+  EXPECT_EQ(link.Read(handle, link.BytesWaiting(handle)), kLinkBufferSize);
+  EXPECT_EQ(driver.read_requests, (std::vector<std::uint32_t>{kLinkBufferSize}));
+  EXPECT_EQ(driver.waiting.size(), 10u);  // the rest stays queued
+}
+
+TEST_F(AdapterLinkTest, BytesWaiting_FailedQueryCountsAsNone) {
+  driver.waiting = {1, 2};
+  driver.statuses["QB_GetQueueStatus"] = 4;
+  EXPECT_EQ(link.BytesWaiting(handle), 0u);
+}
+
+TEST_F(AdapterLinkTest, ConfigureUart_AllAccepted_SetsTimeoutsLast) {
+  EXPECT_EQ(link.ConfigureUart(handle, kProgrammingBaud), kStatusOk);
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"QB_SetBaudRate 1000000",
+                                                     "QB_SetDataCharacteristics",
+                                                     "QB_SetFlowControl", "QB_SetTimeouts"}));
+}
+
+TEST_F(AdapterLinkTest, ConfigureUart_StopsAtTheFirstFailureAndReturnsItsStatus) {
+  driver.statuses["QB_SetBaudRate 1000000"] = 7;
+  EXPECT_EQ(link.ConfigureUart(handle, kProgrammingBaud), 7u);
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"QB_SetBaudRate 1000000"}));
+
+  driver.calls.clear();
+  driver.statuses.clear();
+  driver.statuses["QB_SetFlowControl"] = 3;
+  EXPECT_EQ(link.ConfigureUart(handle, kLoaderBaud), 3u);
+  EXPECT_EQ(driver.calls.back(), "QB_SetFlowControl");
+}
+
+TEST_F(AdapterLinkTest, InitialiseUart_IgnoresControlLineStatusesAndUsesTheLoaderRate) {
+  driver.statuses["QB_SetRts"] = 1;
+  driver.statuses["QB_SetDtr"] = 1;
+  EXPECT_EQ(link.InitialiseUart(handle), kStatusOk);
+  EXPECT_EQ(driver.calls[0], "QB_SetRts");
+  EXPECT_EQ(driver.calls[1], "QB_SetDtr");
+  EXPECT_EQ(driver.calls[2], "QB_SetBaudRate 115200");
+}
+
+TEST_F(AdapterLinkTest, ControlLineSequences_UseTheirMasksTenMillisecondsApart) {
+  const std::uint64_t start = clock.NowMs();
+  link.EnterLoaderMode(handle);
+  EXPECT_EQ(clock.NowMs() - start, 20u);
+  link.EnterRunMode(handle);
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"QB_SetBitMode 192 32", "QB_SetBitMode 200 32",
+                                                     "QB_SetBitMode 196 32",
+                                                     "QB_SetBitMode 204 32"}));
+}
+
+class EnumerateAdaptersTest : public AdapterLinkTest {};
+
+TEST_F(EnumerateAdaptersTest, ListsDescriptionsInOrderIncludingDuplicatesAndFullLength) {
+  const std::string sixty_four(64, 'D');
+  driver.adapters = {"Adapter B", "Adapter A", "Adapter B", sixty_four + "tail"};
+  const AdapterList list = EnumerateAdapters(driver, clock);
+  EXPECT_EQ(list.status, kStatusOk);
+  EXPECT_EQ(list.descriptions,
+            (std::vector<std::string>{"Adapter B", "Adapter A", "Adapter B", sixty_four}));
+}
+
+TEST_F(EnumerateAdaptersTest, ListNotReady_IsAskedAgainUntilItAnswers) {
+  driver.adapters = {"One"};
+  driver.list_not_ready_calls = 5;
+  const AdapterList list = EnumerateAdapters(driver, clock);
+  EXPECT_EQ(list.status, kStatusOk);
+  EXPECT_EQ(list.descriptions.size(), 1u);
+}
+
+TEST_F(EnumerateAdaptersTest, ListNeverReady_GivesUpAfterTheRetryLimit) {
+  driver.adapters = {"One"};
+  driver.list_not_ready_calls = -1;
+  const std::uint64_t start = clock.NowMs();
+  const AdapterList list = EnumerateAdapters(driver, clock);
+  EXPECT_EQ(list.status, kStatusListNotReady);
+  EXPECT_TRUE(list.descriptions.empty());
+  EXPECT_GE(clock.NowMs() - start, kListRetryLimitMs);
+  EXPECT_LE(clock.NowMs() - start, kListRetryLimitMs + 10);
+}
+
+TEST_F(EnumerateAdaptersTest, OtherFailureOrNoAdapters_GiveAnEmptyList) {
+  driver.statuses["QB_CreateDeviceInfoList"] = 4;
+  driver.adapters = {"One"};
+  EXPECT_EQ(EnumerateAdapters(driver, clock).status, 4u);
+  EXPECT_TRUE(EnumerateAdapters(driver, clock).descriptions.empty());
+
+  driver.statuses.clear();
+  driver.adapters.clear();
+  const AdapterList none = EnumerateAdapters(driver, clock);
+  EXPECT_EQ(none.status, kStatusOk);
+  EXPECT_TRUE(none.descriptions.empty());
+}
+
+TEST_F(EnumerateAdaptersTest, SecondCallReportingMore_TakesOnlyTheRecordsAllocated) {
+  driver.adapters = {"One", "Two"};
+  driver.list_count_override = 50;
+  EXPECT_EQ(EnumerateAdapters(driver, clock).descriptions.size(), 2u);
+}
+
+}  // namespace
+}  // namespace trv

@@ -1,0 +1,169 @@
+// The loader conversation: baud change, the two-phase handshake, acknowledgement waits and the
+// address commands, against a driver that scripts exactly what arrives at which poll.
+#include "loader/loader_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "common/posix_rom_file.h"
+#include "sim/virtual_clock.h"
+#include "support/recording_window.h"
+#include "support/scripted_driver.h"
+
+namespace trv {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class LoaderProtocolTest : public ::testing::Test {
+ protected:
+  sim::VirtualClock clock;
+  test::ScriptedDriver driver{clock};
+  test::RecordingWindow window;
+  PosixRomFileSystem files;
+  std::unique_ptr<LinkBuffers> buffers = std::make_unique<LinkBuffers>();
+  AdapterLink link{driver, clock, *buffers};
+  LoaderContext context{link, window, files};
+  const AdapterHandle handle = 0x5A;
+
+  std::uint64_t ElapsedMs(std::uint64_t start) { return clock.NowMs() - start; }
+  // Each poll then takes exactly 1 ms, so poll k ends at (k + 1) ms.
+  void MillisecondPolls() {
+    driver.query_cost_ms = 1;
+    clock.set_yield_quantum_us(0);
+  }
+  long CountWritten(std::uint8_t byte) {
+    const Bytes all = driver.WrittenBytes();
+    return std::count(all.begin(), all.end(), byte);
+  }
+};
+
+TEST_F(LoaderProtocolTest, SetLoaderBaud_SendsTheRateCodeAndWaits100ms) {
+  std::uint64_t start = clock.NowMs();
+  EXPECT_EQ(SetLoaderBaud(context, handle, kProgrammingBaud), kStatusOk);
+  EXPECT_EQ(ElapsedMs(start), 100u);
+  EXPECT_EQ(SetLoaderBaud(context, handle, kLoaderBaud), kStatusOk);
+  EXPECT_EQ(driver.writes, (std::vector<Bytes>{{0x01, 0x70, 0x17, 0x03, 0x00, 0x00},
+                                               {0x01, 0x70, 0x17, 0x1A, 0x00, 0x00}}));
+}
+
+TEST_F(LoaderProtocolTest, SetLoaderBaud_ShortWrite_Returns10AfterTheSameWait) {
+  driver.write_limit = 3;
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_EQ(SetLoaderBaud(context, handle, kProgrammingBaud), kStatusShortWrite);
+  EXPECT_EQ(ElapsedMs(start), 100u);
+}
+
+TEST_F(LoaderProtocolTest, AddressCommands_SendAddressLowByteFirstAndTheBlockLength) {
+  SendWriteAddress(context, handle, 0xFF80);
+  SendReadAddress(context, handle, 0x1234);
+  EXPECT_EQ(driver.writes, (std::vector<Bytes>{{0x03, 0x80, 0xFF, 0x80}, {0x02, 0x34, 0x12, 0x80}}));
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_ProbeEndsAtTheFirstReadEndingInFF) {
+  driver.arrivals[5] = {0x00, 0xFF};
+  driver.arrivals[7] = {0xFA};
+  EXPECT_TRUE(Synchronise(context, handle));
+  EXPECT_EQ(CountWritten(0xFF), 6);  // one probe per poll, polls 0 to 5
+  EXPECT_EQ(driver.WrittenBytes().back(), 0xFA);
+  EXPECT_EQ(CountWritten(0xFA), 1);
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_ReadEndingInFAduringProbe_DoesNotEndTheProbe) {
+  driver.arrivals[2] = {0xFF, 0xFA};
+  driver.arrivals[10] = {0xFF};
+  driver.arrivals[11] = {0xFA};
+  EXPECT_TRUE(Synchronise(context, handle));
+  EXPECT_EQ(CountWritten(0xFF), 11);
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_NoProbeEcho_TimesOutAfter3sThenConfirms) {
+  MillisecondPolls();
+  driver.arrivals[3100] = {0xFA};
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_TRUE(Synchronise(context, handle));
+  EXPECT_GE(ElapsedMs(start), 3000u);
+  EXPECT_LT(ElapsedMs(start), 3200u);
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_ProbeTimedOutOnFA_ConfirmSucceedsAtItsFirstPoll) {
+  MillisecondPolls();
+  driver.arrivals[4] = {0xFA};
+  EXPECT_TRUE(Synchronise(context, handle));
+  const int probe_polls = driver.queue_queries - 1;
+  EXPECT_GE(probe_polls, 2990);
+  EXPECT_EQ(CountWritten(0xFA), 1);
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_SilentLoader_FailsAfterTwoWholeWindows) {
+  MillisecondPolls();
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(Synchronise(context, handle));
+  EXPECT_GE(ElapsedMs(start), 6000u);
+  EXPECT_LT(ElapsedMs(start), 6100u);
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_ConfirmArrivingLate_IsRefused) {
+  MillisecondPolls();
+  driver.arrivals[1] = {0xFF};
+  driver.arrivals[3001] = {0xFA};  // the confirm phase starts at 2 ms; poll 3001 ends at 3002 ms
+  EXPECT_FALSE(Synchronise(context, handle));
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_AdapterTakingNothing_KeepsProbesWithinTheBuffer) {
+  driver.write_limit = 0;  // every probe stays pending; the buffer fills and then drops bytes
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(Synchronise(context, handle));
+  EXPECT_EQ(link.pending(), kLinkBufferSize);
+  EXPECT_GE(ElapsedMs(start), 6000u);
+}
+
+TEST_F(LoaderProtocolTest, Synchronise_WindowClosed_StopsAtThatPumpWithoutFurtherCalls) {
+  window.on_pump = [](int pump) { return pump < 5; };
+  EXPECT_FALSE(Synchronise(context, handle));
+  EXPECT_TRUE(context.window_closed());
+  EXPECT_EQ(driver.queue_queries, 5);
+}
+
+TEST_F(LoaderProtocolTest, WaitForAck_AcceptsAck) {
+  driver.arrivals[3] = {kAckByte};
+  EXPECT_TRUE(WaitForAck(context, handle));
+}
+
+TEST_F(LoaderProtocolTest, WaitForAck_WrongByte_FailsAtOnceWithoutSkippingIt) {
+  driver.arrivals[0] = {0x00, kAckByte};
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(WaitForAck(context, handle));
+  EXPECT_EQ(ElapsedMs(start), 0u);
+  EXPECT_EQ(driver.waiting, (Bytes{kAckByte}));  // read exactly one byte
+}
+
+TEST_F(LoaderProtocolTest, WaitForAck_AckAfterThreeSeconds_IsRefused) {
+  MillisecondPolls();
+  driver.arrivals[2999] = {kAckByte};  // arrives in the poll that reaches the 3 s mark
+  EXPECT_FALSE(WaitForAck(context, handle));
+
+  driver.arrivals.clear();
+  driver.waiting.clear();
+  driver.queue_queries = 0;
+  driver.arrivals[2990] = {kAckByte};
+  EXPECT_TRUE(WaitForAck(context, handle));
+}
+
+TEST_F(LoaderProtocolTest, WaitForAck_NothingArrives_FailsAfterThreeSeconds) {
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(WaitForAck(context, handle));
+  EXPECT_GE(ElapsedMs(start), 3000u);
+  EXPECT_LT(ElapsedMs(start), 3010u);
+}
+
+TEST_F(LoaderProtocolTest, Waits_PumpOncePerPoll) {
+  driver.arrivals[9] = {kAckByte};
+  EXPECT_TRUE(WaitForAck(context, handle));
+  EXPECT_EQ(window.pumps, 10);
+}
+
+}  // namespace
+}  // namespace trv
