@@ -24,7 +24,8 @@ class AdapterLinkTest : public ::testing::Test {
   const AdapterHandle handle = 0x5A;
 
   void Append(const Bytes& bytes) {
-    for (auto b : bytes) ASSERT_TRUE(link.AppendByte(b));
+    for (auto b : bytes)
+      ASSERT_TRUE(link.AppendByte(b));
   }
 };
 
@@ -55,7 +56,8 @@ TEST_F(AdapterLinkTest, SendPending_WithCount_SendsOnlyTheFirstBytes) {
 }
 
 TEST_F(AdapterLinkTest, AppendByte_FullBuffer_DropsTheByteWithoutWritingPastTheEnd) {
-  for (std::uint32_t i = 0; i < kLinkBufferSize; ++i) ASSERT_TRUE(link.AppendByte(0xFF));
+  for (std::uint32_t i = 0; i < kLinkBufferSize; ++i)
+    ASSERT_TRUE(link.AppendByte(0xFF));
   EXPECT_FALSE(link.AppendByte(0xFA));
   EXPECT_EQ(link.pending(), kLinkBufferSize);
   driver.write_limit = 1;
@@ -78,9 +80,9 @@ TEST_F(AdapterLinkTest, BytesWaiting_FailedQueryCountsAsNone) {
 
 TEST_F(AdapterLinkTest, ConfigureUart_AllAccepted_SetsTimeoutsLast) {
   EXPECT_EQ(link.ConfigureUart(handle, kProgrammingBaud), kStatusOk);
-  EXPECT_EQ(driver.calls, (std::vector<std::string>{"QB_SetBaudRate 1000000",
-                                                     "QB_SetDataCharacteristics",
-                                                     "QB_SetFlowControl", "QB_SetTimeouts"}));
+  EXPECT_EQ(driver.calls,
+            (std::vector<std::string>{"QB_SetBaudRate 1000000", "QB_SetDataCharacteristics",
+                                      "QB_SetFlowControl", "QB_SetTimeouts"}));
 }
 
 TEST_F(AdapterLinkTest, ConfigureUart_StopsAtTheFirstFailureAndReturnsItsStatus) {
@@ -109,9 +111,9 @@ TEST_F(AdapterLinkTest, ControlLineSequences_UseTheirMasksTenMillisecondsApart) 
   link.EnterLoaderMode(handle);
   EXPECT_EQ(clock.NowMs() - start, 20u);
   link.EnterRunMode(handle);
-  EXPECT_EQ(driver.calls, (std::vector<std::string>{"QB_SetBitMode 192 32", "QB_SetBitMode 200 32",
-                                                     "QB_SetBitMode 196 32",
-                                                     "QB_SetBitMode 204 32"}));
+  EXPECT_EQ(driver.calls,
+            (std::vector<std::string>{"QB_SetBitMode 192 32", "QB_SetBitMode 200 32",
+                                      "QB_SetBitMode 196 32", "QB_SetBitMode 204 32"}));
 }
 
 class EnumerateAdaptersTest : public AdapterLinkTest {};

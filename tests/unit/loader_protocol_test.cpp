@@ -59,7 +59,8 @@ TEST_F(LoaderProtocolTest, SetLoaderBaud_ShortWrite_Returns10AfterTheSameWait) {
 TEST_F(LoaderProtocolTest, AddressCommands_SendAddressLowByteFirstAndTheBlockLength) {
   SendWriteAddress(context, handle, 0xFF80);
   SendReadAddress(context, handle, 0x1234);
-  EXPECT_EQ(driver.writes, (std::vector<Bytes>{{0x03, 0x80, 0xFF, 0x80}, {0x02, 0x34, 0x12, 0x80}}));
+  EXPECT_EQ(driver.writes,
+            (std::vector<Bytes>{{0x03, 0x80, 0xFF, 0x80}, {0x02, 0x34, 0x12, 0x80}}));
 }
 
 TEST_F(LoaderProtocolTest, Synchronise_ProbeEndsAtTheFirstReadEndingInFF) {

@@ -15,7 +15,8 @@ StatusResult ScriptedDriver::QB_CreateDeviceInfoList(std::uint32_t* count) {
   calls.push_back("QB_CreateDeviceInfoList");
   clock_.SleepMs(1);  // a real enumeration takes time; lets bounded retries end on virtual time
   if (list_not_ready_calls > 0 || list_not_ready_calls < 0) {
-    if (list_not_ready_calls > 0) --list_not_ready_calls;
+    if (list_not_ready_calls > 0)
+      --list_not_ready_calls;
     return kStatusListNotReady;
   }
   *count = static_cast<std::uint32_t>(adapters.size());
@@ -56,8 +57,10 @@ StatusResult ScriptedDriver::QB_SetBaudRate(AdapterHandle, std::uint32_t baud) {
 
 StatusResult ScriptedDriver::QB_GetQueueStatus(AdapterHandle, std::uint32_t* count) {
   const auto it = arrivals.find(queue_queries++);
-  if (it != arrivals.end()) waiting.insert(waiting.end(), it->second.begin(), it->second.end());
-  if (query_cost_ms) clock_.SleepMs(query_cost_ms);
+  if (it != arrivals.end())
+    waiting.insert(waiting.end(), it->second.begin(), it->second.end());
+  if (query_cost_ms)
+    clock_.SleepMs(query_cost_ms);
   *count = static_cast<std::uint32_t>(waiting.size());
   return Call("QB_GetQueueStatus");
 }
@@ -65,7 +68,8 @@ StatusResult ScriptedDriver::QB_GetQueueStatus(AdapterHandle, std::uint32_t* cou
 StatusResult ScriptedDriver::QB_Read(AdapterHandle, void* buffer, std::uint32_t count,
                                      std::uint32_t* read) {
   read_requests.push_back(count);
-  const std::uint32_t n = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(waiting.size()));
+  const std::uint32_t n =
+      std::min<std::uint32_t>(count, static_cast<std::uint32_t>(waiting.size()));
   std::memcpy(buffer, waiting.data(), n);
   waiting.erase(waiting.begin(), waiting.begin() + n);
   *read = n;
@@ -83,7 +87,8 @@ StatusResult ScriptedDriver::QB_Write(AdapterHandle, const void* buffer, std::ui
 
 std::vector<std::uint8_t> ScriptedDriver::WrittenBytes() const {
   std::vector<std::uint8_t> all;
-  for (const auto& w : writes) all.insert(all.end(), w.begin(), w.end());
+  for (const auto& w : writes)
+    all.insert(all.end(), w.begin(), w.end());
   return all;
 }
 

@@ -31,7 +31,7 @@ class ScriptedDriver final : public AdapterDriver {
   // How many QB_CreateDeviceInfoList calls answer 19 before the scripted status.
   int list_not_ready_calls = 0;
 
-  std::vector<std::string> calls;                // call names in order
+  std::vector<std::string> calls;                 // call names in order
   std::vector<std::vector<std::uint8_t>> writes;  // bytes taken by each QB_Write
   std::vector<std::uint32_t> read_requests;       // count asked by each QB_Read
   int queue_queries = 0;

@@ -1,0 +1,407 @@
+// The simulated adapter on virtual time: the wire's timing and lost bytes, the driver calls'
+// answers, the adapter faults, and the log and flash files of the stand-in DLL.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "sim/flash_file.h"
+#include "sim/sim_log.h"
+#include "sim/simulated_adapter.h"
+#include "sim/virtual_clock.h"
+
+namespace trv::sim {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint64_t kLatencyUs = 100;
+
+Bytes AddressCommand(std::uint8_t command, std::uint16_t address) {
+  return {command, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+          0x80};
+}
+
+Flash Pattern() {
+  Flash flash;
+  for (std::size_t i = 0; i < flash.size(); ++i)
+    flash[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return flash;
+}
+
+class SimulatedAdapterTest : public ::testing::Test {
+ protected:
+  VirtualClock clock;
+  SimulatedAdapter sim{clock, Config()};
+  AdapterHandle handle = 0;
+
+  static SimConfig Config() {
+    SimConfig config;
+    config.latency_us = kLatencyUs;
+    return config;
+  }
+
+  void Open() { ASSERT_EQ(sim.QB_OpenEx(kDefaultAdapterDescription, 2, &handle), kStatusOk); }
+  void Restart(std::uint8_t first_mask, std::uint8_t second_mask) {
+    sim.QB_SetBitMode(handle, first_mask, 0x20);
+    sim.QB_SetBitMode(handle, second_mask, 0x20);
+  }
+  void SetPort(std::uint32_t baud) {
+    ASSERT_EQ(sim.QB_SetBaudRate(handle, baud), kStatusOk);
+    ASSERT_EQ(sim.QB_SetDataCharacteristics(handle, 8, 0, 0), kStatusOk);
+  }
+  // Opens the adapter, restarts the chip into its loader and moves both ends to 1,000,000 baud.
+  void OpenAtProgrammingRate() {
+    Open();
+    Restart(0xC0, 0xC8);
+    SetPort(115200);
+    Send({0x01, 0x70, 0x17, 0x03, 0x00, 0x00});
+    clock.AdvanceUs(1000);
+    SetPort(1000000);
+  }
+  void Send(const Bytes& bytes) {
+    std::uint32_t written = 0;
+    ASSERT_EQ(
+        sim.QB_Write(handle, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written),
+        kStatusOk);
+    ASSERT_EQ(written, bytes.size());
+  }
+  std::uint32_t Waiting() {
+    std::uint32_t waiting = 0;
+    sim.QB_GetQueueStatus(handle, &waiting);
+    return waiting;
+  }
+  Bytes Read(std::uint32_t count) {
+    Bytes bytes(count);
+    std::uint32_t got = 0;
+    sim.QB_Read(handle, bytes.data(), count, &got);
+    bytes.resize(got);
+    return bytes;
+  }
+  // Polls as the programmer does, yielding between polls, until `count` bytes wait.
+  Bytes Await(std::uint32_t count) {
+    for (int poll = 0; poll < 100000 && Waiting() < count; ++poll)
+      clock.SleepMs(0);
+    return Read(count);
+  }
+  // The chip only learns of bytes that reached it when the next call looks at the wire.
+  void Look() { Waiting(); }
+};
+
+TEST_F(SimulatedAdapterTest, Wire_ByteAtOneMegabaudTakesTenMicrosecondsAndReplyWaitsForLatency) {
+  OpenAtProgrammingRate();
+  Send({0xFF});
+  clock.AdvanceUs(9);
+  Look();
+  EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 0u);
+  clock.AdvanceUs(1);
+  Look();
+  EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 1u);
+  // The echo needs ten more microseconds on the wire, then the adapter's latency.
+  clock.AdvanceUs(10 + kLatencyUs - 1);
+  EXPECT_EQ(Waiting(), 0u);
+  clock.AdvanceUs(1);
+  EXPECT_EQ(Waiting(), 1u);
+  EXPECT_EQ(Read(1), Bytes{0xFF});
+}
+
+TEST_F(SimulatedAdapterTest, Wire_BytesFollowOneAnotherAtThePortRate) {
+  Open();
+  Restart(0xC0, 0xC8);
+  SetPort(115200);
+  Send({0x01, 0x70, 0x17, 0x03, 0x00, 0x00});
+  clock.AdvanceUs(520);  // six bytes at 115,200 baud take 520.8 us
+  Look();
+  EXPECT_EQ(sim.chip().loader_rate(), 115200u);
+  clock.AdvanceUs(1);
+  Look();
+  EXPECT_EQ(sim.chip().loader_rate(), 1000000u);
+}
+
+TEST_F(SimulatedAdapterTest, Wire_HostThatSkipsTheBaudChangeIsNotHeard) {
+  Open();
+  Restart(0xC0, 0xC8);
+  SetPort(1000000);  // the loader still listens at 115,200
+  Send({0xFF});
+  clock.AdvanceUs(10000);
+  EXPECT_EQ(Waiting(), 0u);
+  EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 0u);
+}
+
+TEST_F(SimulatedAdapterTest, Wire_ReplyIsLostWhenThePortChangesRateBeforeItArrives) {
+  OpenAtProgrammingRate();
+  Send({0xFF});
+  clock.AdvanceUs(15);  // the chip has the probe, its echo is on the wire
+  SetPort(115200);
+  clock.AdvanceUs(10000);
+  EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 1u);
+  EXPECT_EQ(Waiting(), 0u);
+}
+
+TEST_F(SimulatedAdapterTest, Wire_FramingOtherThan8N1IsGarbled) {
+  Open();
+  Restart(0xC0, 0xC8);
+  SetPort(115200);
+  sim.QB_SetDataCharacteristics(handle, 7, 0, 0);
+  Send({0xFF});
+  clock.AdvanceUs(10000);
+  EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 0u);
+}
+
+TEST_F(SimulatedAdapterTest, Read_CopiesOnlyReadableBytesUpToTheCountFromTheFirstByte) {
+  OpenAtProgrammingRate();
+  sim.chip().set_flash(Pattern());
+  Send(AddressCommand(0x02, 0x0100));
+  // The command arrives after 40 us; reply byte k after another 10 * (k + 1) us.
+  clock.AdvanceUs(40 + 50 + kLatencyUs);
+  EXPECT_EQ(Waiting(), 5u);
+
+  Bytes buffer(8, 0xEE);
+  std::uint32_t got = 0;
+  EXPECT_EQ(sim.QB_Read(handle, buffer.data(), 2, &got), kStatusOk);
+  EXPECT_EQ(got, 2u);
+  EXPECT_EQ(buffer, (Bytes{0x02, Pattern()[0x100], 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
+  EXPECT_EQ(Read(100), (Bytes{Pattern()[0x101], Pattern()[0x102], Pattern()[0x103]}));
+}
+
+TEST_F(SimulatedAdapterTest, Write_ReturnsAtOnceAndTakesAtMostTheWriteLimit) {
+  OpenAtProgrammingRate();
+  const std::uint64_t before = clock.NowUs();
+  const Bytes block(128, 0xAB);
+  std::uint32_t written = 0;
+  sim.QB_Write(handle, block.data(), 128, &written);
+  EXPECT_EQ(written, 128u);
+  EXPECT_EQ(clock.NowUs(), before);
+
+  sim.faults().write_limit = 3;
+  sim.QB_Write(handle, block.data(), 128, &written);
+  EXPECT_EQ(written, 3u);
+}
+
+TEST_F(SimulatedAdapterTest, RunMode_ChipIgnoresSerialBytes) {
+  OpenAtProgrammingRate();
+  Restart(0xC4, 0xCC);
+  EXPECT_EQ(sim.chip().mode(), ChipMode::kRunning);
+  SetPort(115200);
+  Send({0xFF});
+  clock.AdvanceUs(10000);
+  EXPECT_EQ(Waiting(), 0u);
+  EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 0u);
+}
+
+TEST_F(SimulatedAdapterTest, FullImage_ProgramsAndReadsBackEveryBlock) {
+  OpenAtProgrammingRate();
+  const Flash image = Pattern();
+  for (std::uint32_t address = 0; address < kRomImageSize; address += 128) {
+    Send(AddressCommand(0x03, static_cast<std::uint16_t>(address)));
+    ASSERT_EQ(Await(1), Bytes{0x02});
+    Send(Bytes(image.begin() + address, image.begin() + address + 128));
+    ASSERT_EQ(Await(1), Bytes{0x02});
+  }
+  EXPECT_EQ(sim.chip().flash(), image);
+  for (std::uint32_t address = 0; address < kRomImageSize; address += 128) {
+    Send(AddressCommand(0x02, static_cast<std::uint16_t>(address)));
+    const Bytes reply = Await(129);
+    ASSERT_EQ(reply.size(), 129u);
+    ASSERT_TRUE(std::equal(reply.begin() + 1, reply.end(), image.begin() + address));
+  }
+  const std::vector<std::uint32_t> writes = sim.chip().Values(ChipCommandKind::kWriteAddress);
+  ASSERT_EQ(writes.size(), 512u);
+  EXPECT_EQ(writes.back(), 0xFF80u);
+  EXPECT_FALSE(sim.CalledOnClosedHandle());
+}
+
+TEST(SimulatedAdapterListTest, SixtyFourCharacterDescriptionFillsItsFieldWithoutAZero) {
+  VirtualClock clock;
+  SimConfig config;
+  config.adapters = {std::string(64, 'x'), "short"};
+  SimulatedAdapter sim(clock, config);
+
+  std::uint32_t count = 0;
+  ASSERT_EQ(sim.QB_CreateDeviceInfoList(&count), kStatusOk);
+  ASSERT_EQ(count, 2u);
+  AdapterInfoRecord records[3];
+  std::memset(records, 0xAA, sizeof records);
+  count = 1;  // room for one record only
+  ASSERT_EQ(sim.QB_GetDeviceInfoList(records, &count), kStatusOk);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(DescriptionOf(records[0]), std::string(64, 'x'));
+  EXPECT_EQ(records[0].bytes[96], 0);  // the field ends at 96; the record's tail is zero
+  EXPECT_EQ(records[1].bytes[0], 0xAA);
+
+  count = 3;
+  ASSERT_EQ(sim.QB_GetDeviceInfoList(records, &count), kStatusOk);
+  EXPECT_EQ(DescriptionOf(records[1]), "short");
+  EXPECT_EQ(records[2].bytes[0], 0xAA);
+}
+
+TEST_F(SimulatedAdapterTest, Open_ByExactDescriptionWithFlagTwoAndOnlyOnce) {
+  AdapterHandle other = 0;
+  EXPECT_EQ(sim.QB_OpenEx("QB USB Serial", 2, &other), kStatusDeviceNotFound);
+  EXPECT_EQ(sim.QB_OpenEx(kDefaultAdapterDescription, 1, &other), kStatusInvalidParameter);
+  Open();
+  EXPECT_NE(handle, 0u);
+  EXPECT_EQ(sim.QB_OpenEx(kDefaultAdapterDescription, 2, &other), kStatusDeviceNotOpened);
+  EXPECT_EQ(sim.OpenHandleCount(), 1u);
+  EXPECT_EQ(sim.QB_Close(handle), kStatusOk);
+  EXPECT_EQ(sim.OpenHandleCount(), 0u);
+  EXPECT_FALSE(sim.CalledOnClosedHandle());
+}
+
+TEST_F(SimulatedAdapterTest, ClosedHandle_EveryCallFailsAndIsMarked) {
+  Open();
+  sim.QB_Close(handle);
+  std::uint32_t waiting = 99;
+  EXPECT_EQ(sim.QB_GetQueueStatus(handle, &waiting), kStatusInvalidHandle);
+  EXPECT_EQ(waiting, 0u);
+  EXPECT_TRUE(sim.calls().back().on_closed_handle);
+  EXPECT_TRUE(sim.CalledOnClosedHandle());
+  EXPECT_EQ(sim.QB_Close(handle), kStatusInvalidHandle);
+  EXPECT_EQ(sim.CountCalls("QB_Close"), 2u);
+  EXPECT_EQ(sim.CallsNamed("QB_Close").back().status, kStatusInvalidHandle);
+}
+
+TEST_F(SimulatedAdapterTest, Faults_ListBusyCountsDownThenListStatusApplies) {
+  std::uint32_t count = 0;
+  sim.faults().list_busy = 2;
+  EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), kStatusListNotReady);
+  EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), kStatusListNotReady);
+  EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), kStatusOk);
+  EXPECT_EQ(count, 1u);
+
+  sim.faults().list_status = 5;
+  EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), 5u);
+  sim.faults().list_busy = SimFaults::kForever;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), kStatusListNotReady);
+}
+
+TEST_F(SimulatedAdapterTest, Faults_OpenAndPortSettingStatuses) {
+  sim.faults().open_status = 3;
+  AdapterHandle refused = 0;
+  EXPECT_EQ(sim.QB_OpenEx(kDefaultAdapterDescription, 2, &refused), 3u);
+  EXPECT_EQ(sim.OpenHandleCount(), 0u);
+  sim.faults().open_status.reset();
+  Open();
+
+  sim.faults().reject_baud = 1000000;
+  sim.faults().data_status = 9;
+  sim.faults().flow_status = 11;
+  EXPECT_EQ(sim.QB_SetBaudRate(handle, 1000000), kStatusInvalidBaudRate);
+  EXPECT_EQ(sim.QB_SetBaudRate(handle, 115200), kStatusOk);
+  EXPECT_EQ(sim.QB_SetDataCharacteristics(handle, 8, 0, 0), 9u);
+  EXPECT_EQ(sim.QB_SetFlowControl(handle, 0x0100, 0, 0), 11u);
+}
+
+TEST_F(SimulatedAdapterTest, Faults_CloseStatusIsAnsweredButTheAdapterIsClosed) {
+  Open();
+  sim.faults().close_status = 7;
+  EXPECT_EQ(sim.QB_Close(handle), 7u);
+  EXPECT_EQ(sim.OpenHandleCount(), 0u);
+  EXPECT_EQ(sim.QB_SetRts(handle), kStatusInvalidHandle);
+}
+
+TEST_F(SimulatedAdapterTest, Faults_UnplugAtBlockFailsEveryCallFromItsWriteCommandOn) {
+  OpenAtProgrammingRate();
+  sim.faults().unplug_at_block = 1;
+  Send(AddressCommand(0x03, 0x0000));
+  ASSERT_EQ(Await(1), Bytes{0x02});
+  Send(Bytes(128, 0x11));
+  ASSERT_EQ(Await(1), Bytes{0x02});
+  Send(AddressCommand(0x03, 0x0080));
+  clock.AdvanceUs(1000);
+
+  std::uint32_t value = 0;
+  EXPECT_EQ(sim.QB_GetQueueStatus(handle, &value), kStatusIoError);
+  EXPECT_TRUE(sim.unplugged());
+  EXPECT_EQ(sim.QB_CreateDeviceInfoList(&value), kStatusIoError);
+  EXPECT_EQ(sim.QB_Close(handle), kStatusIoError);
+  EXPECT_EQ(sim.OpenHandleCount(), 0u);
+  AdapterHandle again = 0;
+  EXPECT_EQ(sim.QB_OpenEx(kDefaultAdapterDescription, 2, &again), kStatusIoError);
+  EXPECT_EQ(sim.chip().flash()[0x0000], 0x11);
+}
+
+TEST_F(SimulatedAdapterTest, Faults_StaleBytesAreWaitingWithTheLastBlocksAck) {
+  OpenAtProgrammingRate();
+  sim.faults().stale_bytes = 5;
+  Send(AddressCommand(0x03, 0xFF80));
+  ASSERT_EQ(Await(1), Bytes{0x02});
+  Send(Bytes(128, 0));
+  EXPECT_EQ(Await(1), Bytes{0x02});
+  EXPECT_EQ(Waiting(), 5u);
+}
+
+class TempFile {
+ public:
+  explicit TempFile(const char* name) : path_(::testing::TempDir() + name) {
+    std::remove(path_.c_str());
+  }
+  ~TempFile() { std::remove(path_.c_str()); }
+  const std::string& path() const { return path_; }
+  std::string Contents() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(SimulatedAdapterTest, LogFile_OneFlushedLinePerCallAndChipCommand) {
+  TempFile log_path("sim_adapter_test.log");
+  LogFile log(log_path.path());
+  ASSERT_TRUE(log.is_open());
+  sim.set_observer(&log);
+  OpenAtProgrammingRate();
+  Send(AddressCommand(0x03, 0x0000));
+  Send(AddressCommand(0x02, 0xFF80));  // taken as block data, so never a command
+  clock.AdvanceUs(1000);
+  std::uint32_t read = 0;
+  sim.QB_Read(handle, nullptr, 0, &read);
+  sim.QB_Close(handle);
+
+  const std::string text = log_path.Contents();  // read while the log is still open
+  for (const char* line :
+       {"QB_OpenEx \"QB USB Serial Adapter\" 2 handle=0x1 -> 0\n",
+        "QB_SetBitMode 0x1 0xc0 0x20 -> 0\n", "QB_SetDataCharacteristics 0x1 8 0 0 -> 0\n",
+        "QB_Write 0x1 6 written=6 -> 0\n", "chip baud 1000000\n", "chip write-address 0x0000\n",
+        "QB_Read 0x1 0 read=0 -> 0\n", "QB_Close 0x1 -> 0\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+}
+
+TEST(SimLogTest, FormatsChipCommandsAndListCalls) {
+  EXPECT_EQ(FormatChipCommand({ChipCommandKind::kReadAddress, 0xFF80, 0}),
+            "chip read-address 0xff80");
+  EXPECT_EQ(FormatChipCommand({ChipCommandKind::kBaudChange, 0, 0}), "chip baud unknown");
+  EXPECT_EQ(FormatChipCommand({ChipCommandKind::kSyncProbe, 0xFF, 0}), "chip sync 0xff");
+  DriverCall call;
+  call.name = "QB_SetFlowControl";
+  call.has_handle = true;
+  call.handle = 2;
+  call.args = {0x0100, 0, 0};
+  call.arg_count = 3;
+  call.status = 11;
+  EXPECT_EQ(FormatCall(call), "QB_SetFlowControl 0x2 0x100 0 0 -> 11");
+}
+
+TEST(FlashFileTest, MissingFileIsErasedShortFileIsPaddedAndSaveRoundTrips) {
+  TempFile file("sim_flash_test.bin");
+  EXPECT_EQ(LoadFlashFile(file.path())[0x1234], 0xFF);
+
+  std::ofstream(file.path(), std::ios::binary) << "AB";
+  const Flash short_flash = LoadFlashFile(file.path());
+  EXPECT_EQ(short_flash[0], 'A');
+  EXPECT_EQ(short_flash[2], 0xFF);
+
+  ASSERT_TRUE(SaveFlashFile(file.path(), Pattern()));
+  EXPECT_EQ(file.Contents().size(), kRomImageSize);
+  EXPECT_EQ(LoadFlashFile(file.path()), Pattern());
+}
+
+}  // namespace
+}  // namespace trv::sim
