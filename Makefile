@@ -35,6 +35,9 @@ test: unit e2e
 run: windows
 	@sh scripts/run.sh
 
+bench: native
+	@$(NATIVE)/bench/programming_bench
+
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
