@@ -40,7 +40,7 @@ struct SimFaults {
   std::optional<StatusResult> close_status;  // QB_Close answers this, but closes all the same
 
   bool silent_chip = false;   // the loader never answers a sync byte
-  bool echo_only_fa = false;  // the loader answers every sync byte with 0xFA
+  bool echo_only_fa = false;  // the loader echoes 0xFA only; a probe (0xFF) gets no answer
   std::optional<std::uint32_t> no_write_command_ack;
   std::optional<std::uint32_t> wrong_write_command_ack;
   std::optional<std::uint32_t> no_block_ack;

@@ -92,8 +92,8 @@ ChipResponse SimulatedChip::StartCommand(std::uint8_t byte, std::uint64_t at_us,
   ChipResponse response;
   switch (byte) {
     case kSyncProbeByte:
-      if (!faults.silent_chip) {
-        response.reply.push_back(faults.echo_only_fa ? kSyncConfirmByte : kSyncProbeByte);
+      if (!faults.silent_chip && !faults.echo_only_fa) {
+        response.reply.push_back(kSyncProbeByte);
       }
       return Complete(response, ChipCommandKind::kSyncProbe, byte, at_us);
     case kSyncConfirmByte:

@@ -2,7 +2,9 @@
 // answers, the adapter faults, and the log and flash files of the stand-in DLL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -358,7 +360,6 @@ TEST_F(SimulatedAdapterTest, LogFile_OneFlushedLinePerCallAndChipCommand) {
   sim.set_observer(&log);
   OpenAtProgrammingRate();
   Send(AddressCommand(0x03, 0x0000));
-  Send(AddressCommand(0x02, 0xFF80));  // taken as block data, so never a command
   clock.AdvanceUs(1000);
   std::uint32_t read = 0;
   sim.QB_Read(handle, nullptr, 0, &read);

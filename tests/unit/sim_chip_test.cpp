@@ -87,7 +87,7 @@ TEST_F(SimulatedChipTest, Sync_SilentChipAndEchoOnlyFa) {
   EXPECT_TRUE(Feed({0xFF, 0xFA}).empty());
   faults.silent_chip = false;
   faults.echo_only_fa = true;
-  EXPECT_EQ(Feed({0xFF, 0xFA}), (Bytes{0xFA, 0xFA}));
+  EXPECT_EQ(Feed({0xFF, 0xFA}), (Bytes{0xFA}));
 }
 
 TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateSilentlyUnknownOnesChangeNothing) {
