@@ -1,0 +1,41 @@
+#include "ui/open_dialog.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+namespace trv::ui {
+namespace {
+
+// Room for the longest path the system can hand back, so no choice is refused as too long.
+constexpr DWORD kPathBufferChars = 32768;
+
+std::wstring CurrentDirectory() {
+  const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+  std::wstring directory(needed, L'\0');
+  const DWORD length = GetCurrentDirectoryW(needed, directory.data());
+  directory.resize(length < needed ? length : 0);
+  return directory;
+}
+
+}  // namespace
+
+std::optional<std::wstring> FileOpenDialog::Execute(HWND owner) const {
+  const std::wstring initial_directory = CurrentDirectory();
+  std::vector<wchar_t> path(kPathBufferChars, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter_;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = kPathBufferChars;
+  dialog.lpstrInitialDir = initial_directory.empty() ? nullptr : initial_directory.c_str();
+  dialog.Flags = flags_;
+  if (!GetOpenFileNameW(&dialog)) {
+    return std::nullopt;
+  }
+  return std::wstring(path.data());
+}
+
+}  // namespace trv::ui

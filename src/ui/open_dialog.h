@@ -1,0 +1,26 @@
+// The file-open dialog, set up once and run on demand.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace trv::ui {
+
+class FileOpenDialog {
+ public:
+  // `filter` is the dialog's list of pairs: shown text, zero, pattern, zero, ..., ending in a
+  // second zero.
+  FileOpenDialog(const wchar_t* filter, DWORD flags) : filter_(filter), flags_(flags) {}
+
+  // Runs the dialog over `owner`, starting in the process's current directory. Returns the
+  // confirmed file's full path, or nothing when the operator cancelled.
+  std::optional<std::wstring> Execute(HWND owner) const;
+
+ private:
+  const wchar_t* filter_;
+  DWORD flags_;
+};
+
+}  // namespace trv::ui

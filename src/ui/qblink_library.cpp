@@ -1,0 +1,139 @@
+#include "ui/qblink_library.h"
+
+#include <cstring>
+
+namespace trv::ui {
+namespace {
+
+// Looks up one export by its plain name; false when the library lacks it.
+template <typename Function>
+bool Bind(HMODULE module, const char* name, Function* entry) {
+  const FARPROC address = GetProcAddress(module, name);
+  // Through the generic function pointer type, so the compiler accepts the change of signature.
+  *entry = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+  return address != nullptr;
+}
+
+std::wstring WideName(const char* name) {
+  return std::wstring(name, name + std::strlen(name));
+}
+
+}  // namespace
+
+std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
+                                                   std::wstring* problem) {
+  const HMODULE module = LoadLibraryExW(
+      library_name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr) {
+    *problem = std::wstring(library_name) + L" could not be loaded.";
+    return nullptr;
+  }
+  Entries entries{};
+  const char* missing = nullptr;
+  auto bind = [&](const char* name, auto* entry) {
+    if (!Bind(module, name, entry) && missing == nullptr) {
+      missing = name;
+    }
+  };
+  bind("QB_CreateDeviceInfoList", &entries.create_device_info_list);
+  bind("QB_GetDeviceInfoList", &entries.get_device_info_list);
+  bind("QB_OpenEx", &entries.open_ex);
+  bind("QB_Close", &entries.close);
+  bind("QB_SetBitMode", &entries.set_bit_mode);
+  bind("QB_SetRts", &entries.set_rts);
+  bind("QB_SetDtr", &entries.set_dtr);
+  bind("QB_SetBaudRate", &entries.set_baud_rate);
+  bind("QB_SetDataCharacteristics", &entries.set_data_characteristics);
+  bind("QB_SetFlowControl", &entries.set_flow_control);
+  bind("QB_SetTimeouts", &entries.set_timeouts);
+  bind("QB_GetQueueStatus", &entries.get_queue_status);
+  bind("QB_Read", &entries.read);
+  bind("QB_Write", &entries.write);
+  if (missing != nullptr) {
+    FreeLibrary(module);
+    *problem = std::wstring(library_name) + L" has no entry point " + WideName(missing) + L".";
+    return nullptr;
+  }
+  return std::unique_ptr<QblinkLibrary>(new QblinkLibrary(module, entries));
+}
+
+QblinkLibrary::~QblinkLibrary() {
+  FreeLibrary(module_);
+}
+
+namespace {
+
+void* LibraryHandle(AdapterHandle handle) {
+  return reinterpret_cast<void*>(handle);
+}
+
+}  // namespace
+
+StatusResult QblinkLibrary::QB_CreateDeviceInfoList(std::uint32_t* count) {
+  return entries_.create_device_info_list(count);
+}
+
+StatusResult QblinkLibrary::QB_GetDeviceInfoList(AdapterInfoRecord* records, std::uint32_t* count) {
+  return entries_.get_device_info_list(records, count);
+}
+
+StatusResult QblinkLibrary::QB_OpenEx(const char* description, std::uint32_t flags,
+                                      AdapterHandle* handle) {
+  Handle opened = nullptr;
+  const StatusResult status = entries_.open_ex(description, flags, &opened);
+  *handle = reinterpret_cast<AdapterHandle>(opened);
+  return status;
+}
+
+StatusResult QblinkLibrary::QB_Close(AdapterHandle handle) {
+  return entries_.close(LibraryHandle(handle));
+}
+
+StatusResult QblinkLibrary::QB_SetBitMode(AdapterHandle handle, std::uint8_t mask,
+                                          std::uint8_t mode) {
+  return entries_.set_bit_mode(LibraryHandle(handle), mask, mode);
+}
+
+StatusResult QblinkLibrary::QB_SetRts(AdapterHandle handle) {
+  return entries_.set_rts(LibraryHandle(handle));
+}
+
+StatusResult QblinkLibrary::QB_SetDtr(AdapterHandle handle) {
+  return entries_.set_dtr(LibraryHandle(handle));
+}
+
+StatusResult QblinkLibrary::QB_SetBaudRate(AdapterHandle handle, std::uint32_t baud) {
+  return entries_.set_baud_rate(LibraryHandle(handle), baud);
+}
+
+StatusResult QblinkLibrary::QB_SetDataCharacteristics(AdapterHandle handle,
+                                                      std::uint8_t word_length,
+                                                      std::uint8_t stop_bits, std::uint8_t parity) {
+  return entries_.set_data_characteristics(LibraryHandle(handle), word_length, stop_bits, parity);
+}
+
+StatusResult QblinkLibrary::QB_SetFlowControl(AdapterHandle handle, std::uint16_t flow,
+                                              std::uint8_t xon, std::uint8_t xoff) {
+  return entries_.set_flow_control(LibraryHandle(handle), flow, xon, xoff);
+}
+
+StatusResult QblinkLibrary::QB_SetTimeouts(AdapterHandle handle, std::uint32_t read_ms,
+                                           std::uint32_t write_ms) {
+  return entries_.set_timeouts(LibraryHandle(handle), read_ms, write_ms);
+}
+
+StatusResult QblinkLibrary::QB_GetQueueStatus(AdapterHandle handle, std::uint32_t* waiting) {
+  return entries_.get_queue_status(LibraryHandle(handle), waiting);
+}
+
+StatusResult QblinkLibrary::QB_Read(AdapterHandle handle, void* buffer, std::uint32_t count,
+                                    std::uint32_t* read) {
+  return entries_.read(LibraryHandle(handle), buffer, count, read);
+}
+
+StatusResult QblinkLibrary::QB_Write(AdapterHandle handle, const void* buffer, std::uint32_t count,
+                                     std::uint32_t* written) {
+  return entries_.write(LibraryHandle(handle), buffer, count, written);
+}
+
+}  // namespace trv::ui

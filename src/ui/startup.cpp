@@ -1,0 +1,75 @@
+// Start-up: binds the driver library, creates the window and runs its message loop.
+#include <windows.h>
+// The common controls declarations build on the definitions above.
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "common/shared_types.h"
+#include "common/system_clock.h"
+#include "programming/programming_run.h"
+#include "ui/main_window.h"
+#include "ui/qblink_library.h"
+#include "ui/win32_rom_file.h"
+#include "ui/win32_text.h"
+
+namespace {
+
+constexpr int kExitDriverUnavailable = 1;
+constexpr int kExitWindowUnavailable = 2;
+
+void InitialiseCommonControls() {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+}
+
+// The manifest asks for per-monitor awareness; this covers a system that read the manifest
+// without it. Where the manifest already took effect the call is refused, which is harmless.
+void PreferPerMonitorDpiAwareness() {
+  using SetContextFunction = BOOL(WINAPI*)(HANDLE);
+  const auto set_context = reinterpret_cast<SetContextFunction>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  if (set_context != nullptr) {
+    set_context(per_monitor_v2);
+  }
+}
+
+int RunMessageLoop(trv::ui::TForm1& form) {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!form.HandleDialogMessage(&message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : kExitWindowUnavailable;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  InitialiseCommonControls();
+  PreferPerMonitorDpiAwareness();
+
+  std::wstring problem;
+  const auto driver = trv::ui::QblinkLibrary::Load(trv::ui::kDriverLibraryName, &problem);
+  if (driver == nullptr) {
+    MessageBoxW(nullptr, problem.c_str(), trv::ui::WideFromUtf8(trv::kApplicationTitle).c_str(),
+                MB_OK | MB_ICONERROR);
+    return kExitDriverUnavailable;
+  }
+
+  // The program-wide state lives here, for as long as the window does.
+  const auto state = std::make_unique<trv::ProgrammerState>();
+  trv::SystemClock clock;
+  trv::ui::Win32RomFileSystem files;
+  trv::ui::TForm1 form(*driver, clock, files, *state);
+  if (!form.Create(instance, show_command)) {
+    return kExitWindowUnavailable;
+  }
+  return RunMessageLoop(form);
+}
