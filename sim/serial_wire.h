@@ -22,6 +22,8 @@ class SerialWire {
  public:
   // An adapter's port settings when it is opened.
   static constexpr std::uint32_t kDefaultBaud = 9600;
+  // Bytes the adapter holds on their way to the chip.
+  static constexpr std::uint32_t kTransmitBufferSize = 4096;
 
   // Empties the wire and the receive queue and restores the default port settings.
   void Reset();
@@ -40,6 +42,8 @@ class SerialWire {
   bool Advance(std::uint64_t now_ns, std::uint64_t latency_ns, SimulatedChip& chip,
                const SimFaults& faults, const CommandSink& on_command);
 
+  // Bytes sent but not yet delivered to the chip, as of the last Advance.
+  std::uint32_t QueuedToChip() const { return static_cast<std::uint32_t>(to_chip_.size()); }
   // Bytes the host can read at `now_ns`.
   std::uint32_t Readable(std::uint64_t now_ns) const;
   // Moves up to `count` readable bytes into `buffer`, oldest first; returns how many.

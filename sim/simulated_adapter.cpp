@@ -347,11 +347,23 @@ StatusResult SimulatedAdapter::QB_Write(AdapterHandle handle, const void* buffer
       return kStatusInvalidParameter;
     }
     // The adapter buffers what it takes and returns at once; the wire drains it over time.
+    // Only a full transmit buffer holds the caller until the wire has made room, as a real
+    // adapter does, so a sender faster than the wire cannot run ahead of it without bound.
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
     const std::uint32_t taken = std::min(count, config_.faults.write_limit.value_or(count));
-    adapter.wire.Send(static_cast<const std::uint8_t*>(buffer), taken, NowNs());
-    *written = taken;
-    call.out = taken;
-    return kStatusOk;
+    while (*written < taken && !unplugged_) {
+      const std::uint32_t room = SerialWire::kTransmitBufferSize - adapter.wire.QueuedToChip();
+      if (room == 0) {
+        clock_.SleepMs(0);
+        AdvanceWires();
+        continue;
+      }
+      const std::uint32_t chunk = std::min(room, taken - *written);
+      adapter.wire.Send(bytes + *written, chunk, NowNs());
+      *written += chunk;
+    }
+    call.out = *written;
+    return unplugged_ ? kStatusIoError : kStatusOk;
   });
 }
 

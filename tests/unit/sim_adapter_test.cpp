@@ -183,6 +183,16 @@ TEST_F(SimulatedAdapterTest, Write_ReturnsAtOnceAndTakesAtMostTheWriteLimit) {
   EXPECT_EQ(written, 3u);
 }
 
+TEST_F(SimulatedAdapterTest, Write_FullTransmitBufferHoldsTheCallerUntilTheWireMakesRoom) {
+  OpenAtProgrammingRate();
+  Send(Bytes(SerialWire::kTransmitBufferSize, 0x00));
+  const std::uint64_t before = clock.NowUs();
+  Send(Bytes(3, 0x00));
+  // Three bytes at 1,000,000 baud had to leave first; the caller waited in yield quanta.
+  EXPECT_GE(clock.NowUs() - before, 30u);
+  EXPECT_LT(clock.NowUs() - before, 30u + VirtualClock::kDefaultYieldQuantumUs);
+}
+
 TEST_F(SimulatedAdapterTest, RunMode_ChipIgnoresSerialBytes) {
   OpenAtProgrammingRate();
   Restart(0xC4, 0xCC);
