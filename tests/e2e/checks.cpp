@@ -1,0 +1,129 @@
+#include "checks.h"
+
+#include <algorithm>
+
+#include "expected_texts.h"
+#include "sim_files.h"
+#include "win_helpers.h"
+
+namespace e2e {
+
+ExpectedBox Information(const std::wstring& text) {
+  return {kInformationCaption, text};
+}
+
+ExpectedBox ErrorReport(const std::wstring& text) {
+  return {kApplicationTitle, text};
+}
+
+bool ExpectBoxCount(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes, size_t count) {
+  std::string shown;
+  for (const MessageBoxSeen& box : boxes) {
+    shown += " [" + Printable(box.caption) + ": " + Printable(box.text) + "]";
+  }
+  scenario.Check(boxes.size() == count, std::to_string(boxes.size()) +
+                                            " message box(es) shown, want " +
+                                            std::to_string(count) + ":" + shown);
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    scenario.Check(boxes[i].buttons == std::vector<std::wstring>{L"OK"},
+                   "message box " + std::to_string(i + 1) + " should have one OK button");
+  }
+  return boxes.size() == count;
+}
+
+void ExpectBoxes(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes,
+                 const std::vector<ExpectedBox>& expected) {
+  if (!ExpectBoxCount(scenario, boxes, expected.size())) {
+    return;
+  }
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const std::string which = "message box " + std::to_string(i + 1);
+    scenario.CheckText(boxes[i].text, expected[i].text, which + " text");
+    scenario.CheckText(boxes[i].caption, expected[i].caption, which + " caption");
+  }
+}
+
+void ExpectBoxes(Scenario& scenario, const RunObservation& run,
+                 const std::vector<ExpectedBox>& expected) {
+  scenario.Check(!run.processEnded, "the programmer ended during the run");
+  scenario.Check(run.processEnded || run.backToIdle,
+                 "the window did not come back to idle (controls enabled, no box) in time");
+  ExpectBoxes(scenario, run.boxes, expected);
+}
+
+void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer) {
+  const MainControls& c = programmer.controls();
+  scenario.Check(!IsWindowVisible(c.progressBar1), "progress bar still shown");
+  scenario.Check(IsWindowVisible(c.selectedFile), "SelectedFile still hidden");
+  scenario.CheckText(TextOf(c.label2), kIdleHeading, "Label2");
+  scenario.Check(programmer.InputsEnabled(), "ComboBox1 / ROM File... / Program not all enabled");
+}
+
+void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from) {
+  scenario.Check(CountLines(log, "QB_OpenEx", from) == 0,
+                 "an adapter was opened (QB_OpenEx in the driver log)");
+}
+
+void ExpectClosedLast(Scenario& scenario, const std::vector<std::string>& log, size_t from) {
+  scenario.Check(
+      CountLines(log, "QB_Close ", from) == 1,
+      std::to_string(CountLines(log, "QB_Close ", from)) + " QB_Close calls in the run, want 1");
+  const std::string after = ActivityAfterLastClose(log, from);
+  scenario.Check(after.empty() && EndsWithClose(log, from),
+                 "the adapter was used after QB_Close: \"" + after + "\"");
+}
+
+void ExpectCommandCounts(Scenario& scenario, const std::vector<std::string>& log, size_t writes,
+                         size_t reads) {
+  const size_t actualWrites = CountLines(log, "chip write-address");
+  const size_t actualReads = CountLines(log, "chip read-address");
+  scenario.Check(actualWrites == writes && actualReads == reads,
+                 std::to_string(actualWrites) + " write-address and " +
+                     std::to_string(actualReads) + " read-address commands, want " +
+                     std::to_string(writes) + " and " + std::to_string(reads));
+}
+
+void ExpectReturnToRunMode(Scenario& scenario, const std::vector<std::string>& log) {
+  size_t afterPasses = 0;
+  for (const char* command : {"chip write-address", "chip read-address"}) {
+    const size_t last = LastLine(log, command);
+    if (last != std::string::npos) {
+      afterPasses = std::max(afterPasses, last + 1);
+    }
+  }
+  bool baudBack = false;
+  size_t setBitModes = 0;
+  for (size_t i = afterPasses; i < log.size(); ++i) {
+    baudBack |=
+        log[i].rfind("QB_SetBaudRate", 0) == 0 && log[i].find("115200") != std::string::npos;
+    setBitModes += log[i].rfind("QB_SetBitMode", 0) == 0;
+  }
+  scenario.Check(baudBack, "the port was not set back to 115200 baud after the passes");
+  scenario.Check(setBitModes == 2, "the chip was not restarted into normal operation (" +
+                                       std::to_string(setBitModes) +
+                                       " QB_SetBitMode calls after the passes, want 2)");
+  ExpectClosedLast(scenario, log, 0);
+}
+
+void ExpectFlashHolds(Scenario& scenario, const std::wstring& flashPath,
+                      const std::vector<unsigned char>& image) {
+  std::vector<unsigned char> flash;
+  if (!ReadWholeFile(flashPath, flash)) {
+    scenario.Check(false, "the simulated flash file " + Narrow(flashPath) + " is missing");
+    return;
+  }
+  if (flash.size() != image.size()) {
+    scenario.Check(false, "the simulated flash holds " + std::to_string(flash.size()) +
+                              " bytes, want " + std::to_string(image.size()));
+    return;
+  }
+  for (size_t i = 0; i < image.size(); ++i) {
+    if (flash[i] != image[i]) {
+      scenario.Check(
+          false, "the simulated flash differs from the ROM file at address " + std::to_string(i));
+      return;
+    }
+  }
+}
+
+}  // namespace e2e

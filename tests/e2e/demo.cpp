@@ -1,0 +1,83 @@
+#include "demo.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "expected_texts.h"
+#include "programmer_process.h"
+#include "screen_capture.h"
+#include "win_helpers.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kRunTimeoutMs = 120000;
+constexpr DWORD kCloseTimeoutMs = 5000;
+constexpr DWORD kMidRunProgress = 32768;
+
+std::wstring FolderOf(const std::wstring& path) {
+  return path.substr(0, path.rfind(L'\\'));
+}
+std::wstring NameOf(const std::wstring& path) {
+  return path.substr(path.rfind(L'\\') + 1);
+}
+
+int Demo(const std::wstring& exePath, const std::wstring& romPath, const std::wstring& demoFolder) {
+  MakeFolders(demoFolder);
+  const std::wstring flashPath = JoinPath(demoFolder, L"flash.bin");
+  DeleteFileW(flashPath.c_str());
+  // Started in the ROM's folder, so the file dialog opens there.
+  ProgrammerProcess app(exePath, FolderOf(romPath),
+                        {{L"QBSIM_FLASH", flashPath},
+                         {L"QBSIM_LOG", JoinPath(demoFolder, L"qbsim.log")},
+                         {L"QBSIM_LATENCY_MS", L"1"}});
+  app.WaitForMainWindow(kStartTimeoutMs);
+  app.ChooseDevice(0);
+  app.ChooseFile(NameOf(romPath));
+  std::printf("Device: %s\nROM file: %s\n", Narrow(app.DeviceText()).c_str(),
+              Narrow(app.SelectedFilePath()).c_str());
+  SaveScreenAsBmp(JoinPath(demoFolder, L"1-idle.bmp"));
+
+  bool midRunSaved = false;
+  const DWORD start = GetTickCount();
+  const RunObservation run = app.PressProgram(
+      kRunTimeoutMs, JoinPath(demoFolder, L"3-final-message.bmp"), [&](const RunObservation& seen) {
+        if (!midRunSaved && seen.highestProgress >= kMidRunProgress) {
+          midRunSaved = SaveScreenAsBmp(JoinPath(demoFolder, L"2-mid-run.bmp"));
+        }
+      });
+  std::printf("Programming took %.1f s\n", (GetTickCount() - start) / 1000.0);
+  for (const MessageBoxSeen& box : run.boxes) {
+    std::printf("Message [%s]: %s\n", Narrow(box.caption).c_str(), Printable(box.text).c_str());
+  }
+  if (!app.CloseWindow(kCloseTimeoutMs)) {
+    std::printf("The programmer did not end when its window was closed.\n");
+  }
+
+  std::vector<unsigned char> image;
+  std::vector<unsigned char> flash;
+  ReadWholeFile(romPath, image);
+  const bool flashed = ReadWholeFile(flashPath, flash) && flash == image && image.size() == 65536;
+  const bool reported = run.boxes.size() == 1 && run.boxes[0].text == kProgrammed;
+  std::printf("%s: the simulated flash %s %s\n",
+              flashed && reported ? "DEMO PASSED" : "DEMO FAILED",
+              flashed ? "now holds" : "does NOT hold", Narrow(romPath).c_str());
+  return flashed && reported ? 0 : 1;
+}
+
+}  // namespace
+
+int RunDemo(const std::wstring& exePath, const std::wstring& romPath,
+            const std::wstring& demoFolder) {
+  try {
+    return Demo(exePath, romPath, demoFolder);
+  } catch (const std::exception& error) {
+    SaveScreenAsBmp(JoinPath(demoFolder, L"error.bmp"));
+    std::printf("DEMO FAILED: %s\n", error.what());
+    return 1;
+  }
+}
+
+}  // namespace e2e

@@ -1,0 +1,419 @@
+#include "programmer_process.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "screen_capture.h"
+#include "win_helpers.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr DWORD kPollMs = 20;
+constexpr DWORD kBoxCloseTimeoutMs = 5000;
+constexpr DWORD kDialogTimeoutMs = 20000;  // the first file dialog of a prefix is slow
+constexpr DWORD kDropDownTimeoutMs = 5000;
+// After the last box of a run, this long with enabled controls and no box means the run is over:
+// the final close of the adapter comes up to ~200 ms after the controls are enabled again.
+constexpr DWORD kRunQuietMs = 1000;
+
+// Control ids of the file name field in the file-open dialog (combo box or plain edit).
+constexpr int kFileNameComboId = 0x47c;
+constexpr int kFileNameEditId = 0x480;
+
+std::wstring EnvironmentBlock(const EnvironmentOverrides& overrides) {
+  std::wstring block;
+  LPWCH inherited = GetEnvironmentStringsW();
+  for (LPWCH entry = inherited; *entry; entry += lstrlenW(entry) + 1) {
+    if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, entry, 6, L"QBSIM_", 6) == CSTR_EQUAL) {
+      continue;
+    }
+    block += entry;
+    block.push_back(L'\0');
+  }
+  FreeEnvironmentStringsW(inherited);
+  for (const auto& [name, value] : overrides) {
+    block += name + L"=" + value;
+    block.push_back(L'\0');
+  }
+  block.push_back(L'\0');
+  return block;
+}
+
+bool IsEditingClass(HWND window) {
+  return HasClass(window, L"Edit") || HasClass(window, L"ComboBox") ||
+         HasClass(window, L"ComboBoxEx32") || HasClass(window, L"SysListView32");
+}
+
+bool IsFileDialog(HWND window) {
+  if (!HasClass(window, L"#32770")) {
+    return false;
+  }
+  const auto children = DescendantsOf(window);
+  return std::any_of(children.begin(), children.end(), IsEditingClass);
+}
+
+HWND FileNameField(HWND dialog) {
+  for (HWND child : DescendantsOf(dialog)) {
+    const int id = GetDlgCtrlID(child);
+    if ((id == kFileNameComboId || id == kFileNameEditId) && IsWindowVisible(child)) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+ProgrammerProcess::ProgrammerProcess(const std::wstring& exePath,
+                                     const std::wstring& workingDirectory,
+                                     const EnvironmentOverrides& environment) {
+  std::wstring commandLine = L"\"" + exePath + L"\"";
+  std::wstring block = EnvironmentBlock(environment);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, block.data(), workingDirectory.c_str(), &startup,
+                      &process_)) {
+    throw std::runtime_error("cannot start " + Narrow(exePath) + " (error " +
+                             std::to_string(GetLastError()) + ")");
+  }
+}
+
+ProgrammerProcess::~ProgrammerProcess() {
+  Kill();
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+bool ProgrammerProcess::Running() const {
+  return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool ProgrammerProcess::WaitForExit(DWORD timeoutMs) {
+  return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void ProgrammerProcess::Kill() {
+  if (Running()) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+}
+
+void ProgrammerProcess::WaitForMainWindow(DWORD timeoutMs) {
+  const bool appeared = WaitUntil(timeoutMs, [&] {
+    if (!Running()) {
+      return true;
+    }
+    for (HWND candidate : TopLevelWindowsOf(processId())) {
+      if (!HasClass(candidate, L"#32770") && TextOf(candidate) == kApplicationTitle) {
+        window_ = candidate;
+        return true;
+      }
+    }
+    return false;
+  });
+  if (!window_) {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    throw std::runtime_error(appeared ? "the programmer ended (exit code " + std::to_string(code) +
+                                            ") without showing its window"
+                                      : "no window captioned \"" + Narrow(kApplicationTitle) +
+                                            "\" appeared");
+  }
+  const bool complete = WaitUntil(timeoutMs, [&] {
+    controls_ = {};
+    std::vector<HWND> otherStatics;
+    for (HWND child : ChildrenInZOrder(window_)) {
+      const std::wstring text = TextOf(child);
+      if (HasClass(child, L"Static")) {
+        if (text == L"Select a device:") {
+          controls_.label1 = child;
+        } else if (text == L"Selected File:") {
+          controls_.label2 = child;
+        } else {
+          otherStatics.push_back(child);
+        }
+      } else if (HasClass(child, L"ComboBox")) {
+        controls_.comboBox1 = child;
+      } else if (HasClass(child, L"Button") && text == L"ROM File...") {
+        controls_.openButton = child;
+      } else if (HasClass(child, L"Button") && text == L"Program") {
+        controls_.programButton = child;
+      } else if (HasClass(child, PROGRESS_CLASSW)) {
+        controls_.progressBar1 = child;
+      }
+    }
+    if (otherStatics.size() == 1) {
+      controls_.selectedFile = otherStatics.front();
+    }
+    const MainControls& c = controls_;
+    return c.label1 && c.selectedFile && c.label2 && c.comboBox1 && c.openButton &&
+           c.programButton && c.progressBar1;
+  });
+  if (!complete) {
+    throw std::runtime_error(
+        "the window lacks controls: want statics \"Select a device:\", \"Selected File:\" and one "
+        "empty, a ComboBox, buttons \"ROM File...\" and \"Program\", a progress bar");
+  }
+}
+
+bool ProgrammerProcess::InputsEnabled() const {
+  return IsWindowEnabled(controls_.comboBox1) && IsWindowEnabled(controls_.openButton) &&
+         IsWindowEnabled(controls_.programButton);
+}
+
+std::vector<HWND> ProgrammerProcess::OpenMessageBoxes() const {
+  std::vector<HWND> boxes;
+  for (HWND candidate : TopLevelWindowsOf(processId())) {
+    if (HasClass(candidate, L"#32770") && !IsFileDialog(candidate)) {
+      boxes.push_back(candidate);
+    }
+  }
+  return boxes;
+}
+
+std::vector<HWND> ProgrammerProcess::OpenFileDialogs() const {
+  std::vector<HWND> dialogs;
+  for (HWND candidate : TopLevelWindowsOf(processId())) {
+    if (IsFileDialog(candidate)) {
+      dialogs.push_back(candidate);
+    }
+  }
+  return dialogs;
+}
+
+HWND ProgrammerProcess::WaitForMessageBox(DWORD timeoutMs) const {
+  HWND box = nullptr;
+  WaitUntil(timeoutMs, [&] {
+    const auto boxes = OpenMessageBoxes();
+    box = boxes.empty() ? nullptr : boxes.front();
+    return box != nullptr || !Running();
+  });
+  return box;
+}
+
+MessageBoxSeen ProgrammerProcess::ReadMessageBox(HWND box) const {
+  MessageBoxSeen seen;
+  seen.caption = TextOf(box);
+  for (HWND child : DescendantsOf(box)) {
+    if (HasClass(child, L"Button")) {
+      seen.buttons.push_back(TextOf(child));
+    } else if (HasClass(child, L"Static")) {
+      const std::wstring text = TextOf(child);
+      if (!text.empty()) {
+        seen.text += text;
+        seen.textHeight = Height(RectIn(child, box));
+      }
+    }
+  }
+  if (window_) {
+    seen.inputsEnabledWhenShown = InputsEnabled();
+    seen.progressVisibleWhenShown = IsWindowVisible(controls_.progressBar1);
+    seen.selectedFileVisibleWhenShown = IsWindowVisible(controls_.selectedFile);
+    seen.label2WhenShown = TextOf(controls_.label2);
+  }
+  return seen;
+}
+
+void ProgrammerProcess::DismissMessageBox(HWND box) const {
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  if (!WaitUntil(kBoxCloseTimeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) {
+    throw std::runtime_error("a message box did not close when OK was pressed");
+  }
+}
+
+std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quietMs, DWORD timeoutMs,
+                                                                   const std::wstring& screenshot) {
+  std::vector<MessageBoxSeen> seen;
+  const DWORD start = GetTickCount();
+  DWORD lastActivity = start;
+  while (GetTickCount() - lastActivity < quietMs && GetTickCount() - start < timeoutMs) {
+    const auto boxes = OpenMessageBoxes();
+    if (boxes.empty()) {
+      Sleep(kPollMs);
+      continue;
+    }
+    seen.push_back(ReadMessageBox(boxes.front()));
+    seen.back().shownAfterMs = GetTickCount() - start;
+    if (!screenshot.empty()) {
+      SaveScreenAsBmp(screenshot);
+    }
+    DismissMessageBox(boxes.front());
+    lastActivity = GetTickCount();
+  }
+  return seen;
+}
+
+bool ProgrammerProcess::DeviceListDropped() const {
+  return SendBounded(controls_.comboBox1, CB_GETDROPPEDSTATE, 0, 0, 0) != 0;
+}
+
+void ProgrammerProcess::OpenDeviceList() {
+  // Posted, not sent: the handler may show a modal box before the list drops.
+  PostMessageW(controls_.comboBox1, CB_SHOWDROPDOWN, TRUE, 0);
+  if (!WaitUntil(kDropDownTimeoutMs,
+                 [&] { return DeviceListDropped() || !OpenMessageBoxes().empty(); })) {
+    throw std::runtime_error("the device list did not drop down");
+  }
+}
+
+void ProgrammerProcess::CloseDeviceList() {
+  PostMessageW(controls_.comboBox1, CB_SHOWDROPDOWN, FALSE, 0);
+  if (!WaitUntil(kDropDownTimeoutMs, [&] { return !DeviceListDropped(); })) {
+    throw std::runtime_error("the device list did not close");
+  }
+}
+
+std::vector<std::wstring> ProgrammerProcess::DeviceItems() const {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendBounded(controls_.comboBox1, CB_GETCOUNT, 0, 0);
+  for (LRESULT index = 0; index < count; ++index) {
+    const LRESULT length = SendBounded(controls_.comboBox1, CB_GETLBTEXTLEN, index, 0);
+    std::wstring item(size_t(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    const LRESULT copied = SendBounded(controls_.comboBox1, CB_GETLBTEXT, index,
+                                       reinterpret_cast<LPARAM>(item.data()));
+    item.resize(copied < 0 ? 0 : size_t(copied));
+    items.push_back(item);
+  }
+  return items;
+}
+
+void ProgrammerProcess::ChooseDevice(int index) {
+  OpenDeviceList();
+  if (!OpenMessageBoxes().empty()) {
+    throw std::runtime_error("a message box came up instead of the device list: " +
+                             Printable(ReadMessageBox(OpenMessageBoxes().front()).text));
+  }
+  const auto items = DeviceItems();
+  if (index >= int(items.size())) {
+    throw std::runtime_error("the device list has " + std::to_string(items.size()) + " items");
+  }
+  SendBounded(controls_.comboBox1, CB_SETCURSEL, WPARAM(index), 0);
+  CloseDeviceList();
+  if (DeviceText() != items[size_t(index)]) {
+    throw std::runtime_error("choosing " + Printable(items[size_t(index)]) + " left the text " +
+                             Printable(DeviceText()));
+  }
+}
+
+void ProgrammerProcess::TypeDevice(const std::wstring& text) {
+  SetTextOf(controls_.comboBox1, text);
+}
+
+std::wstring ProgrammerProcess::DeviceText() const {
+  return TextOf(controls_.comboBox1);
+}
+
+HWND ProgrammerProcess::OpenFileDialog() {
+  PostMessageW(controls_.openButton, BM_CLICK, 0, 0);
+  HWND dialog = nullptr;
+  const bool ready = WaitUntil(kDialogTimeoutMs, [&] {
+    const auto dialogs = OpenFileDialogs();
+    dialog = dialogs.empty() ? nullptr : dialogs.front();
+    return dialog && FileNameField(dialog);
+  });
+  if (!ready) {
+    throw std::runtime_error("no file dialog with a file name field appeared");
+  }
+  Sleep(200);  // the dialog fills its folder view after it shows
+  return dialog;
+}
+
+void ProgrammerProcess::ChooseFile(const std::wstring& name) {
+  HWND dialog = OpenFileDialog();
+  SetTextOf(FileNameField(dialog), name);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  HWND complaint = nullptr;
+  WaitUntil(kDialogTimeoutMs, [&] {
+    const auto boxes = OpenMessageBoxes();
+    complaint = boxes.empty() ? nullptr : boxes.front();
+    return !IsWindow(dialog) || complaint;
+  });
+  if (complaint) {
+    const std::string text = Printable(ReadMessageBox(complaint).text);
+    DismissMessageBox(complaint);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    throw std::runtime_error("the file dialog refused " + Printable(name) + ": " + text);
+  }
+  if (IsWindow(dialog)) {
+    throw std::runtime_error("the file dialog did not close on OK");
+  }
+  SendBounded(window_, WM_NULL, 0, 0);  // returns once the click handler has finished
+}
+
+void ProgrammerProcess::CancelFileDialog() {
+  HWND dialog = OpenFileDialog();
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  if (!WaitUntil(kDialogTimeoutMs, [&] { return !IsWindow(dialog); })) {
+    throw std::runtime_error("the file dialog did not close on Cancel");
+  }
+  SendBounded(window_, WM_NULL, 0, 0);
+}
+
+std::wstring ProgrammerProcess::SelectedFilePath() const {
+  return TextOf(controls_.selectedFile);
+}
+
+RunObservation ProgrammerProcess::PressProgram(
+    DWORD timeoutMs, const std::wstring& screenshot,
+    const std::function<void(const RunObservation&)>& onPoll) {
+  RunObservation seen;
+  const DWORD start = GetTickCount();
+  DWORD lastBoxGone = start;
+  PostMessageW(controls_.programButton, BM_CLICK, 0, 0);
+  while (GetTickCount() - start < timeoutMs) {
+    if (!Running()) {
+      seen.processEnded = true;
+      break;
+    }
+    const auto boxes = OpenMessageBoxes();
+    if (!boxes.empty()) {
+      seen.boxes.push_back(ReadMessageBox(boxes.front()));
+      seen.boxes.back().shownAfterMs = GetTickCount() - start;
+      if (!screenshot.empty()) {
+        SaveScreenAsBmp(screenshot);
+      }
+      DismissMessageBox(boxes.front());
+      lastBoxGone = GetTickCount();
+      continue;
+    }
+    // Enabled is read before visible: the run hides the bar before it enables the controls.
+    const bool enabled = InputsEnabled();
+    if (IsWindowVisible(controls_.progressBar1)) {
+      seen.progressShown = true;
+      seen.inputsEnabledWithProgress |= enabled;
+      seen.highestProgress = std::max(
+          seen.highestProgress, DWORD(SendBounded(controls_.progressBar1, PBM_GETPOS, 0, 0, 0)));
+    }
+    const std::wstring caption = TextOf(controls_.label2);
+    if (seen.label2Captions.empty() || seen.label2Captions.back() != caption) {
+      seen.label2Captions.push_back(caption);
+    }
+    if (onPoll) {
+      onPoll(seen);
+    }
+    if (!seen.boxes.empty() && enabled && GetTickCount() - lastBoxGone >= kRunQuietMs) {
+      seen.backToIdle = true;
+      break;
+    }
+    Sleep(kPollMs);
+  }
+  return seen;
+}
+
+bool ProgrammerProcess::CloseWindow(DWORD timeoutMs) {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  return WaitForExit(timeoutMs);
+}
+
+}  // namespace e2e

@@ -1,0 +1,40 @@
+#!/bin/sh
+# End-to-end tests: the real TRV2KFlash.exe beside the stand-in QBLINK.DLL, worked from outside by
+# build/windows/e2e_driver.exe under Wine on a private X server. Screenshots go to build/e2e/.
+# Arguments (optional): scenario groups to run, e.g. `sh tests/e2e/run.sh window full_run`.
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$ROOT" || exit 1
+. "$ROOT/tests/e2e/wine_session.sh"
+
+for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/e2e_driver.exe; do
+  if [ ! -f "$needed" ]; then
+    echo "$needed is missing: run 'make windows' first" >&2
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+done
+
+trap 'stop_wine_session' EXIT
+trap 'exit 130' INT TERM
+ensure_wine_prefix || exit 1
+# A Wine server left from an earlier run would still talk to that run's X server.
+wineserver -k 2>/dev/null || true
+start_xvfb || exit 1
+
+rm -rf build/e2e
+mkdir -p build/e2e
+echo "Screenshots of every scenario's final state go to build/e2e/*.png"
+# Every wait in the driver is bounded; this is the last resort should Wine itself hang.
+{
+  timeout -k 10 600 wine build/windows/e2e_driver.exe test build/windows build/e2e "$@" </dev/null
+  echo $? >build/e2e/.status
+} | tee build/e2e/driver.log
+status=$(cat build/e2e/.status 2>/dev/null || echo 1)
+convert_screenshots build/e2e
+if ! grep -q '^[0-9]* passed, [0-9]* failed$' build/e2e/driver.log; then
+  echo "the end-to-end driver did not finish (stopped after 600 s or crashed)"
+  echo "$(grep -c '^PASS ' build/e2e/driver.log) passed, $(($(grep -c '^FAIL ' build/e2e/driver.log) + 1)) failed"
+  exit 1
+fi
+exit "$status"

@@ -1,0 +1,64 @@
+// Runs named scenarios, keeps their verdicts and prints them.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "programmer_process.h"
+
+namespace e2e {
+
+struct Scenario {
+  std::string name;
+  std::vector<std::string> failures;
+
+  void Check(bool ok, const std::string& what);
+  void CheckText(const std::wstring& actual, const std::wstring& expected, const std::string& what);
+};
+
+// A started programmer with its own folder (its working directory), simulated flash and log.
+struct Instance {
+  std::wstring folder;
+  std::wstring flashPath;
+  std::wstring logPath;
+  std::unique_ptr<ProgrammerProcess> process;
+
+  ProgrammerProcess& operator*() const { return *process; }
+  ProgrammerProcess* operator->() const { return process.get(); }
+  // Throws when the programmer is not (or no longer) usable.
+  void RequireRunning() const;
+  std::vector<std::string> Log() const;
+  std::wstring Path(const std::wstring& name) const;
+};
+
+// Simulator settings of the scenarios; latency is kept small so that runs take seconds.
+constexpr wchar_t kFastLatencyMs[] = L"1";
+
+class Suite {
+ public:
+  Suite(std::wstring exePath, std::wstring workRoot, std::vector<std::string> onlyGroups);
+
+  bool Wants(const std::string& group) const;
+  // Runs one scenario; an exception fails it with its message.
+  void Run(const std::string& name, const std::function<void(Scenario&)>& body);
+
+  // Starts the programmer in <work>\<folder> (created empty) with its own flash and log.
+  Instance Start(const std::string& folder, const EnvironmentOverrides& settings);
+  std::wstring Folder(const std::string& name) const;
+  std::wstring ScreenshotPath(const std::string& scenario) const;
+  const std::wstring& exePath() const { return exePath_; }
+
+  int passed() const { return passed_; }
+  int failed() const { return failed_; }
+
+ private:
+  std::wstring exePath_;
+  std::wstring workRoot_;
+  std::vector<std::string> onlyGroups_;
+  int passed_ = 0;
+  int failed_ = 0;
+};
+
+}  // namespace e2e

@@ -1,0 +1,58 @@
+// Small helpers for looking at the windows of another process and for waiting with a bound.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// How long a message sent to the programmer may take before we give up on it.
+constexpr UINT kMessageTimeoutMs = 3000;
+
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+// Shows control characters as \r \n so that texts can be compared in a report.
+std::string Printable(const std::wstring& text);
+
+// The class name without the version prefix ("6.0.2600.0!ComboBox" -> "ComboBox").
+std::wstring ClassOf(HWND window);
+bool HasClass(HWND window, const wchar_t* name);
+
+// The text of a window of another process (WM_GETTEXT, bounded by kMessageTimeoutMs).
+std::wstring TextOf(HWND window);
+bool SetTextOf(HWND window, const std::wstring& text);
+// A message sent with a time limit; returns `failed` when the target does not answer.
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT failed = -1);
+
+// The window's rectangle in the client coordinates of `parent`.
+RECT RectIn(HWND window, HWND parent);
+int Width(const RECT& rect);
+int Height(const RECT& rect);
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+std::vector<HWND> ChildrenInZOrder(HWND parent);
+std::vector<HWND> DescendantsOf(HWND parent);
+
+// Polls `done` every `pollMs` until it holds or `timeoutMs` has passed; returns its last value.
+template <typename Condition>
+bool WaitUntil(DWORD timeoutMs, Condition done, DWORD pollMs = 20) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) {
+      return done();
+    }
+    Sleep(pollMs);
+  }
+  return true;
+}
+
+// Absolute Windows path of a path given relative to the current directory ('/' accepted).
+std::wstring FullPath(const std::wstring& path);
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+bool MakeFolders(const std::wstring& path);
+bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes);
+bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes);
+
+}  // namespace e2e

@@ -1,0 +1,273 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include "checks.h"
+#include "expected_texts.h"
+#include "scenarios.h"
+#include "screen_capture.h"
+#include "sim_files.h"
+#include "win_helpers.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr DWORD kInputCheckTimeoutMs = 15000;
+constexpr DWORD kCloseTimeoutMs = 5000;
+
+struct ControlLayout {
+  const char* name;
+  HWND window;
+  RECT expected;  // left, top, right, bottom in client coordinates
+  const wchar_t* caption;
+  bool visible;
+};
+
+std::string Describe(const RECT& rect) {
+  return std::to_string(rect.left) + "," + std::to_string(rect.top) + " " +
+         std::to_string(Width(rect)) + " x " + std::to_string(Height(rect));
+}
+
+RECT At(int left, int top, int width, int height) {
+  return {left, top, left + width, top + height};
+}
+
+void CheckFrame(Scenario& s, HWND window) {
+  RECT outer = {};
+  GetWindowRect(window, &outer);
+  s.Check(Width(outer) == 388 && Height(outer) == 150,
+          "outer size " + std::to_string(Width(outer)) + " x " + std::to_string(Height(outer)) +
+              ", want 388 x 150");
+  const int screenCentreX = GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int screenCentreY = GetSystemMetrics(SM_CYSCREEN) / 2;
+  s.Check(std::abs((outer.left + outer.right) / 2 - screenCentreX) <= 2 &&
+              std::abs((outer.top + outer.bottom) / 2 - screenCentreY) <= 2,
+          "window at " + Describe(outer) + " is not centred on the screen");
+
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  s.Check(!(style & WS_THICKFRAME), "the window has a sizing border (WS_THICKFRAME)");
+  s.Check(!(style & WS_MINIMIZEBOX), "the window has a minimise button");
+  s.Check(!(style & WS_MAXIMIZEBOX), "the window has a maximise button");
+  s.Check((style & WS_SYSMENU) != 0, "the window has no system menu");
+  s.Check((style & WS_CAPTION) == WS_CAPTION, "the window has no title bar");
+
+  // An empty corner of the client area shows the background colour.
+  RECT client = {};
+  GetClientRect(window, &client);
+  POINT corner = {client.right - 6, client.bottom - 6};
+  ClientToScreen(window, &corner);
+  HDC screen = GetDC(nullptr);
+  const COLORREF background = GetPixel(screen, corner.x, corner.y);
+  ReleaseDC(nullptr, screen);
+  s.Check(background == GetSysColor(COLOR_BTNFACE),
+          "client background is not the button-face colour");
+}
+
+void CheckControls(Scenario& s, const ProgrammerProcess& app) {
+  const MainControls& c = app.controls();
+  const ControlLayout layout[] = {
+      {"Label1", c.label1, At(16, 16, 77, 13), L"Select a device:", true},
+      {"SelectedFile", c.selectedFile, At(16, 72, 257, 13), L"", true},
+      {"Label2", c.label2, At(16, 59, 64, 13), kIdleHeading, true},
+      {"ComboBox1", c.comboBox1, At(16, 32, 257, 21), L"", true},
+      {"OpenButton", c.openButton, At(288, 32, 75, 25), L"ROM File...", true},
+      {"ProgramButton", c.programButton, At(288, 64, 75, 25), L"Program", true},
+      {"ProgressBar1", c.progressBar1, At(16, 80, 257, 16), L"", false},
+  };
+  std::vector<HWND> creationOrder;
+  for (const ControlLayout& control : layout) {
+    const RECT actual = RectIn(control.window, app.window());
+    s.Check(EqualRect(&actual, &control.expected), std::string(control.name) + " at " +
+                                                       Describe(actual) + ", want " +
+                                                       Describe(control.expected));
+    s.CheckText(TextOf(control.window), control.caption, std::string(control.name) + " caption");
+    s.Check(bool(IsWindowVisible(control.window)) == control.visible,
+            std::string(control.name) + (control.visible ? " hidden" : " shown") + " at start");
+    creationOrder.push_back(control.window);
+  }
+  s.Check(app.InputsEnabled(), "controls disabled at start");
+  s.Check((GetWindowLongW(c.comboBox1, GWL_STYLE) & 3) == CBS_DROPDOWN,
+          "ComboBox1 is not an editable drop-down combo box");
+  s.Check(SendBounded(c.comboBox1, CB_GETCOUNT, 0, 0) == 0, "ComboBox1 has items at start");
+  const LRESULT low = SendBounded(c.progressBar1, PBM_GETRANGE, TRUE, 0);
+  const LRESULT high = SendBounded(c.progressBar1, PBM_GETRANGE, FALSE, 0);
+  s.Check(low == 0 && high == 65536, "progress range " + std::to_string(low) + ".." +
+                                         std::to_string(high) + ", want 0..65536");
+
+  s.Check(ChildrenInZOrder(app.window()) == creationOrder,
+          "controls not in the order Label1, SelectedFile, Label2, ComboBox1, OpenButton, "
+          "ProgramButton, ProgressBar1");
+  std::vector<HWND> tabStops;
+  for (HWND child : ChildrenInZOrder(app.window())) {
+    if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) {
+      tabStops.push_back(child);
+    }
+  }
+  const std::vector<HWND> tabOrder = {c.comboBox1, c.openButton, c.programButton};
+  std::vector<HWND> withBar = tabOrder;
+  withBar.push_back(c.progressBar1);
+  s.Check(tabStops == tabOrder || tabStops == withBar,
+          "tab stops are not ComboBox1, OpenButton, ProgramButton(, ProgressBar1) in that order");
+  s.Check(GetNextDlgTabItem(app.window(), c.comboBox1, FALSE) == c.openButton &&
+              GetNextDlgTabItem(app.window(), c.openButton, FALSE) == c.programButton,
+          "Tab from ComboBox1 does not go to OpenButton and then ProgramButton");
+}
+
+void WriteRom(const Instance& app, const std::wstring& name, size_t size, std::uint32_t seed) {
+  WriteWholeFile(app.Path(name), RomImage(size, seed));
+}
+
+}  // namespace
+
+void WindowScenarios(Suite& suite) {
+  if (!suite.Wants("window")) {
+    return;
+  }
+  Instance app;
+  const std::wstring roms = suite.Folder("window") + L"\\roms";
+
+  suite.Run("window_layout", [&](Scenario& s) {
+    app = suite.Start("window", {{L"QBSIM_ADAPTERS", L"QB USB Serial Adapter|Twin Port|Twin Port"},
+                                 {L"QBSIM_FAULTS", L"list_busy=2"}});
+    MakeFolders(roms);
+    CheckFrame(s, app->window());
+    CheckControls(s, *app);
+    SaveScreenAsBmp(suite.ScreenshotPath("window_layout"));
+  });
+
+  suite.Run("program_with_nothing_chosen", [&](Scenario& s) {
+    app.RequireRunning();
+    const RunObservation run = app->PressProgram(
+        kInputCheckTimeoutMs, suite.ScreenshotPath("program_with_nothing_chosen"));
+    ExpectBoxes(s, run, {Information(kDeviceRequired)});
+    s.Check(run.boxes.empty() || !run.boxes[0].inputsEnabledWhenShown,
+            "controls were enabled while the message was up");
+    ExpectIdleWindow(s, *app);
+    ExpectNoAdapterOpened(s, app.Log(), 0);
+  });
+
+  suite.Run("device_list", [&](Scenario& s) {
+    app.RequireRunning();
+    const std::vector<std::wstring> expected = {kDefaultAdapter, L"Twin Port", L"Twin Port"};
+    app->OpenDeviceList();
+    s.Check(app->OpenMessageBoxes().empty(), "a message box came up on opening the list");
+    s.Check(app->DeviceItems() == expected,
+            "items are not \"QB USB Serial Adapter\", \"Twin Port\", \"Twin Port\" in order");
+    const auto log = app.Log();
+    s.Check(CountLines(log, "QB_CreateDeviceInfoList") == 3,
+            "the enumeration was not asked again after answering 19 twice (" +
+                std::to_string(CountLines(log, "QB_CreateDeviceInfoList")) + " calls, want 3)");
+    app->CloseDeviceList();
+
+    app->TypeDevice(L"typed description");
+    app->OpenDeviceList();
+    s.CheckText(app->DeviceText(), L"", "a typed description survives opening the list");
+    s.Check(app->DeviceItems() == expected, "reopening the list does not give the same 3 items");
+    SaveScreenAsBmp(suite.ScreenshotPath("device_list"));
+    SendBounded(app->controls().comboBox1, CB_SETCURSEL, 2, 0);
+    app->CloseDeviceList();
+    s.CheckText(app->DeviceText(), L"Twin Port", "the chosen item's text");
+  });
+
+  suite.Run("program_without_rom_file", [&](Scenario& s) {
+    app.RequireRunning();
+    const RunObservation run =
+        app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("program_without_rom_file"));
+    ExpectBoxes(s, run, {Information(kRomFileRequired)});
+    s.Check(run.boxes.size() != 1 || run.boxes[0].textHeight >= 24,
+            "the two-line message is shown on one line");
+    ExpectIdleWindow(s, *app);
+    ExpectNoAdapterOpened(s, app.Log(), 0);
+  });
+
+  suite.Run("file_selection", [&](Scenario& s) {
+    app.RequireRunning();
+    WriteRom(app, L"first.ROM", kRomSize, 1);
+    WriteRom(app, L"roms\\sample.ROM", kRomSize, 2);
+    WriteRom(app, L"roms\\other.ROM", kRomSize, 3);
+    app->ChooseFile(L"first.ROM");
+    s.CheckText(app->SelectedFilePath(), app.Path(L"first.ROM"),
+                "a name typed in the first dialog is not taken from the working directory");
+    app->ChooseFile(app.Path(L"roms\\sample.ROM"));
+    s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\sample.ROM"), "chosen path");
+    app->CancelFileDialog();
+    s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\sample.ROM"), "path after Cancel");
+    app->ChooseFile(L"other.ROM");
+    s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\other.ROM"),
+                "the next dialog does not open in the folder of the chosen file");
+    s.Check(IsWindowVisible(app->controls().selectedFile), "SelectedFile hidden");
+    SaveScreenAsBmp(suite.ScreenshotPath("file_selection"));
+  });
+
+  suite.Run("program_with_file_but_no_device", [&](Scenario& s) {
+    app.RequireRunning();
+    app->TypeDevice(L"");
+    const RunObservation run = app->PressProgram(
+        kInputCheckTimeoutMs, suite.ScreenshotPath("program_with_file_but_no_device"));
+    ExpectBoxes(s, run, {Information(kDeviceRequired)});
+    ExpectNoAdapterOpened(s, app.Log(), 0);
+  });
+
+  suite.Run("rom_file_size_check", [&](Scenario& s) {
+    app.RequireRunning();
+    app->TypeDevice(kDefaultAdapter);
+    for (size_t size : {kRomSize - 1, kRomSize + 1}) {
+      const std::wstring name = L"roms\\size" + std::to_wstring(size) + L".ROM";
+      WriteRom(app, name, size, 4);
+      app->ChooseFile(app.Path(name));
+      const RunObservation run =
+          app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("rom_file_size_check"));
+      ExpectBoxes(s, run, {Information(kWrongSize)});
+      ExpectIdleWindow(s, *app);
+    }
+    ExpectNoAdapterOpened(s, app.Log(), 0);
+  });
+
+  suite.Run("missing_rom_file", [&](Scenario& s) {
+    app.RequireRunning();
+    const std::wstring missing = app.Path(L"roms\\missing.ROM");
+    app->ChooseFile(missing);
+    s.CheckText(app->SelectedFilePath(), missing, "a typed name of a missing file");
+    const RunObservation run =
+        app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("missing_rom_file"));
+    ExpectBoxes(s, run, {ErrorReport(kFileNotFound)});
+    ExpectIdleWindow(s, *app);
+    ExpectNoAdapterOpened(s, app.Log(), 0);
+  });
+
+  suite.Run("long_path_wraps", [&](Scenario& s) {
+    app.RequireRunning();
+    const std::wstring folder =
+        L"roms\\a folder with a rather long name\\and a second folder with a long name";
+    MakeFolders(app.Path(folder));
+    const std::wstring path = app.Path(folder + L"\\Long Path Image.ROM");
+    WriteRom(app, folder + L"\\Long Path Image.ROM", kRomSize, 5);
+    app->ChooseFile(path);
+    s.CheckText(app->SelectedFilePath(), path, "long path");
+    const RECT label = RectIn(app->controls().selectedFile, app->window());
+    s.Check(label.left == 16 && label.top == 72 && Width(label) == 257 && Height(label) >= 26,
+            "SelectedFile at " + Describe(label) +
+                " with a long path, want 16,72, 257 wide and at least two lines high");
+    SaveScreenAsBmp(suite.ScreenshotPath("long_path_wraps"));
+  });
+
+  suite.Run("ampersand_in_file_name", [&](Scenario& s) {
+    app.RequireRunning();
+    WriteRom(app, L"roms\\Tom & Jerry.ROM", kRomSize, 6);
+    app->ChooseFile(app.Path(L"roms\\Tom & Jerry.ROM"));
+    s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\Tom & Jerry.ROM"), "path with '&'");
+    s.Check((GetWindowLongW(app->controls().selectedFile, GWL_STYLE) & SS_NOPREFIX) != 0,
+            "SelectedFile turns '&' into an underline (no SS_NOPREFIX)");
+    SaveScreenAsBmp(suite.ScreenshotPath("ampersand_in_file_name"));
+  });
+
+  suite.Run("close_when_idle", [&](Scenario& s) {
+    app.RequireRunning();
+    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
+    const auto log = app.Log();
+    s.Check(CountLines(log, "QB_Close") == 0, "QB_Close called with no adapter open");
+  });
+}
+
+}  // namespace e2e

@@ -1,0 +1,60 @@
+# Sourced by tests/e2e/run.sh and scripts/run.sh: a private Wine prefix and a private X server.
+# Expects ROOT (the repository) to be set; sets WINEPREFIX, DISPLAY and XVFB_PID.
+
+export WINEPREFIX="$ROOT/build/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono/Gecko installers and no desktop menu entries: the tests need none of them.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+XVFB_PID=""
+
+# Creates the prefix on first use (about 15 s), without any display so that nothing asks.
+ensure_wine_prefix() {
+  if [ -f "$WINEPREFIX/system.reg" ]; then
+    return 0
+  fi
+  echo "Creating the Wine prefix $WINEPREFIX ..."
+  mkdir -p "$WINEPREFIX"
+  env -u DISPLAY wineboot -i </dev/null >"$ROOT/build/wineboot.log" 2>&1 || {
+    echo "wineboot failed; see build/wineboot.log" >&2
+    return 1
+  }
+  wineserver -w
+}
+
+# Starts Xvfb on a free display it picks itself and exports DISPLAY.
+start_xvfb() {
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  tries=0
+  while ! grep -q '[0-9]' "$display_file" 2>/dev/null; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 100 ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+      echo "Xvfb did not start" >&2
+      rm -f "$display_file"
+      return 1
+    fi
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n 1 "$display_file")"
+  rm -f "$display_file"
+}
+
+# Ends what this session started: the prefix's Wine processes, then our X server.
+stop_wine_session() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  fi
+}
+
+# Converts the driver's BMP screenshots in a folder to PNG.
+convert_screenshots() {
+  for bmp in "$1"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+}
