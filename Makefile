@@ -3,9 +3,12 @@ BUILD   := build
 NATIVE  := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 WINDOWS := $(BUILD)/windows
+FUZZ    := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 60
 JOBS    ?= 2
+MAKEFLAGS += --no-print-directory
 
-.PHONY: deps native sanitize windows unit e2e test run bench fuzz format clean
+.PHONY: deps native sanitize windows unit e2e test run bench fuzz fuzz-build format clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -30,7 +33,21 @@ unit: native sanitize
 e2e: windows
 	@sh tests/e2e/run.sh
 
-test: unit e2e
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTRV_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target fuzz_programming_run
+
+# Grows its own corpus under build/ from the committed seeds; FUZZ_SECONDS=N sets how long.
+fuzz: fuzz-build
+	@mkdir -p $(FUZZ)/corpus
+	@echo "fuzzing the programming run for $(FUZZ_SECONDS) s"
+	@$(FUZZ)/tests/robustness/fuzz_programming_run -max_total_time=$(FUZZ_SECONDS) \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus tests/robustness/corpus \
+	  >$(FUZZ)/fuzz.log 2>&1 || { tail -40 $(FUZZ)/fuzz.log; exit 1; }
+	@grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' $(FUZZ)/fuzz.log
+
+test: unit fuzz e2e
 
 run: windows
 	@sh scripts/run.sh
