@@ -159,6 +159,8 @@ struct BringUpCase {
   const char* message;
 };
 
+void PrintTo(const BringUpCase& c, std::ostream* out) { *out << c.name; }
+
 class BringUpFailureTest : public ProgrammingRunTest,
                            public ::testing::WithParamInterface<BringUpCase> {};
 
