@@ -26,7 +26,7 @@ windows: deps
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 	@cmake --build $(WINDOWS) -j $(JOBS)
 
-unit: native sanitize
+unit: native sanitize windows
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 

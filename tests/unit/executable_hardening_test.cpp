@@ -1,0 +1,61 @@
+// How the shipped Windows program is linked: a 32-bit GUI image with ASLR and DEP, a manifest
+// asking for the version 6 common controls and the user's own rights, and no dependency beyond
+// the system's DLLs (the driver library is loaded at run time, from trusted folders only).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "support/pe_image.h"
+
+namespace trv {
+namespace {
+
+constexpr std::uint16_t kMachineI386 = 0x14C;
+constexpr std::uint16_t kSubsystemWindowsGui = 2;
+constexpr std::uint16_t kDynamicBase = 0x0040;
+constexpr std::uint16_t kNxCompatible = 0x0100;
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+class ExecutableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto read = test::ReadPeImage(TRV_WINDOWS_BUILD_DIR "/TRV2KFlash.exe");
+    ASSERT_TRUE(read.has_value()) << "build/windows/TRV2KFlash.exe missing or not PE32";
+    image = *read;
+  }
+  test::PeImage image;
+};
+
+TEST_F(ExecutableTest, IsA32BitGuiProgramWithAslrAndDep) {
+  EXPECT_EQ(image.machine, kMachineI386);
+  EXPECT_EQ(image.subsystem, kSubsystemWindowsGui);
+  EXPECT_TRUE(image.dll_characteristics & kDynamicBase) << "ASLR (dynamic base) is off";
+  EXPECT_TRUE(image.dll_characteristics & kNxCompatible) << "DEP (NX compatible) is off";
+}
+
+TEST_F(ExecutableTest, ManifestAsksForCommonControls6AndTheUsersRights) {
+  const std::string& manifest = image.manifest;
+  ASSERT_FALSE(manifest.empty()) << "no application manifest";
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
+TEST_F(ExecutableTest, ImportsOnlySystemDllsAndNeverTheDriverLibrary) {
+  const std::vector<std::string> system = {"KERNEL32.DLL", "USER32.DLL",   "GDI32.DLL",
+                                           "COMCTL32.DLL", "COMDLG32.DLL", "MSVCRT.DLL",
+                                           "ADVAPI32.DLL", "SHELL32.DLL"};
+  ASSERT_FALSE(image.imported_dlls.empty());
+  for (const std::string& dll : image.imported_dlls) {
+    EXPECT_NE(std::find(system.begin(), system.end(), Upper(dll)), system.end()) << dll;
+  }
+}
+
+}  // namespace
+}  // namespace trv

@@ -1,0 +1,24 @@
+// Just enough of a PE32 reader to check how the Windows program was linked: its header flags,
+// the DLLs it imports and its embedded manifest.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trv::test {
+
+struct PeImage {
+  std::uint16_t machine = 0;
+  std::uint16_t optional_magic = 0;  // 0x10B for PE32
+  std::uint16_t subsystem = 0;
+  std::uint16_t dll_characteristics = 0;
+  std::vector<std::string> imported_dlls;
+  std::string manifest;  // the RT_MANIFEST resource's text, empty when there is none
+};
+
+// Reads the file at `path`; nullopt if it is missing or not a well-formed PE32 image.
+std::optional<PeImage> ReadPeImage(const std::string& path);
+
+}  // namespace trv::test
