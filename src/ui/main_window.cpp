@@ -4,8 +4,6 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <iterator>
 
 #include "adapter/adapter_link.h"
 #include "common/shared_types.h"
@@ -48,6 +46,10 @@ enum ControlId : int {
 
 constexpr int kProgressMaximum = 65536;
 
+// Posted to itself once the window has closed and no handler is running any more.
+constexpr UINT kDestroyClosedWindow = WM_APP + 1;
+
+constexpr wchar_t kLabel2IdleCaption[] = L"Selected File:";
 constexpr wchar_t kInformationCaption[] = L"Information";
 
 // Paths have no spaces to break at, so lines also break inside words, as an edit control does.
@@ -86,10 +88,10 @@ UINT WindowDpi(HWND window) {
   return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-RECT ScreenOf(HWND window) {
+RECT PrimaryScreen() {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info);
+  GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &info);
   return info.rcMonitor;
 }
 
@@ -162,7 +164,7 @@ bool TForm1::Create(HINSTANCE instance, int show_command) {
     return false;
   }
   // Created on the primary screen so that it takes that screen's density from the start.
-  const RECT screen = ScreenOf(nullptr);
+  const RECT screen = PrimaryScreen();
   if (!CreateWindowExW(0, kFormClassName, ApplicationTitle().c_str(), kFormStyle, screen.left,
                        screen.top, kFormWidth, kFormHeight, nullptr, nullptr, instance, this)) {
     return false;
@@ -244,7 +246,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         closed_ = true;
         trv::FormClose(driver_, state_);
       }
-      PostQuitMessage(0);
+      PostQuitMessage(quit_requested_ ? quit_code_ : 0);
+      return 0;
+    case kDestroyClosedWindow:
+      DestroyWindow(Form1);
       return 0;
     case WM_NCDESTROY: {
       const HWND window = Form1;
@@ -282,7 +287,7 @@ void TForm1::CreateControls() {
   };
   Label1 = create(WC_STATICW, L"Select a device:", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   SelectedFile = create(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0);
-  Label2 = create(WC_STATICW, L"Selected File:", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
+  Label2 = create(WC_STATICW, kLabel2IdleCaption, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   ComboBox1 =
       create(WC_COMBOBOXW, L"",
              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, kComboBox1Id);
@@ -317,11 +322,10 @@ void TForm1::LayoutControls() {
                  height, SWP_NOZORDER | SWP_NOACTIVATE);
   };
   place(Label1, kLabel1Bounds, Scale(kLabel1Bounds.height));
-  FitLabelWidth(Label1, kLabel1Bounds.width);
   place(SelectedFile, kSelectedFileBounds, Scale(kSelectedFileBounds.height));
   FitSelectedFileHeight();
   place(Label2, kLabel2Bounds, Scale(kLabel2Bounds.height));
-  FitLabelWidth(Label2, kLabel2Bounds.width);
+  FitLabel2Width();
   // A drop-down combo box's height includes its list; the closed field is fitted after.
   place(ComboBox1, kComboBox1Bounds,
         Scale(kComboBox1Bounds.height + kComboBoxDropDownItems * kComboBoxItemHeight + 2));
@@ -331,13 +335,16 @@ void TForm1::LayoutControls() {
   place(ProgressBar1, kProgressBar1Bounds, Scale(kProgressBar1Bounds.height));
 }
 
-// A label is as wide as its caption needs, and never narrower than laid out.
-void TForm1::FitLabelWidth(HWND label, int minimum_width) {
-  const SIZE text = MeasureText(label, font_, WindowText(label), 0, DT_SINGLELINE | DT_NOPREFIX);
-  RECT bounds;
-  GetWindowRect(label, &bounds);
-  SetWindowPos(label, nullptr, 0, 0, std::max<int>(Scale(minimum_width), text.cx),
-               bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+// Label2 keeps its laid-out width for the idle heading; a longer heading widens it to fit.
+void TForm1::FitLabel2Width() {
+  const std::wstring caption = WindowText(Label2);
+  int width = Scale(kLabel2Bounds.width);
+  if (caption != kLabel2IdleCaption) {
+    width = std::max<int>(width,
+                          MeasureText(Label2, font_, caption, 0, DT_SINGLELINE | DT_NOPREFIX).cx);
+  }
+  SetWindowPos(Label2, nullptr, 0, 0, width, Scale(kLabel2Bounds.height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm1::FitSelectedFileHeight() {
@@ -351,16 +358,21 @@ void TForm1::FitSelectedFileHeight() {
 }
 
 // The closed field's height follows the font; it is set so the box keeps its laid-out height.
+// Some systems report the field two pixels taller than it was set, so the setting is corrected by
+// what is measured until the two agree.
 void TForm1::FitComboBoxFieldHeight() {
-  RECT bounds;
-  GetWindowRect(ComboBox1, &bounds);
-  const int closed_height = bounds.bottom - bounds.top;
   const int wanted_height = Scale(kComboBox1Bounds.height);
-  const auto field_height =
+  auto field_height =
       static_cast<int>(SendMessageW(ComboBox1, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  if (closed_height != wanted_height && field_height > 0) {
-    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                 field_height + wanted_height - closed_height);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT bounds;
+    GetWindowRect(ComboBox1, &bounds);
+    const int closed_height = bounds.bottom - bounds.top;
+    if (closed_height == wanted_height || field_height <= 0) {
+      return;
+    }
+    field_height += wanted_height - closed_height;
+    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field_height);
   }
 }
 
@@ -428,7 +440,7 @@ void TForm1::FormClose() {
   }
   closed_ = true;
   trv::FormClose(driver_, state_);
-  // A handler may still be on the stack; it unwinds first and the window goes after it.
+  // A handler may still be on the stack: it unwinds first, and the window goes after it.
   ShowWindow(Form1, SW_HIDE);
   if (handler_depth_ == 0) {
     FinishDeferredWork();
@@ -436,10 +448,13 @@ void TForm1::FormClose() {
 }
 
 void TForm1::FinishDeferredWork() {
-  if (closed_ && Form1 != nullptr) {
-    DestroyWindow(Form1);
-  }
-  if (quit_requested_) {
+  if (closed_) {
+    // Destroyed from the message loop, when no control's own code is on the stack either: the
+    // combo box, for one, is still inside its click when it reports the list opening.
+    if (Form1 != nullptr) {
+      PostMessageW(Form1, kDestroyClosedWindow, 0, 0);
+    }
+  } else if (quit_requested_) {
     quit_requested_ = false;
     PostQuitMessage(quit_code_);
   }
@@ -505,7 +520,7 @@ void TForm1::SetProgressPosition(std::uint32_t position) {
 void TForm1::SetLabel2Caption(const std::string& caption) {
   if (!closed_) {
     SetWindowTextW(Label2, WideFromMessage(caption).c_str());
-    FitLabelWidth(Label2, kLabel2Bounds.width);
+    FitLabel2Width();
   }
 }
 
@@ -517,37 +532,11 @@ void TForm1::ShowErrorReport(const std::string& text) {
   ShowBox(text, ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
 }
 
-// The boxes are centred on the screen, not on the window: the hook moves the box as it is first
-// activated, before it is drawn.
+// The system centres message boxes on the screen, as the operator's messages must be.
 void TForm1::ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
-  if (closed_) {
-    return;
+  if (!closed_) {
+    MessageBoxW(Form1, WideFromMessage(text).c_str(), caption, style);
   }
-  const HHOOK hook = SetWindowsHookExW(WH_CBT, CentreMessageBoxHook, nullptr, GetCurrentThreadId());
-  centre_next_box_ = true;
-  MessageBoxW(Form1, WideFromMessage(text).c_str(), caption, style);
-  centre_next_box_ = false;
-  if (hook != nullptr) {
-    UnhookWindowsHookEx(hook);
-  }
-}
-
-LRESULT CALLBACK TForm1::CentreMessageBoxHook(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_ACTIVATE) {
-    const auto box = reinterpret_cast<HWND>(wparam);
-    const HWND owner = GetWindow(box, GW_OWNER);
-    wchar_t owner_class[std::size(kFormClassName) + 1] = L"";
-    if (owner != nullptr && GetClassNameW(owner, owner_class, std::size(owner_class)) &&
-        wcscmp(owner_class, kFormClassName) == 0) {
-      auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(owner, GWLP_USERDATA));
-      // Only once: a box the operator moved stays where it was put when it is activated again.
-      if (form != nullptr && form->centre_next_box_) {
-        form->centre_next_box_ = false;
-        CentreOnScreen(box, ScreenOf(owner));
-      }
-    }
-  }
-  return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 bool TForm1::PumpMessages() {

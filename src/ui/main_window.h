@@ -58,20 +58,20 @@ class TForm1 final : public WindowOperations {
   class HandlerScope;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK CentreMessageBoxHook(int code, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void HandleCommand(int control_id, int notification);
 
   void CreateControls();
   void ApplyDpi(UINT dpi);
   void LayoutControls();
-  void FitLabelWidth(HWND label, int minimum_width);
+  void FitLabel2Width();
   void FitSelectedFileHeight();
   void FitComboBoxFieldHeight();
   void DrawSelectedFile(const DRAWITEMSTRUCT& item);
   void RestoreFocus();
   void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
-  // Work held back while a handler runs: destroying a closed window, passing on a quit request.
+  // Work held back while a handler runs: destroying the closed window, passing on a quit
+  // request.
   void FinishDeferredWork();
   int Scale(int pixels_at_96_dpi) const;
 
@@ -99,7 +99,6 @@ class TForm1 final : public WindowOperations {
   int handler_depth_ = 0;
   bool quit_requested_ = false;
   int quit_code_ = 0;
-  bool centre_next_box_ = false;
 };
 
 }  // namespace trv::ui

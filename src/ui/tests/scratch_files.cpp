@@ -1,0 +1,32 @@
+#include "scratch_files.h"
+
+namespace ui_test {
+
+ScratchFolder::ScratchFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  folder_ = std::wstring(temp) + L"trv_ui_tests_" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() {
+  for (const std::wstring& file : files_) {
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(file.c_str());
+  }
+  RemoveDirectoryW(folder_.c_str());
+}
+
+std::wstring ScratchFolder::Write(const std::wstring& name,
+                                  const std::vector<unsigned char>& bytes) {
+  const std::wstring path = Path(name);
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  files_.push_back(path);
+  return path;
+}
+
+}  // namespace ui_test
