@@ -216,6 +216,7 @@ MessageBoxSeen ProgrammerProcess::ReadMessageBox(HWND box) const {
   if (window_) {
     seen.inputsEnabledWhenShown = InputsEnabled();
     seen.progressVisibleWhenShown = IsWindowVisible(controls_.progressBar1);
+    seen.progressWhenShown = DWORD(SendBounded(controls_.progressBar1, PBM_GETPOS, 0, 0, 0));
     seen.selectedFileVisibleWhenShown = IsWindowVisible(controls_.selectedFile);
     seen.label2WhenShown = TextOf(controls_.label2);
   }
@@ -328,7 +329,22 @@ HWND ProgrammerProcess::OpenFileDialog() {
 }
 
 void ProgrammerProcess::ChooseFile(const std::wstring& name) {
+  ConfirmFileDialog(OpenFileDialog(), name);
+}
+
+void ProgrammerProcess::ChooseFileInFolder(const std::wstring& folder, const std::wstring& name) {
   HWND dialog = OpenFileDialog();
+  SetTextOf(FileNameField(dialog), folder);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  Sleep(500);  // the dialog moves into the folder and stays open
+  if (!IsWindow(dialog)) {
+    throw std::runtime_error("the file dialog closed on entering the folder " + Printable(folder));
+  }
+  ConfirmFileDialog(dialog, name);
+}
+
+void ProgrammerProcess::ConfirmFileDialog(HWND dialog, const std::wstring& name) {
   SetTextOf(FileNameField(dialog), name);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
@@ -384,6 +400,7 @@ RunObservation ProgrammerProcess::PressProgram(
         SaveScreenAsBmp(screenshot);
       }
       DismissMessageBox(boxes.front());
+
       lastBoxGone = GetTickCount();
       continue;
     }

@@ -33,6 +33,7 @@ struct MessageBoxSeen {
   // The window while the box was up.
   bool inputsEnabledWhenShown = false;  // ComboBox1 and both buttons enabled
   bool progressVisibleWhenShown = false;
+  DWORD progressWhenShown = 0;
   bool selectedFileVisibleWhenShown = false;
   std::wstring label2WhenShown;
   DWORD shownAfterMs = 0;  // since the action that led to it
@@ -97,6 +98,9 @@ class ProgrammerProcess {
   // Presses "ROM File...", enters `name` (absolute or relative to the dialog's folder) and
   // confirms; throws when the dialog misbehaves.
   void ChooseFile(const std::wstring& name);
+  // The same, but first enters `folder` in the dialog (as a double-click on it would) and then
+  // the bare file name.
+  void ChooseFileInFolder(const std::wstring& folder, const std::wstring& name);
   void CancelFileDialog();
   std::wstring SelectedFilePath() const;
 
@@ -110,6 +114,8 @@ class ProgrammerProcess {
 
  private:
   HWND OpenFileDialog();
+  // Enters `name` in the open dialog and presses OK.
+  void ConfirmFileDialog(HWND dialog, const std::wstring& name);
 
   PROCESS_INFORMATION process_ = {};
   HWND window_ = nullptr;

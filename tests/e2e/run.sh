@@ -27,13 +27,16 @@ mkdir -p build/e2e
 echo "Screenshots of every scenario's final state go to build/e2e/*.png"
 # Every wait in the driver is bounded; this is the last resort should Wine itself hang.
 {
-  timeout -k 10 600 wine build/windows/e2e_driver.exe test build/windows build/e2e "$@" </dev/null
+  # Wine's own chatter (e.g. about volume labels of Z:) goes to a file, not between the verdicts.
+  timeout -k 10 600 wine build/windows/e2e_driver.exe test build/windows build/e2e "$@" \
+    </dev/null 2>build/e2e/wine-stderr.log
   echo $? >build/e2e/.status
 } | tee build/e2e/driver.log
 status=$(cat build/e2e/.status 2>/dev/null || echo 1)
 convert_screenshots build/e2e
 if ! grep -q '^[0-9]* passed, [0-9]* failed$' build/e2e/driver.log; then
-  echo "the end-to-end driver did not finish (stopped after 600 s or crashed)"
+  echo "the end-to-end driver did not finish (stopped after 600 s or crashed);" \
+    "see build/e2e/wine-stderr.log"
   echo "$(grep -c '^PASS ' build/e2e/driver.log) passed, $(($(grep -c '^FAIL ' build/e2e/driver.log) + 1)) failed"
   exit 1
 fi

@@ -189,7 +189,7 @@ void WindowScenarios(Suite& suite) {
     app->ChooseFile(L"first.ROM");
     s.CheckText(app->SelectedFilePath(), app.Path(L"first.ROM"),
                 "a name typed in the first dialog is not taken from the working directory");
-    app->ChooseFile(app.Path(L"roms\\sample.ROM"));
+    app->ChooseFileInFolder(L"roms", L"sample.ROM");
     s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\sample.ROM"), "chosen path");
     app->CancelFileDialog();
     s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\sample.ROM"), "path after Cancel");
