@@ -396,11 +396,13 @@ RunObservation ProgrammerProcess::PressProgram(
     if (!boxes.empty()) {
       seen.boxes.push_back(ReadMessageBox(boxes.front()));
       seen.boxes.back().shownAfterMs = GetTickCount() - start;
+      if (seen.boxes.back().progressVisibleWhenShown) {
+        seen.highestProgress = std::max(seen.highestProgress, seen.boxes.back().progressWhenShown);
+      }
       if (!screenshot.empty()) {
         SaveScreenAsBmp(screenshot);
       }
       DismissMessageBox(boxes.front());
-
       lastBoxGone = GetTickCount();
       continue;
     }
