@@ -8,72 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "common/system_clock.h"
+#include "sim/simulated_adapter.h"
+#include "sim/virtual_clock.h"
 #include "ui/win32_rom_file.h"
 #include "ui/win32_text.h"
 #include "ui_test.h"
 
 namespace {
 
-using trv::AdapterHandle;
-using trv::StatusResult;
-
-// Lists the adapters it is given and counts the calls the window makes through the core.
-class FakeDriver final : public trv::AdapterDriver {
- public:
-  std::vector<std::string> adapters;
-  StatusResult list_status = trv::kStatusOk;
-  int list_calls = 0;
-  int close_calls = 0;
-
-  StatusResult QB_CreateDeviceInfoList(std::uint32_t* count) override {
-    ++list_calls;
-    *count = static_cast<std::uint32_t>(adapters.size());
-    return list_status;
-  }
-  StatusResult QB_GetDeviceInfoList(trv::AdapterInfoRecord* records,
-                                    std::uint32_t* count) override {
-    for (std::uint32_t i = 0; i < *count && i < adapters.size(); ++i) {
-      records[i] = {};
-      adapters[i].copy(
-          reinterpret_cast<char*>(records[i].bytes) + trv::AdapterInfoRecord::kDescriptionOffset,
-          trv::AdapterInfoRecord::kDescriptionMaxLength);
-    }
-    *count = static_cast<std::uint32_t>(adapters.size());
-    return trv::kStatusOk;
-  }
-  StatusResult QB_Close(AdapterHandle) override {
-    ++close_calls;
-    return trv::kStatusOk;
-  }
-  StatusResult QB_OpenEx(const char*, std::uint32_t, AdapterHandle*) override { return 2; }
-  StatusResult QB_SetBitMode(AdapterHandle, std::uint8_t, std::uint8_t) override { return 0; }
-  StatusResult QB_SetRts(AdapterHandle) override { return 0; }
-  StatusResult QB_SetDtr(AdapterHandle) override { return 0; }
-  StatusResult QB_SetBaudRate(AdapterHandle, std::uint32_t) override { return 0; }
-  StatusResult QB_SetDataCharacteristics(AdapterHandle, std::uint8_t, std::uint8_t,
-                                         std::uint8_t) override {
-    return 0;
-  }
-  StatusResult QB_SetFlowControl(AdapterHandle, std::uint16_t, std::uint8_t,
-                                 std::uint8_t) override {
-    return 0;
-  }
-  StatusResult QB_SetTimeouts(AdapterHandle, std::uint32_t, std::uint32_t) override { return 0; }
-  StatusResult QB_GetQueueStatus(AdapterHandle, std::uint32_t* waiting) override {
-    *waiting = 0;
-    return 0;
-  }
-  StatusResult QB_Read(AdapterHandle, void*, std::uint32_t, std::uint32_t* read) override {
-    *read = 0;
-    return 0;
-  }
-  StatusResult QB_Write(AdapterHandle, const void*, std::uint32_t,
-                        std::uint32_t* written) override {
-    *written = 0;
-    return 0;
-  }
-};
+trv::sim::SimConfig Adapters(std::vector<std::string> descriptions) {
+  trv::sim::SimConfig config;
+  config.adapters = std::move(descriptions);
+  return config;
+}
 
 struct SeenBox {
   HWND window;
@@ -128,7 +75,7 @@ class BoxWatcher {
 };
 BoxWatcher* BoxWatcher::current_ = nullptr;
 
-// One window on a fake driver, hidden (showing and hiding windows is slow without a window
+// One window on the simulated adapter, hidden (showing and hiding windows is slow without a window
 // manager); anything it posted for the thread is cleared away after it.
 struct FormFixture {
   struct QueueDrain {
@@ -138,8 +85,8 @@ struct FormFixture {
       }
     }
   } drain;
-  FakeDriver driver;
-  trv::SystemClock clock;
+  trv::sim::VirtualClock clock;
+  trv::sim::SimulatedAdapter driver;
   trv::ui::Win32RomFileSystem files;
   std::unique_ptr<trv::ProgrammerState> state = std::make_unique<trv::ProgrammerState>();
   trv::ui::TForm1 form{driver, clock, files, *state};
@@ -149,13 +96,20 @@ struct FormFixture {
   HWND combo_box = nullptr;
   HWND selected_file = nullptr;
 
-  FormFixture() {
+  explicit FormFixture(trv::sim::SimConfig config = {}) : driver(clock, std::move(config)) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     form.Create(GetModuleHandleW(nullptr), SW_HIDE);
     window = form.handle();
     combo_box = FindWindowExW(window, nullptr, WC_COMBOBOXW, nullptr);
     selected_file = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDNEXT);
+  }
+
+  // As a programming run leaves it when the window closes in the middle.
+  void OpenAdapter() {
+    state->adapter.open =
+        driver.QB_OpenEx(trv::sim::kDefaultAdapterDescription, trv::kOpenByDescription,
+                         &state->adapter.handle) == trv::kStatusOk;
   }
 
   // As the combo box reports its list opening.
@@ -238,8 +192,7 @@ UI_TEST(Form_Label2_GrowsForALongerHeading) {
 }
 
 UI_TEST(Form_DeviceList_ListsEveryDescriptionInOrderEachTime) {
-  FormFixture fixture;
-  fixture.driver.adapters = {"QB USB Serial Adapter", "Twin", "Twin", "Caf\xe9"};
+  FormFixture fixture(Adapters({"QB USB Serial Adapter", "Twin", "Twin", "Caf\xe9"}));
   SetWindowTextW(fixture.combo_box, L"typed");
   fixture.OpenDeviceList();
   fixture.OpenDeviceList();
@@ -252,16 +205,16 @@ UI_TEST(Form_DeviceList_ListsEveryDescriptionInOrderEachTime) {
 }
 
 UI_TEST(Form_DeviceList_DriverFailure_ShowsNothingAndListsNothing) {
-  FormFixture fixture;
-  fixture.driver.adapters = {"QB USB Serial Adapter"};
-  fixture.driver.list_status = 4;
+  trv::sim::SimConfig config;
+  config.faults.list_status = 4;
+  FormFixture fixture(config);
   fixture.OpenDeviceList();
   UI_EXPECT(fixture.DeviceItems().empty());
   UI_EXPECT(fixture.watcher.boxes.empty());
 }
 
 UI_TEST(Form_DeviceList_NoAdapters_SaysSoInABoxCentredOnTheScreen) {
-  FormFixture fixture;
+  FormFixture fixture(Adapters({}));
   SetWindowPos(fixture.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   fixture.OpenDeviceList();
   UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
@@ -277,25 +230,16 @@ UI_TEST(Form_DeviceList_NoAdapters_SaysSoInABoxCentredOnTheScreen) {
   UI_EXPECT(std::abs(centre_y - GetSystemMetrics(SM_CYSCREEN) / 2) <= 1);
 }
 
-UI_TEST(Form_ErrorReport_CarriesTheApplicationTitle) {
-  FormFixture fixture;
-  fixture.form.ShowErrorReport("File not found.");
-  UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
-  UI_EXPECT(!fixture.watcher.boxes.empty() &&
-            fixture.watcher.boxes[0].caption == L"ZORPA TRV2K-3B Flash Programmer" &&
-            fixture.watcher.boxes[0].text == L"File not found.");
-}
-
 // Closing from inside a handler: the adapter is closed at once, the handler stops, and the
 // window is destroyed only once the handler has returned.
 UI_TEST(Form_ClosedWhileAHandlerPumps_ClosesAdapterThenGoes) {
   FormFixture fixture;
-  fixture.state->adapter = {7, true};
+  fixture.OpenAdapter();
   PostMessageW(fixture.window, WM_CLOSE, 0, 0);
   fixture.OpenDeviceList();
-  UI_EXPECT_EQ(1, fixture.driver.close_calls);
+  UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   UI_EXPECT(!fixture.state->adapter.open);
-  UI_EXPECT_EQ(0, fixture.driver.list_calls);
+  UI_EXPECT_EQ(0u, fixture.driver.CountCalls("QB_CreateDeviceInfoList"));
   UI_EXPECT(IsWindow(fixture.window) && !IsWindowVisible(fixture.window));
   int code = -1;
   UI_EXPECT(DispatchUntilQuit(&code));
@@ -311,10 +255,9 @@ UI_TEST(Form_ClosedWhileAHandlerPumps_ClosesAdapterThenGoes) {
 
 UI_TEST(Form_QuitMetWhilePumping_IsPassedOnAfterTheHandler) {
   FormFixture fixture;
-  fixture.driver.adapters = {"QB USB Serial Adapter"};
   PostQuitMessage(7);
   fixture.OpenDeviceList();
-  UI_EXPECT_EQ(1, fixture.driver.list_calls);
+  UI_EXPECT_EQ(1u, fixture.DeviceItems().size());
   int code = -1;
   UI_EXPECT(DispatchUntilQuit(&code));
   UI_EXPECT_EQ(7, code);
@@ -324,9 +267,9 @@ UI_TEST(Form_QuitMetWhilePumping_IsPassedOnAfterTheHandler) {
 
 UI_TEST(Form_DestroyedWithoutClose_StillClosesAdapter) {
   FormFixture fixture;
-  fixture.state->adapter = {7, true};
+  fixture.OpenAdapter();
   DestroyWindow(fixture.window);
-  UI_EXPECT_EQ(1, fixture.driver.close_calls);
+  UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   UI_EXPECT(!fixture.state->adapter.open);
   UI_EXPECT(!fixture.form.PumpMessages());
 }

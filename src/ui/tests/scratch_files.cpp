@@ -11,7 +11,6 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() {
   for (const std::wstring& file : files_) {
-    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(file.c_str());
   }
   RemoveDirectoryW(folder_.c_str());

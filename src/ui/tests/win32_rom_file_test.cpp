@@ -62,13 +62,6 @@ UI_TEST(RomFile_MissingFileOrFolder_GivesTheSystemCode) {
   UI_EXPECT_EQ(trv::kIoPathNotFound, OpenError(folder.Path(L"absent\\image.ROM")));
 }
 
-UI_TEST(RomFile_ReadOnlyFile_Opens) {
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"locked.ROM", Image(16));
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  UI_EXPECT_EQ(trv::kIoOk, OpenError(path));
-}
-
 UI_TEST(RomFile_HeldWithoutReadSharing_IsAccessDenied) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"held.ROM", Image(16));
