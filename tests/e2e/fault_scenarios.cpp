@@ -29,7 +29,12 @@ struct FaultCase {
   const wchar_t* faults;
   DWORD timeoutMs;
   void (*verify)(Scenario&, const FaultRun&);
+  // Called while the run goes on, with the time since Program was pressed.
+  void (*duringRun)(const Instance&, DWORD elapsedMs) = nullptr;
 };
+
+// Time into a run whose handshake takes 3 s: the size check is over, no pass has started.
+constexpr DWORD kDuringHandshakeMs = 1200;
 
 bool OneBox(const FaultRun& r) {
   return r.run.boxes.size() == 1;
@@ -149,6 +154,21 @@ const FaultCase kFaultCases[] = {
        ExpectCommandCounts(s, r.log, 512, 512);
        ExpectFlashHolds(s, r.app.flashPath, r.image);
      }},
+    {"rom_file_gone_before_programming", L"echo_only_fa", kQuickRunTimeoutMs,
+     [](Scenario& s, const FaultRun& r) {
+       ExpectBoxes(s, r.run, {ErrorReport(kFileNotFound)});
+       ExpectCommandCounts(s, r.log, 0, 0);
+       const size_t runMode = LastLine(r.log, "QB_SetBitMode");
+       s.Check(runMode != std::string::npos && r.log[runMode].find("0xcc") != std::string::npos,
+               "the chip was not restarted into normal operation after the failed pass");
+       ExpectClosedLast(s, r.log, 0);
+       ExpectIdleWindow(s, *r.app);
+     },
+     [](const Instance& app, DWORD elapsedMs) {
+       if (elapsedMs >= kDuringHandshakeMs) {
+         DeleteFileW(app.Path(L"image.ROM").c_str());
+       }
+     }},
     {"adapter_unplugged_mid_run", L"unplug_at_block=100", kQuickRunTimeoutMs,
      [](Scenario& s, const FaultRun& r) {
        if (ExpectBoxCount(s, r.run.boxes, 2)) {
@@ -174,8 +194,16 @@ void FaultScenarios(Suite& suite) {
       app->ChooseDevice(0);
       app->ChooseFile(app.Path(L"image.ROM"));
       const size_t logStart = app.Log().size();
-      FaultRun run{
-          app, app->PressProgram(fault.timeoutMs, suite.ScreenshotPath(fault.name)), {}, image};
+      const DWORD start = GetTickCount();
+      const auto duringRun = [&](const RunObservation&) {
+        if (fault.duringRun) {
+          fault.duringRun(app, GetTickCount() - start);
+        }
+      };
+      FaultRun run{app,
+                   app->PressProgram(fault.timeoutMs, suite.ScreenshotPath(fault.name), duringRun),
+                   {},
+                   image};
       const auto log = app.Log();
       run.log.assign(log.begin() + std::min(logStart, log.size()), log.end());
       fault.verify(s, run);

@@ -17,7 +17,7 @@ done
 
 trap 'stop_wine_session' EXIT
 trap 'exit 130' INT TERM
-ensure_wine_prefix || exit 1
+ensure_wine_prefix headless || exit 1
 # A Wine server left from an earlier run would still talk to that run's X server.
 wineserver -k 2>/dev/null || true
 start_xvfb || exit 1

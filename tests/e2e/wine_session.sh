@@ -8,22 +8,31 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 XVFB_PID=""
 
-# Creates the prefix on first use (about 15 s), without any display so that nothing asks.
-# The private X server has no window manager, so Wine draws the title bars itself and does not
-# wait for one (unmanaged windows): with managed windows every closing box cost a 2 s time-out.
+# Creates the prefix $WINEPREFIX on first use (about 15 s), without any display so that nothing
+# asks. With "headless", Wine draws the title bars itself and does not wait for a window manager
+# (unmanaged windows): the private X server has none, and with managed windows every box that
+# closed cost a 2 s time-out.
 ensure_wine_prefix() {
-  if grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    return 0
+  if [ "${1:-}" = headless ]; then
+    grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+  else
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
   fi
   echo "Preparing the Wine prefix $WINEPREFIX ..."
   mkdir -p "$WINEPREFIX"
-  x11_key='HKCU\Software\Wine\X11 Driver'
-  log="$ROOT/build/wineboot.log"
-  if ! env -u DISPLAY wineboot -i </dev/null >"$log" 2>&1 ||
-    ! env -u DISPLAY wine reg add "$x11_key" /v Decorated /d N /f </dev/null >>"$log" 2>&1 ||
-    ! env -u DISPLAY wine reg add "$x11_key" /v Managed /d N /f </dev/null >>"$log" 2>&1; then
-    echo "Preparing the Wine prefix failed; see build/wineboot.log" >&2
+  log="$WINEPREFIX.log"
+  env -u DISPLAY wineboot -i </dev/null >"$log" 2>&1 || {
+    echo "Preparing the Wine prefix failed; see $log" >&2
     return 1
+  }
+  if [ "${1:-}" = headless ]; then
+    for setting in Decorated Managed; do
+      env -u DISPLAY wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$setting" /d N /f \
+        </dev/null >>"$log" 2>&1 || {
+        echo "Preparing the Wine prefix failed; see $log" >&2
+        return 1
+      }
+    done
   fi
   wineserver -w
 }
