@@ -30,6 +30,14 @@ void Instance::RequireRunning() const {
   if (!process || !process->Running()) {
     throw std::runtime_error("the programmer of this group is not running");
   }
+  // A scenario that failed half-way may have left a box up; the next one starts without it.
+  for (HWND dialog : process->OpenFileDialogs()) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+  for (HWND box : process->OpenMessageBoxes()) {
+    process->DismissMessageBox(box);
+  }
+  WaitUntil(kMessageTimeoutMs, [&] { return process->NoBoxOpen(); });
 }
 
 std::vector<std::string> Instance::Log() const {
@@ -64,6 +72,9 @@ void Suite::Run(const std::string& name, const std::function<void(Scenario&)>& b
     body(scenario);
   } catch (const std::exception& error) {
     scenario.failures.push_back(error.what());
+    SaveScreenAsBmp(ScreenshotPath(name));
+  }
+  if (GetFileAttributesW(ScreenshotPath(name).c_str()) == INVALID_FILE_ATTRIBUTES) {
     SaveScreenAsBmp(ScreenshotPath(name));
   }
   const double seconds = (GetTickCount() - start) / 1000.0;

@@ -15,6 +15,10 @@ namespace {
 
 constexpr DWORD kInputCheckTimeoutMs = 15000;
 constexpr DWORD kCloseTimeoutMs = 5000;
+// A description of the full 64 characters, which the driver's record holds without a zero byte.
+constexpr wchar_t kLongestAdapter[] =
+    L"Adapter description of exactly sixty-four characters, no NUL 064";
+static_assert(sizeof kLongestAdapter / sizeof(wchar_t) == 65, "64 characters");
 
 struct ControlLayout {
   const char* name;
@@ -34,6 +38,11 @@ RECT At(int left, int top, int width, int height) {
 }
 
 void CheckFrame(Scenario& s, HWND window) {
+  HDC screen = GetDC(nullptr);
+  const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  s.Check(dotsPerInch == 96,
+          "the screen has " + std::to_string(dotsPerInch) + " dpi: the sizes below are for 96 dpi");
   RECT outer = {};
   GetWindowRect(window, &outer);
   s.Check(Width(outer) == 388 && Height(outer) == 150,
@@ -57,7 +66,7 @@ void CheckFrame(Scenario& s, HWND window) {
   GetClientRect(window, &client);
   POINT corner = {client.right - 6, client.bottom - 6};
   ClientToScreen(window, &corner);
-  HDC screen = GetDC(nullptr);
+  screen = GetDC(nullptr);
   const COLORREF background = GetPixel(screen, corner.x, corner.y);
   ReleaseDC(nullptr, screen);
   s.Check(background == GetSysColor(COLOR_BTNFACE),
@@ -90,6 +99,8 @@ void CheckControls(Scenario& s, const ProgrammerProcess& app) {
   s.Check((GetWindowLongW(c.comboBox1, GWL_STYLE) & 3) == CBS_DROPDOWN,
           "ComboBox1 is not an editable drop-down combo box");
   s.Check(SendBounded(c.comboBox1, CB_GETCOUNT, 0, 0) == 0, "ComboBox1 has items at start");
+  const LRESULT itemHeight = SendBounded(c.comboBox1, CB_GETITEMHEIGHT, 0, 0);
+  s.Check(itemHeight == 13, "ComboBox1 item height " + std::to_string(itemHeight) + ", want 13");
   const LRESULT low = SendBounded(c.progressBar1, PBM_GETRANGE, TRUE, 0);
   const LRESULT high = SendBounded(c.progressBar1, PBM_GETRANGE, FALSE, 0);
   s.Check(low == 0 && high == 65536, "progress range " + std::to_string(low) + ".." +
@@ -128,8 +139,10 @@ void WindowScenarios(Suite& suite) {
   const std::wstring roms = suite.Folder("window") + L"\\roms";
 
   suite.Run("window_layout", [&](Scenario& s) {
-    app = suite.Start("window", {{L"QBSIM_ADAPTERS", L"QB USB Serial Adapter|Twin Port|Twin Port"},
-                                 {L"QBSIM_FAULTS", L"list_busy=2"}});
+    app =
+        suite.Start("window", {{L"QBSIM_ADAPTERS", std::wstring(kDefaultAdapter) +
+                                                       L"|Twin Port|Twin Port|" + kLongestAdapter},
+                               {L"QBSIM_FAULTS", L"list_busy=2"}});
     MakeFolders(roms);
     CheckFrame(s, app->window());
     CheckControls(s, *app);
@@ -149,11 +162,13 @@ void WindowScenarios(Suite& suite) {
 
   suite.Run("device_list", [&](Scenario& s) {
     app.RequireRunning();
-    const std::vector<std::wstring> expected = {kDefaultAdapter, L"Twin Port", L"Twin Port"};
+    const std::vector<std::wstring> expected = {kDefaultAdapter, L"Twin Port", L"Twin Port",
+                                                kLongestAdapter};
     app->OpenDeviceList();
     s.Check(app->OpenMessageBoxes().empty(), "a message box came up on opening the list");
     s.Check(app->DeviceItems() == expected,
-            "items are not \"QB USB Serial Adapter\", \"Twin Port\", \"Twin Port\" in order");
+            "items are not \"QB USB Serial Adapter\", \"Twin Port\", \"Twin Port\" and the "
+            "64-character description, in order");
     const auto log = app.Log();
     s.Check(CountLines(log, "QB_CreateDeviceInfoList") == 3,
             "the enumeration was not asked again after answering 19 twice (" +
@@ -163,7 +178,7 @@ void WindowScenarios(Suite& suite) {
     app->TypeDevice(L"typed description");
     app->OpenDeviceList();
     s.CheckText(app->DeviceText(), L"", "a typed description survives opening the list");
-    s.Check(app->DeviceItems() == expected, "reopening the list does not give the same 3 items");
+    s.Check(app->DeviceItems() == expected, "reopening the list does not give the same 4 items");
     SaveScreenAsBmp(suite.ScreenshotPath("device_list"));
     SendBounded(app->controls().comboBox1, CB_SETCURSEL, 2, 0);
     app->CloseDeviceList();
