@@ -226,10 +226,23 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         RestoreFocus();
       }
       return 0;
+    case WM_MEASUREITEM: {
+      // Sent while the combo box is created: its list rows have the laid-out height.
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+      if (item->CtlType == ODT_COMBOBOX && item->itemID != static_cast<UINT>(-1)) {
+        item->itemHeight = static_cast<UINT>(Scale(kComboBoxItemHeight));
+        return TRUE;
+      }
+      break;
+    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       if (item->hwndItem == SelectedFile) {
         DrawSelectedFile(*item);
+        return TRUE;
+      }
+      if (item->CtlType == ODT_COMBOBOX) {
+        DrawComboBoxItem(*item);
         return TRUE;
       }
       break;
@@ -288,9 +301,11 @@ void TForm1::CreateControls() {
   Label1 = create(WC_STATICW, L"Select a device:", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   SelectedFile = create(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0);
   Label2 = create(WC_STATICW, kLabel2IdleCaption, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
-  ComboBox1 =
-      create(WC_COMBOBOXW, L"",
-             WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, kComboBox1Id);
+  // The list draws its own rows, so that they keep the laid-out height whatever the font.
+  ComboBox1 = create(WC_COMBOBOXW, L"",
+                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL |
+                         CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                     kComboBox1Id);
   OpenButton =
       create(WC_BUTTONW, L"ROM File...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOpenButtonId);
   ProgramButton =
@@ -373,6 +388,29 @@ void TForm1::FitComboBoxFieldHeight() {
     }
     field_height += wanted_height - closed_height;
     SendMessageW(ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field_height);
+  }
+}
+
+void TForm1::DrawComboBoxItem(const DRAWITEMSTRUCT& item) {
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (item.itemID == static_cast<UINT>(-1)) {
+    return;
+  }
+  const auto length = static_cast<int>(SendMessageW(ComboBox1, CB_GETLBTEXTLEN, item.itemID, 0));
+  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+  SendMessageW(ComboBox1, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(std::max(length, 0)));
+  RECT bounds = item.rcItem;
+  bounds.left += Scale(2);
+  const HGDIOBJ previous_font = SelectObject(item.hDC, font_);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &bounds,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(item.hDC, previous_font);
+  if ((item.itemState & ODS_FOCUS) != 0) {
+    DrawFocusRect(item.hDC, &item.rcItem);
   }
 }
 

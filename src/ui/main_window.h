@@ -67,6 +67,7 @@ class TForm1 final : public WindowOperations {
   void FitLabel2Width();
   void FitSelectedFileHeight();
   void FitComboBoxFieldHeight();
+  void DrawComboBoxItem(const DRAWITEMSTRUCT& item);
   void DrawSelectedFile(const DRAWITEMSTRUCT& item);
   void RestoreFocus();
   void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
