@@ -37,7 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       trv::robustness::CheckedRun(script, *fixture.state, fixture.rom_path, fixture.image);
   for (const std::string& what : broken)
     std::fprintf(stderr, "broken: %s\n", what.c_str());
-  if (!broken.empty())
-    std::abort();
+  if (!broken.empty()) std::abort();
   return 0;
 }

@@ -15,10 +15,21 @@
 
 namespace trv::robustness {
 
-// Hands out decisions from a byte string; once it is used up, every decision is "no fault".
+// Hands out decisions from a byte string. Faults are sparse events: two bytes give the number of
+// driver calls until the next event, whose own bytes follow, so a short input can still reach a
+// fault deep into a run. Once the string is used up, no further events happen.
 class Decisions {
  public:
-  Decisions(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  Decisions(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {
+    next_event_ = Gap();
+  }
+
+  // Called once per driver call: true when an event falls on this call.
+  bool EventNow() {
+    if (position_ >= size_ || calls_++ < next_event_) return false;
+    next_event_ = calls_ + Gap();
+    return true;
+  }
   std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
   std::uint32_t Word() {
     std::uint32_t value = 0;
@@ -28,9 +39,13 @@ class Decisions {
   }
 
  private:
+  std::uint64_t Gap() { return Byte() | std::uint64_t{Byte()} << 8; }
+
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t position_ = 0;
+  std::uint64_t calls_ = 0;
+  std::uint64_t next_event_ = 0;
 };
 
 class FuzzedDriver final : public AdapterDriver {
@@ -62,12 +77,16 @@ class FuzzedDriver final : public AdapterDriver {
   // What the programmer did wrong, if anything.
   const std::vector<std::string>& violations() const { return violations_; }
   std::size_t closes() const { return closes_; }
+  // Virtual time the input added by making calls slow.
+  std::uint64_t added_us() const { return added_us_; }
 
  private:
-  // Checks the handle, moves time on if the input says so, and tells whether this call fails
-  // (with `*status`) instead of reaching the adapter.
-  bool Fails(const char* name, AdapterHandle handle, StatusResult* status);
-  bool FailsWithoutHandle(StatusResult* status);
+  // Checks the handle and reads this call's event, if one falls on it: 0 when none. Events move
+  // time on, unplug the adapter, or make the call fail; the rest are the caller's to act on.
+  std::uint8_t Event(const char* name, AdapterHandle handle);
+  std::uint8_t EventWithoutHandle();
+  // True when the event (or an earlier unplug) makes the call fail with `*status`.
+  bool Fails(std::uint8_t event, StatusResult* status);
   void Violation(const std::string& what) { violations_.push_back(what); }
 
   AdapterDriver& inner_;
@@ -78,6 +97,7 @@ class FuzzedDriver final : public AdapterDriver {
   bool unplugged_ = false;
   std::deque<std::uint8_t> junk_;  // bytes the input slipped in front of the real replies
   std::size_t closes_ = 0;
+  std::uint64_t added_us_ = 0;
   std::vector<std::string> violations_;
 };
 

@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
       std::printf("run %d: %s\n", run, what.c_str());
       ++failures;
     }
-    if (run + 1 == warm_up)
-      resident_after_warm_up = PeakResidentKiB();
+    if (run + 1 == warm_up) resident_after_warm_up = PeakResidentKiB();
   }
   std::filesystem::remove(rom_path);
 
