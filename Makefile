@@ -42,7 +42,7 @@ fuzz-build: deps
 fuzz: fuzz-build
 	@mkdir -p $(FUZZ)/corpus
 	@echo "fuzzing the programming run for $(FUZZ_SECONDS) s"
-	@$(FUZZ)/tests/robustness/fuzz_programming_run -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
+	@$(FUZZ)/tests/robustness/fuzz_programming_run -max_total_time=$(FUZZ_SECONDS) -max_len=1024 -len_control=0 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus tests/robustness/corpus \
 	  >$(FUZZ)/fuzz.log 2>&1 || { tail -40 $(FUZZ)/fuzz.log; exit 1; }
 	@grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' $(FUZZ)/fuzz.log
