@@ -126,4 +126,11 @@ void ExpectFlashHolds(Scenario& scenario, const std::wstring& flashPath,
   }
 }
 
+void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservation& run,
+                      const std::vector<unsigned char>& image) {
+  ExpectBoxes(scenario, run, {Information(kProgrammed)});
+  ExpectIdleWindow(scenario, *app);
+  ExpectFlashHolds(scenario, app.flashPath, image);
+}
+
 }  // namespace e2e

@@ -41,4 +41,9 @@ void ExpectClosedLast(Scenario& scenario, const std::vector<std::string>& log, s
 void ExpectFlashHolds(Scenario& scenario, const std::wstring& flashPath,
                       const std::vector<unsigned char>& image);
 
+// A run that showed the completion message and nothing else, ended idle, and left the image in
+// the simulated flash; for runs whose driver log is not looked at.
+void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservation& run,
+                      const std::vector<unsigned char>& image);
+
 }  // namespace e2e

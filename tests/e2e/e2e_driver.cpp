@@ -32,6 +32,9 @@ int RunTests(const std::wstring& exePath, const std::wstring& workFolder,
   e2e::DeviceListScenarios(suite);
   e2e::FaultScenarios(suite);
   e2e::RunScenarios(suite);
+  e2e::RomAccessScenarios(suite);
+  e2e::PlantedLibraryScenarios(suite);
+  e2e::RepeatedRunScenarios(suite);
   std::printf("end-to-end scenarios took %.0f s\n", (GetTickCount() - start) / 1000.0);
   std::printf("%d passed, %d failed\n", suite.passed(), suite.failed());
   std::fflush(stdout);

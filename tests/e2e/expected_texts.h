@@ -10,6 +10,7 @@ constexpr wchar_t kRomFileRequired[] =
     L"A ROM file has not been selected.\r\nPlease select a ROM file to program into the TRV2K.";
 constexpr wchar_t kWrongSize[] = L"The ROM file selected does not have a size of 64K.";
 constexpr wchar_t kFileNotFound[] = L"File not found.";
+constexpr wchar_t kFileAccessDenied[] = L"File access denied.";
 constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
 constexpr wchar_t kUartInitFailed[] = L"Failed to initialise UART.";

@@ -64,6 +64,7 @@ class ProgrammerProcess {
   HWND window() const { return window_; }
   const MainControls& controls() const { return controls_; }
   DWORD processId() const { return process_.dwProcessId; }
+  HANDLE processHandle() const { return process_.hProcess; }
 
   bool Running() const;
   bool WaitForExit(DWORD timeoutMs);

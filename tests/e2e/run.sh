@@ -7,7 +7,8 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
 . "$ROOT/tests/e2e/wine_session.sh"
 
-for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/e2e_driver.exe; do
+for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/e2e_driver.exe \
+  build/windows/planted/QBLINK.DLL; do
   if [ ! -f "$needed" ]; then
     echo "$needed is missing: run 'make windows' first" >&2
     echo "0 passed, 1 failed"

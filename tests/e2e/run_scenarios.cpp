@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 
 #include "checks.h"
@@ -22,6 +23,20 @@ constexpr DWORD kMidRunTimeoutMs = 30000;
 constexpr DWORD kLibraryReportTimeoutMs = 20000;
 // Progress at which the window is closed under a running pass.
 constexpr DWORD kCloseAtProgress = 8192;
+// Often enough to time a run of seconds to 1 %, seldom enough not to slow it.
+constexpr DWORD kTimedRunPollMs = 10;
+constexpr DWORD kQuietAfterBoxMs = 1500;
+
+// The least time the wire needs for a whole run at the stand-in's latency: each of the 512 blocks
+// is a 4-byte command and 128 data bytes out and two acknowledgements back, then a 4-byte
+// command out and the acknowledgement with 128 bytes back; every reply waits out the latency.
+// 240 ms of fixed sleeps come on top.
+double WireBoundSeconds(double latencySeconds) {
+  constexpr double kByteSeconds = 10e-6;  // 10 bits at 1,000,000 baud
+  const double programming = 512 * ((4 + 128) * kByteSeconds + 2 * (kByteSeconds + latencySeconds));
+  const double verifying = 512 * ((4 + 129) * kByteSeconds + latencySeconds);
+  return programming + verifying + 0.240;
+}
 
 bool Contains(const std::vector<std::wstring>& seen, const std::vector<std::wstring>& inOrder) {
   auto next = seen.begin();
@@ -106,6 +121,37 @@ void RunScenarios(Suite& suite) {
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
       s.Check(CountLines(app.Log(), "QB_Close") == closes,
               "closing the window closed an adapter that the run had already closed");
+    });
+  }
+
+  if (suite.Wants("wine_timing")) {
+    suite.Run("wine_timing", [&](Scenario& s) {
+      // No driver log: writing it would be timed along with the program.
+      Instance app = suite.Start("wine_timing", {{L"QBSIM_LOG", L""}});
+      const std::vector<unsigned char> image = RomImage(kRomSize, 14);
+      WriteWholeFile(app.Path(L"image.ROM"), image);
+      app->ChooseDevice(0);
+      app->ChooseFile(app.Path(L"image.ROM"));
+      const DWORD start = GetTickCount();
+      PostMessageW(app->controls().programButton, BM_CLICK, 0, 0);
+      const bool shown = WaitUntil(
+          kFullRunTimeoutMs, [&] { return !app->OpenMessageBoxes().empty() || !app->Running(); },
+          kTimedRunPollMs);
+      const double seconds = (GetTickCount() - start) / 1000.0;
+      const auto boxes = app->CollectMessageBoxes(kQuietAfterBoxMs, kCloseTimeoutMs,
+                                                  suite.ScreenshotPath("wine_timing"));
+      ExpectBoxes(s, boxes, {Information(kProgrammed)});
+      if (!shown || boxes.empty()) {
+        s.Check(false, "the run did not complete within " +
+                           std::to_string(kFullRunTimeoutMs / 1000) + " s");
+        return;
+      }
+      const double latencySeconds = std::stod(std::wstring(kFastLatencyMs)) / 1000.0;
+      const double bound = WireBoundSeconds(latencySeconds);
+      std::printf("    wine timing: run %.2f s, bound %.3f s, ratio %.2f (latency %s ms)\n",
+                  seconds, bound, seconds / bound, Narrow(kFastLatencyMs).c_str());
+      ExpectFlashHolds(s, app.flashPath, image);
+      s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
     });
   }
 

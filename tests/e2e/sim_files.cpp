@@ -19,6 +19,28 @@ std::vector<unsigned char> RomImage(size_t size, std::uint32_t seed) {
   return image;
 }
 
+namespace {
+
+constexpr char kRepeatPrefix[] = "... (repeated ";
+constexpr char kRepeatSuffix[] = " more times)";
+
+// The count of a "... (repeated N more times)" line, or 0 for any other line.
+size_t RepeatCount(const std::string& line) {
+  const size_t prefix = sizeof kRepeatPrefix - 1;
+  const size_t suffix = sizeof kRepeatSuffix - 1;
+  if (line.size() <= prefix + suffix || line.compare(0, prefix, kRepeatPrefix) != 0 ||
+      line.compare(line.size() - suffix, suffix, kRepeatSuffix) != 0) {
+    return 0;
+  }
+  const std::string digits = line.substr(prefix, line.size() - prefix - suffix);
+  if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    return 0;
+  }
+  return size_t(std::stoul(digits));
+}
+
+}  // namespace
+
 std::vector<std::string> ReadLogLines(const std::wstring& path) {
   std::vector<unsigned char> bytes;
   std::vector<std::string> lines;
@@ -30,7 +52,12 @@ std::vector<std::string> ReadLogLines(const std::wstring& path) {
     if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }
-    lines.push_back(line);
+    const size_t repeats = RepeatCount(line);
+    if (repeats > 0 && !lines.empty()) {
+      lines.insert(lines.end(), repeats, std::string(lines.back()));
+    } else {
+      lines.push_back(line);
+    }
   }
   return lines;
 }

@@ -13,7 +13,9 @@ constexpr size_t kRomSize = 65536;
 std::vector<unsigned char> RomImage(size_t size, std::uint32_t seed);
 
 // The stand-in's log: one line per driver call ("QB_Close 0x1 -> 0") and per loader command the
-// chip received ("chip write-address 0x0000").
+// chip received ("chip write-address 0x0000"). The stand-in writes a run of identical lines once,
+// then "... (repeated N more times)"; this gives the run back as N + 1 lines, so that lines can be
+// counted and indexed as calls.
 std::vector<std::string> ReadLogLines(const std::wstring& path);
 
 size_t CountLines(const std::vector<std::string>& lines, const std::string& prefix,

@@ -1,0 +1,93 @@
+#include "process_resources.h"
+
+#include <psapi.h>
+#include <winternl.h>
+
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+constexpr SYSTEM_INFORMATION_CLASS kProcessList = SystemProcessInformation;
+
+// GetProcessHandleCount is not implemented by Wine; the system's process list is, on both.
+ULONG KernelHandles(DWORD processId) {
+  using QueryFunction = NTSTATUS(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryFunction>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (query == nullptr) {
+    return 0;
+  }
+  std::vector<unsigned char> buffer(1 << 20);
+  ULONG needed = 0;
+  while (query(kProcessList, buffer.data(), ULONG(buffer.size()), &needed) != 0) {
+    if (buffer.size() >= (16u << 20)) {
+      return 0;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  for (size_t offset = 0;;) {
+    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[offset]);
+    if (DWORD(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)) == processId) {
+      return entry->HandleCount;
+    }
+    if (entry->NextEntryOffset == 0) {
+      return 0;
+    }
+    offset += entry->NextEntryOffset;
+  }
+}
+
+struct WindowCount {
+  DWORD processId;
+  size_t count;
+};
+
+BOOL CALLBACK CountDescendant(HWND, LPARAM context) {
+  ++reinterpret_cast<WindowCount*>(context)->count;
+  return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM context) {
+  auto* windows = reinterpret_cast<WindowCount*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == windows->processId) {
+    ++windows->count;
+    EnumChildWindows(window, CountDescendant, context);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ProcessResources MeasureResources(HANDLE process, DWORD processId) {
+  ProcessResources resources;
+  resources.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+  resources.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+  resources.kernelHandles = KernelHandles(processId);
+  WindowCount windows{processId, 0};
+  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
+  resources.windows = windows.count;
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  if (GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+    resources.privateBytes = memory.PagefileUsage;
+  }
+  return resources;
+}
+
+bool GuiResourceCountsWork(HANDLE processWithWindow) {
+  return GetGuiResources(processWithWindow, GR_USEROBJECTS) > 0;
+}
+
+std::string Describe(const ProcessResources& resources) {
+  return "user objects " + std::to_string(resources.userObjects) + ", GDI objects " +
+         std::to_string(resources.gdiObjects) + ", kernel handles " +
+         std::to_string(resources.kernelHandles) + ", windows " +
+         std::to_string(resources.windows) + ", private memory " +
+         std::to_string(resources.privateBytes / 1024) + " KiB";
+}
+
+}  // namespace e2e

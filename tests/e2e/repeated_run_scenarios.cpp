@@ -1,0 +1,152 @@
+// Many programming runs in one programmer, successes between failures of every kind: each run
+// must end as the first did, and the process must hold no more afterwards than after the first.
+#include <cstdio>
+#include <stdexcept>
+
+#include "checks.h"
+#include "expected_texts.h"
+#include "process_resources.h"
+#include "scenarios.h"
+#include "screen_capture.h"
+#include "sim_files.h"
+#include "win_helpers.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 90000;
+constexpr DWORD kCloseTimeoutMs = 5000;
+// Heap growth after the first run that is not a leak: allocator caches, lazily created state.
+constexpr SIZE_T kPrivateMemoryToleranceBytes = 1024 * 1024;
+
+struct FaultyRun {
+  const char* what;
+  // The stand-in's fault file for this run (read at QB_OpenEx); "" for none.
+  const char* faults;
+  bool wrongSizeFile;
+  std::vector<std::wstring> messages;
+};
+
+std::vector<FaultyRun> FaultyRuns() {
+  const std::wstring openFailed = std::wstring(kOpenFailedPrefix) + kDefaultAdapter;
+  return {
+      {"ack failure while programming", "no_write_command_ack=5", false, {kAckFailed}},
+      {"verification mismatch",
+       "corrupt_read=0x8000",
+       false,
+       {std::wstring(kVerifyFailedPrefix) + L"32769)"}},
+      {"adapter open failure", "open_status=3", false, {openFailed}},
+      {"ROM file of 65,535 bytes", "", true, {kWrongSize}},
+      {"synchronisation failure", "silent_chip", false, {kSyncFailed}},
+      {"invalid fault file: the driver refuses every call", "no_such_fault", false, {openFailed}},
+      {"port set-up failure", "reject_baud=115200", false, {kUartInitFailed}},
+      {"ack failure while verifying", "no_read_command_ack=100", false, {kAckFailed}},
+      {"close failure after success",
+       "close_status=5",
+       false,
+       {kProgrammed, std::wstring(kCloseFailedPrefix) + kDefaultAdapter}},
+      {"loader baud failure", "write_limit=5", false, {kTrvInitFailed}},
+  };
+}
+
+void SetFaults(const std::wstring& faultsPath, const std::string& faults) {
+  if (faults.empty()) {
+    DeleteFileW(faultsPath.c_str());
+  } else if (!WriteWholeFile(faultsPath,
+                             std::vector<unsigned char>(faults.begin(), faults.end()))) {
+    throw std::runtime_error("cannot write the fault file");
+  }
+}
+
+void CompareResources(Scenario& s, const ProcessResources& first, const ProcessResources& last,
+                      bool guiCountsWork) {
+  std::printf("    after run 1:  %s\n    after run 20: %s\n", Describe(first).c_str(),
+              Describe(last).c_str());
+  if (!guiCountsWork) {
+    std::printf(
+        "    GetGuiResources answers 0 for a process that has a window: user and GDI objects are "
+        "not counted on this system; windows, kernel handles and private memory stand in\n");
+  }
+  s.Check(last.userObjects == first.userObjects && last.gdiObjects == first.gdiObjects,
+          "user/GDI objects went from " + std::to_string(first.userObjects) + "/" +
+              std::to_string(first.gdiObjects) + " to " + std::to_string(last.userObjects) + "/" +
+              std::to_string(last.gdiObjects));
+  s.Check(last.windows == first.windows, "windows went from " + std::to_string(first.windows) +
+                                             " to " + std::to_string(last.windows));
+  s.Check(last.kernelHandles == first.kernelHandles,
+          "kernel handles went from " + std::to_string(first.kernelHandles) + " to " +
+              std::to_string(last.kernelHandles));
+  s.Check(last.privateBytes <= first.privateBytes + kPrivateMemoryToleranceBytes,
+          "private memory grew by " +
+              std::to_string((long long)(last.privateBytes - first.privateBytes) / 1024) +
+              " KiB, more than " + std::to_string(kPrivateMemoryToleranceBytes / 1024) + " KiB");
+}
+
+}  // namespace
+
+void RepeatedRunScenarios(Suite& suite) {
+  if (!suite.Wants("repeated_runs")) {
+    return;
+  }
+  suite.Run("twenty_runs_in_one_programmer", [&](Scenario& s) {
+    const std::wstring faultsPath = JoinPath(suite.Folder("repeated_runs"), L"faults.txt");
+    MakeFolders(suite.Folder("repeated_runs"));
+    DeleteFileW(faultsPath.c_str());
+    // No driver log: twenty runs would write megabytes that no check here reads.
+    Instance app =
+        suite.Start("repeated_runs", {{L"QBSIM_FAULTS_FILE", faultsPath}, {L"QBSIM_LOG", L""}});
+    const std::wstring romPath = app.Path(L"image.ROM");
+    const std::vector<FaultyRun> faulty = FaultyRuns();
+    WriteWholeFile(romPath, RomImage(kRomSize, 100));
+    app->ChooseDevice(0);
+    app->ChooseFile(romPath);
+
+    ProcessResources afterFirst;
+    ProcessResources afterLast;
+    for (size_t run = 0; run < 2 * faulty.size(); ++run) {
+      const bool succeeds = run % 2 == 0;
+      const FaultyRun& fault = faulty[run / 2];
+      std::vector<unsigned char> image;
+      if (succeeds) {
+        image = RomImage(kRomSize, std::uint32_t(100 + run));
+        SetFaults(faultsPath, "");
+        WriteWholeFile(romPath, image);
+      } else {
+        SetFaults(faultsPath, fault.faults);
+        if (fault.wrongSizeFile) {
+          WriteWholeFile(romPath, RomImage(kRomSize - 1, 99));
+        }
+      }
+      Scenario one{s.name, {}};
+      const RunObservation seen =
+          app->PressProgram(kRunTimeoutMs, suite.ScreenshotPath("twenty_runs_in_one_programmer"));
+      if (succeeds) {
+        ExpectProgrammed(one, app, seen, image);
+      } else {
+        std::vector<ExpectedBox> boxes;
+        for (const std::wstring& message : fault.messages) {
+          boxes.push_back(Information(message));
+        }
+        ExpectBoxes(one, seen, boxes);
+        ExpectIdleWindow(one, *app);
+      }
+      const std::string label = "run " + std::to_string(run + 1) + " (" +
+                                (succeeds ? std::string("success") : fault.what) + "): ";
+      for (const std::string& failure : one.failures) {
+        s.failures.push_back(label + failure);
+      }
+      if (!app->Running()) {
+        throw std::runtime_error(label + "the programmer ended");
+      }
+      if (run == 0) {
+        afterFirst = MeasureResources(app->processHandle(), app->processId());
+      }
+    }
+    afterLast = MeasureResources(app->processHandle(), app->processId());
+    CompareResources(s, afterFirst, afterLast, GuiResourceCountsWork(app->processHandle()));
+    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
+  });
+}
+
+}  // namespace e2e
