@@ -41,4 +41,21 @@ if ! grep -q '^[0-9]* passed, [0-9]* failed$' build/e2e/driver.log; then
   echo "$(grep -c '^PASS ' build/e2e/driver.log) passed, $(($(grep -c '^FAIL ' build/e2e/driver.log) + 1)) failed"
   exit 1
 fi
-exit "$status"
+
+# The Windows program's own tests of its window, file and library code, when all groups ran.
+ui_status=0
+if [ $# -eq 0 ]; then
+  echo "Windows program tests (ui_tests.exe):"
+  # Console output from the Windows side ends its lines in CR LF.
+  timeout -k 10 180 wine build/windows/ui_tests.exe </dev/null 2>build/e2e/ui-tests-stderr.log |
+    tr -d '\r' | tee build/e2e/ui_tests.log
+  grep -q '^[0-9]* passed, 0 failed$' build/e2e/ui_tests.log || ui_status=1
+fi
+
+# One closing line for both.
+set -- $(cat build/e2e/driver.log build/e2e/ui_tests.log 2>/dev/null |
+  sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' |
+  awk '{ p += $1; f += $2 } END { print p + 0, f + 0 }')
+[ "$ui_status" -ne 0 ] && [ "$2" -eq 0 ] && set -- "$1" 1
+echo "total: $1 passed, $2 failed"
+[ "$status" -eq 0 ] && [ "$ui_status" -eq 0 ]
