@@ -8,8 +8,7 @@ namespace trv {
 
 bool AdapterLink::AppendByte(std::uint8_t byte) {
   TransmitBuffer& transmit = buffers_.transmit;
-  if (transmit.pending >= transmit.bytes.size())
-    return false;
+  if (transmit.pending >= transmit.bytes.size()) return false;
   transmit.bytes[transmit.pending++] = byte;
   return true;
 }
@@ -28,8 +27,7 @@ StatusResult AdapterLink::SendPending(AdapterHandle handle, std::uint32_t count)
 
 std::uint32_t AdapterLink::BytesWaiting(AdapterHandle handle) {
   std::uint32_t waiting = 0;
-  if (driver_.QB_GetQueueStatus(handle, &waiting) != kStatusOk)
-    return 0;
+  if (driver_.QB_GetQueueStatus(handle, &waiting) != kStatusOk) return 0;
   return waiting;
 }
 
@@ -37,8 +35,7 @@ std::uint32_t AdapterLink::Read(AdapterHandle handle, std::uint32_t count) {
   std::uint8_t* buffer = buffers_.receive.bytes.data();
   count = std::min<std::uint32_t>(count, kLinkBufferSize);
   std::uint32_t got = 0;
-  if (driver_.QB_Read(handle, buffer, count, &got) != kStatusOk)
-    got = 0;
+  if (driver_.QB_Read(handle, buffer, count, &got) != kStatusOk) got = 0;
   return std::min(got, count);
 }
 
@@ -61,14 +58,11 @@ void AdapterLink::EnterRunMode(AdapterHandle handle) {
 
 StatusResult AdapterLink::ConfigureUart(AdapterHandle handle, std::uint32_t baud) {
   StatusResult status = driver_.QB_SetBaudRate(handle, baud);
-  if (status != kStatusOk)
-    return status;
+  if (status != kStatusOk) return status;
   status = driver_.QB_SetDataCharacteristics(handle, kWordLength8, kStopBits1, kParityNone);
-  if (status != kStatusOk)
-    return status;
+  if (status != kStatusOk) return status;
   status = driver_.QB_SetFlowControl(handle, kFlowRtsCts, 0, 0);
-  if (status != kStatusOk)
-    return status;
+  if (status != kStatusOk) return status;
   driver_.QB_SetTimeouts(handle, kPortTimeoutMs, kPortTimeoutMs);
   return kStatusOk;
 }
@@ -86,8 +80,7 @@ AdapterList EnumerateAdapters(AdapterDriver& driver, Clock& clock) {
   do {
     list.status = driver.QB_CreateDeviceInfoList(&count);
   } while (list.status == kStatusListNotReady && clock.NowMs() - start_ms < kListRetryLimitMs);
-  if (list.status != kStatusOk || count == 0)
-    return list;
+  if (list.status != kStatusOk || count == 0) return list;
 
   std::unique_ptr<AdapterInfoRecord[]> records(new AdapterInfoRecord[count]());
   std::uint32_t returned = count;

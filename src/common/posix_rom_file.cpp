@@ -21,14 +21,12 @@ class PosixRomFile final : public RomFile {
  public:
   explicit PosixRomFile(int fd) : fd_(fd) {}
   ~PosixRomFile() override {
-    if (fd_ >= 0)
-      ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
   }
 
   IoError Size(std::uint64_t* size) override {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0)
-      return IoErrorFromErrno(errno);
+    if (::fstat(fd_, &info) != 0) return IoErrorFromErrno(errno);
     *size = static_cast<std::uint64_t>(info.st_size);
     return kIoOk;
   }
@@ -39,8 +37,7 @@ class PosixRomFile final : public RomFile {
     do {
       n = ::read(fd_, buffer, count);
     } while (n < 0 && errno == EINTR);
-    if (n < 0)
-      return IoErrorFromErrno(errno);
+    if (n < 0) return IoErrorFromErrno(errno);
     *got = static_cast<std::uint32_t>(n);
     return kIoOk;
   }

@@ -31,8 +31,7 @@ std::string IoErrorText(IoError code) {
       break;
   }
   // Sentences end in a full stop unless the text already ends in punctuation that sorts before it.
-  if (!text.empty() && text.back() > '.')
-    text += '.';
+  if (!text.empty() && text.back() > '.') text += '.';
   return text;
 }
 

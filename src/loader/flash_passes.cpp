@@ -22,12 +22,10 @@ class PassFile {
   PassFile(LoaderContext& context, const std::string& path) : context_(context) {
     IoError error = kIoOk;
     file_ = context_.files().Open(path, &error);
-    if (!file_)
-      Report(error);
+    if (!file_) Report(error);
   }
   ~PassFile() {
-    if (file_)
-      file_->Close();
+    if (file_) file_->Close();
   }
 
   bool is_open() const { return file_ != nullptr; }
@@ -36,16 +34,12 @@ class PassFile {
   // failure, which `failed()` then tells. A partial block means the file changed since its size
   // was checked; it is refused rather than sent short or padded.
   bool ReadBlock(std::uint8_t* block, std::uint32_t length, std::uint32_t address) {
-    if (address >= kRomImageSize)
-      return false;  // a file that grew is not written past the flash
+    if (address >= kRomImageSize) return false;  // a file that grew is not written past the flash
     std::uint32_t got = 0;
     const IoError error = file_->Read(block, length, &got);
-    if (error != kIoOk)
-      return Fail(error);
-    if (got == 0)
-      return false;
-    if (got < length)
-      return Fail(kIoReadBeyondEnd);
+    if (error != kIoOk) return Fail(error);
+    if (got == 0) return false;
+    if (got < length) return Fail(kIoReadBeyondEnd);
     return true;
   }
 
@@ -83,10 +77,8 @@ void SetUpWindow(WindowOperations& window, const char* heading) {
 
 // An acknowledgement wait that reports its own failure, unless the window went away meanwhile.
 bool ExpectAck(LoaderContext& context, AdapterHandle handle) {
-  if (WaitForAck(context, handle))
-    return true;
-  if (!context.window_closed())
-    context.window().ShowInformation(kAckFailedMessage);
+  if (WaitForAck(context, handle)) return true;
+  if (!context.window_closed()) context.window().ShowInformation(kAckFailedMessage);
   return false;
 }
 
@@ -95,8 +87,7 @@ bool WaitForBlock(AdapterLink& link, AdapterHandle handle, std::uint32_t length)
   Clock& clock = link.clock();
   const std::uint64_t start_ms = clock.NowMs();
   while (link.BytesWaiting(handle) < length) {
-    if ((clock.NowMs() - start_ms) / 1000 >= kReplyTimeoutSeconds)
-      return false;
+    if ((clock.NowMs() - start_ms) / 1000 >= kReplyTimeoutSeconds) return false;
     clock.SleepMs(0);
   }
   return true;
@@ -113,27 +104,22 @@ bool BlockDone(LoaderContext& context, std::uint32_t address) {
 bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
   SetUpWindow(context.window(), "Programming Flash:");
   PassFile file(context, path);
-  if (!file.is_open())
-    return false;
+  if (!file.is_open()) return false;
 
   AdapterLink& link = context.link();
   std::uint8_t block[WriteBlockLength];
   std::uint32_t address = 0;
   while (file.ReadBlock(block, WriteBlockLength, address)) {
     SendWriteAddress(context, handle, static_cast<std::uint16_t>(address));
-    if (!ExpectAck(context, handle))
-      return false;
+    if (!ExpectAck(context, handle)) return false;
     for (std::uint8_t byte : block)
       link.AppendByte(byte);
     link.SendPending(handle);
-    if (!ExpectAck(context, handle))
-      return false;
+    if (!ExpectAck(context, handle)) return false;
     address += WriteBlockLength;
-    if (!BlockDone(context, address))
-      return false;
+    if (!BlockDone(context, address)) return false;
   }
-  if (file.failed() || !context.Pump())
-    return false;
+  if (file.failed() || !context.Pump()) return false;
   return file.Close();
 }
 
@@ -141,21 +127,18 @@ bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string
   WindowOperations& window = context.window();
   SetUpWindow(window, "Verifying Flash:");
   PassFile file(context, path);
-  if (!file.is_open())
-    return false;
+  if (!file.is_open()) return false;
 
   AdapterLink& link = context.link();
   // Whatever the loader sent before we ask for anything would shift the comparison.
   const std::uint32_t stale = link.BytesWaiting(handle);
-  if (stale > 0)
-    link.Read(handle, stale);
+  if (stale > 0) link.Read(handle, stale);
 
   std::uint8_t expected[ReadBlockLength];
   std::uint32_t address = 0;
   while (file.ReadBlock(expected, ReadBlockLength, address)) {
     SendReadAddress(context, handle, static_cast<std::uint16_t>(address));
-    if (!ExpectAck(context, handle))
-      return false;
+    if (!ExpectAck(context, handle)) return false;
     if (!WaitForBlock(link, handle, ReadBlockLength) ||
         link.Read(handle, ReadBlockLength) < ReadBlockLength) {
       window.ShowInformation(
@@ -171,11 +154,9 @@ bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string
       }
     }
     address += ReadBlockLength;
-    if (!BlockDone(context, address))
-      return false;
+    if (!BlockDone(context, address)) return false;
   }
-  if (file.failed() || !file.Close())
-    return false;
+  if (file.failed() || !file.Close()) return false;
   window.ShowInformation(kVerifiedMessage);
   return true;
 }

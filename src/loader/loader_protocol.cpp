@@ -28,8 +28,7 @@ class LastRead {
   // Reads everything waiting, up to the receive buffer's size; false if nothing was waiting.
   bool ReadWaiting(AdapterLink& link, AdapterHandle handle) {
     const std::uint32_t waiting = link.BytesWaiting(handle);
-    if (waiting == 0)
-      return false;
+    if (waiting == 0) return false;
     count_ = link.Read(handle, waiting);
     return true;
   }
@@ -51,8 +50,7 @@ StatusResult SendAddressCommand(LoaderContext& context, AdapterHandle handle, st
 }  // namespace
 
 bool LoaderContext::Pump() {
-  if (!window_closed_ && !window_.PumpMessages())
-    window_closed_ = true;
+  if (!window_closed_ && !window_.PumpMessages()) window_closed_ = true;
   return !window_closed_;
 }
 
@@ -80,27 +78,20 @@ bool Synchronise(LoaderContext& context, AdapterHandle handle) {
   for (;;) {
     link.AppendByte(kSyncProbeByte);
     link.SendPending(handle, 1);
-    if (!last_read.ReadWaiting(link, handle))
-      clock.SleepMs(0);
-    if (!context.Pump())
-      return false;
-    if (last_read.EndsWith(link, kSyncProbeByte) || probe_timer.TimedOut())
-      break;
+    if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
+    if (!context.Pump()) return false;
+    if (last_read.EndsWith(link, kSyncProbeByte) || probe_timer.TimedOut()) break;
   }
 
   link.AppendByte(kSyncConfirmByte);
   link.SendPending(handle, 1);
   ReplyTimer confirm_timer(clock);
   for (;;) {
-    if (!last_read.ReadWaiting(link, handle))
-      clock.SleepMs(0);
-    if (!context.Pump())
-      return false;
+    if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
+    if (!context.Pump()) return false;
     const bool timed_out = confirm_timer.TimedOut();
-    if (last_read.EndsWith(link, kSyncConfirmByte))
-      return !timed_out;
-    if (timed_out)
-      return false;
+    if (last_read.EndsWith(link, kSyncConfirmByte)) return !timed_out;
+    if (timed_out) return false;
   }
 }
 
@@ -118,13 +109,10 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle) {
     } else {
       clock.SleepMs(0);
     }
-    if (!context.Pump())
-      return false;
+    if (!context.Pump()) return false;
     // A late acknowledgement is refused: the caller has already given up on this command.
-    if (timer.TimedOut())
-      return false;
-    if (got_byte)
-      return acknowledged;
+    if (timer.TimedOut()) return false;
+    if (got_byte) return acknowledged;
   }
 }
 

@@ -59,12 +59,10 @@ bool Run::RomFileHasImageSize(const std::string& path) {
   IoError error = kIoOk;
   std::unique_ptr<RomFile> file = p_.files.Open(path, &error);
   std::uint64_t size = 0;
-  if (file)
-    error = file->Size(&size);
+  if (file) error = file->Size(&size);
   if (error != kIoOk) {
     window().ShowErrorReport(IoErrorText(error));
-    if (file)
-      file->Close();
+    if (file) file->Close();
     return false;
   }
   if (size != kRomImageSize) {
@@ -93,8 +91,7 @@ bool Run::InputsAcceptable(const std::string& device, const std::string& path) {
 }
 
 void Run::FailWithAdapterOpen(const char* message) {
-  if (Abandoned())
-    return;
+  if (Abandoned()) return;
   window().ShowInformation(message);
   CloseAdapter(false, std::string());
   EnableControls();
@@ -129,18 +126,15 @@ void Run::ReturnToNormalOperation() {
 }
 
 void Run::CloseAdapter(bool report_failure, const std::string& device) {
-  if (!p_.state.adapter.open)
-    return;  // the close handler got there first
+  if (!p_.state.adapter.open) return;  // the close handler got there first
   const StatusResult status = p_.driver.QB_Close(handle());
   p_.state.adapter.open = false;
-  if (report_failure && status != kStatusOk)
-    window().ShowInformation(kCloseFailedMessage + device);
+  if (report_failure && status != kStatusOk) window().ShowInformation(kCloseFailedMessage + device);
 }
 
 void Run::Execute() {
   window().SetInputControlsEnabled(false);
-  if (!loader_.Pump())
-    return;
+  if (!loader_.Pump()) return;
 
   const std::string device = window().DeviceDescription();
   const std::string path = window().RomFilePath();
@@ -158,20 +152,16 @@ void Run::Execute() {
   p_.state.adapter.handle = opened;
   p_.state.adapter.open = true;
 
-  if (!BringUpLoader())
-    return;
+  if (!BringUpLoader()) return;
 
-  if (ProgramFlash(loader_, handle(), path) && !Abandoned())
-    VerifyFlash(loader_, handle(), path);
-  if (Abandoned())
-    return;
+  if (ProgramFlash(loader_, handle(), path) && !Abandoned()) VerifyFlash(loader_, handle(), path);
+  if (Abandoned()) return;
 
   window().SetProgressBarVisible(false);
   window().SetSelectedFileVisible(true);
   window().SetLabel2Caption("Selected File:");
   EnableControls();
-  if (Abandoned())
-    return;
+  if (Abandoned()) return;
 
   ReturnToNormalOperation();
   CloseAdapter(true, device);
@@ -184,8 +174,7 @@ void ProgramButtonClick(Programmer& programmer) {
 }
 
 void FormClose(AdapterDriver& driver, ProgrammerState& state) {
-  if (!state.adapter.open)
-    return;
+  if (!state.adapter.open) return;
   driver.QB_Close(state.adapter.handle);
   state.adapter.open = false;
 }

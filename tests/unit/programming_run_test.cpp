@@ -159,7 +159,9 @@ struct BringUpCase {
   const char* message;
 };
 
-void PrintTo(const BringUpCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const BringUpCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class BringUpFailureTest : public ProgrammingRunTest,
                            public ::testing::WithParamInterface<BringUpCase> {};
@@ -323,8 +325,7 @@ TEST_F(ProgrammingRunTest, FileShortenedDuringTheRun_IsRefusedNotPadded) {
 
 TEST_F(ProgrammingRunTest, FileRemovedDuringTheRun_ReportsItAndRecovers) {
   window.on_pump = [&](int) {
-    if (adapter.chip().Count(ChipCommandKind::kSyncProbe) > 0)
-      std::filesystem::remove(rom_path);
+    if (adapter.chip().Count(ChipCommandKind::kSyncProbe) > 0) std::filesystem::remove(rom_path);
     return true;
   };
   Run();
@@ -346,8 +347,7 @@ TEST_F(ProgrammingRunTest, WindowClosedMidRun_NoDriverCallOrMessageAfterTheClose
     window.operations.clear();
     window.closed = false;
     window.on_pump = [&, kind = kind, count = count](int) {
-      if (fresh->chip().Count(kind) < count)
-        return true;
+      if (fresh->chip().Count(kind) < count) return true;
       FormClose(*fresh, *state);
       return false;
     };

@@ -71,8 +71,7 @@ std::optional<std::uint32_t> ResourceEntry(const Reader& pe, std::size_t root, s
   const std::uint32_t count = pe.U16(dir + 12) + pe.U16(dir + 14);
   for (std::uint32_t i = 0; i < count && i < 256; ++i) {
     const std::size_t entry = dir + 16 + i * 8;
-    if (id == 0 || pe.U32(entry) == id)
-      return pe.U32(entry + 4);
+    if (id == 0 || pe.U32(entry) == id) return pe.U32(entry + 4);
   }
   (void)root;
   return std::nullopt;
@@ -80,21 +79,18 @@ std::optional<std::uint32_t> ResourceEntry(const Reader& pe, std::size_t root, s
 
 std::string Manifest(const Reader& pe, std::uint32_t directory_rva) {
   const std::size_t root = pe.Offset(directory_rva);
-  if (root == 0)
-    return {};
+  if (root == 0) return {};
   std::size_t dir = root;
   // Type, then name, then language: the first two levels point at further directories.
   for (std::uint32_t id : {kManifestResourceType, 0u, 0u}) {
     const auto next = ResourceEntry(pe, root, dir, id);
-    if (!next)
-      return {};
+    if (!next) return {};
     const bool is_directory = (*next & 0x80000000u) != 0;
     dir = root + (*next & 0x7FFFFFFFu);
     if (!is_directory) {
       const std::size_t data = pe.Offset(pe.U32(dir));
       const std::uint32_t size = pe.U32(dir + 4);
-      if (data == 0 || !pe.Has(data, size))
-        return {};
+      if (data == 0 || !pe.Has(data, size)) return {};
       return pe.Text(data, size);
     }
   }
@@ -105,12 +101,10 @@ std::string Manifest(const Reader& pe, std::uint32_t directory_rva) {
 
 std::optional<PeImage> ReadPeImage(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file)
-    return std::nullopt;
+  if (!file) return std::nullopt;
   Reader pe(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {}));
   const std::size_t header = pe.U32(0x3C);
-  if (pe.U16(0) != 0x5A4D || pe.U32(header) != 0x00004550)
-    return std::nullopt;
+  if (pe.U16(0) != 0x5A4D || pe.U32(header) != 0x00004550) return std::nullopt;
 
   PeImage image;
   const std::size_t coff = header + 4;
@@ -119,8 +113,7 @@ std::optional<PeImage> ReadPeImage(const std::string& path) {
   const std::size_t optional = coff + 20;
   const std::uint16_t optional_size = pe.U16(coff + 16);
   image.optional_magic = pe.U16(optional);
-  if (image.optional_magic != 0x10B)
-    return std::nullopt;
+  if (image.optional_magic != 0x10B) return std::nullopt;
   image.subsystem = pe.U16(optional + 68);
   image.dll_characteristics = pe.U16(optional + 70);
   const std::size_t directories = optional + 96;

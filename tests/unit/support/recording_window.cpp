@@ -34,28 +34,24 @@ void RecordingWindow::SetLabel2Caption(const std::string& caption) {
 
 void RecordingWindow::ShowInformation(const std::string& text) {
   operations.push_back("info:" + text);
-  if (on_box)
-    on_box(text);
+  if (on_box) on_box(text);
 }
 
 void RecordingWindow::ShowErrorReport(const std::string& text) {
   operations.push_back("error:" + text);
-  if (on_box)
-    on_box(text);
+  if (on_box) on_box(text);
 }
 
 bool RecordingWindow::PumpMessages() {
   ++pumps;
-  if (!closed && on_pump && !on_pump(pumps))
-    closed = true;
+  if (!closed && on_pump && !on_pump(pumps)) closed = true;
   return !closed;
 }
 
 std::vector<std::string> RecordingWindow::Boxes() const {
   std::vector<std::string> boxes;
   for (const std::string& op : operations) {
-    if (op.rfind("info:", 0) == 0 || op.rfind("error:", 0) == 0)
-      boxes.push_back(op);
+    if (op.rfind("info:", 0) == 0 || op.rfind("error:", 0) == 0) boxes.push_back(op);
   }
   return boxes;
 }

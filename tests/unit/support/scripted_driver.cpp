@@ -15,8 +15,7 @@ StatusResult ScriptedDriver::QB_CreateDeviceInfoList(std::uint32_t* count) {
   calls.push_back("QB_CreateDeviceInfoList");
   clock_.SleepMs(1);  // a real enumeration takes time; lets bounded retries end on virtual time
   if (list_not_ready_calls > 0 || list_not_ready_calls < 0) {
-    if (list_not_ready_calls > 0)
-      --list_not_ready_calls;
+    if (list_not_ready_calls > 0) --list_not_ready_calls;
     return kStatusListNotReady;
   }
   *count = static_cast<std::uint32_t>(adapters.size());
@@ -57,10 +56,8 @@ StatusResult ScriptedDriver::QB_SetBaudRate(AdapterHandle, std::uint32_t baud) {
 
 StatusResult ScriptedDriver::QB_GetQueueStatus(AdapterHandle, std::uint32_t* count) {
   const auto it = arrivals.find(queue_queries++);
-  if (it != arrivals.end())
-    waiting.insert(waiting.end(), it->second.begin(), it->second.end());
-  if (query_cost_ms)
-    clock_.SleepMs(query_cost_ms);
+  if (it != arrivals.end()) waiting.insert(waiting.end(), it->second.begin(), it->second.end());
+  if (query_cost_ms) clock_.SleepMs(query_cost_ms);
   *count = static_cast<std::uint32_t>(waiting.size());
   return Call("QB_GetQueueStatus");
 }
