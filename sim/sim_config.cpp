@@ -45,14 +45,14 @@ bool ParseNumber(std::string_view text, std::uint32_t* value) {
   return true;
 }
 
-struct FaultSpec {
+struct FaultOption {
   const char* name;
   bool takes_value;
   std::uint32_t max_value;
   void (*apply)(SimFaults&, std::uint32_t);
 };
 
-const FaultSpec kFaultSpecs[] = {
+const FaultOption kFaultOptions[] = {
     {"list_busy", true, UINT32_MAX, [](SimFaults& f, std::uint32_t v) { f.list_busy = v; }},
     {"list_status", true, UINT32_MAX, [](SimFaults& f, std::uint32_t v) { f.list_status = v; }},
     {"open_status", true, UINT32_MAX, [](SimFaults& f, std::uint32_t v) { f.open_status = v; }},
@@ -81,10 +81,10 @@ const FaultSpec kFaultSpecs[] = {
      [](SimFaults& f, std::uint32_t v) { f.unplug_at_block = v; }},
 };
 
-const FaultSpec* FindFault(std::string_view name) {
-  for (const FaultSpec& spec : kFaultSpecs) {
-    if (name == spec.name) {
-      return &spec;
+const FaultOption* FindFault(std::string_view name) {
+  for (const FaultOption& option : kFaultOptions) {
+    if (name == option.name) {
+      return &option;
     }
   }
   return nullptr;
@@ -93,15 +93,15 @@ const FaultSpec* FindFault(std::string_view name) {
 std::string ApplyFault(std::string_view item, SimFaults& faults) {
   const auto equals = item.find('=');
   const std::string_view name = Trim(item.substr(0, equals));
-  const FaultSpec* spec = FindFault(name);
-  if (spec == nullptr) {
+  const FaultOption* option = FindFault(name);
+  if (option == nullptr) {
     return "unknown fault '" + std::string(name) + "'";
   }
-  if (!spec->takes_value) {
+  if (!option->takes_value) {
     if (equals != std::string_view::npos) {
       return "fault '" + std::string(name) + "' takes no value";
     }
-    spec->apply(faults, 0);
+    option->apply(faults, 0);
     return {};
   }
   if (equals == std::string_view::npos) {
@@ -111,10 +111,10 @@ std::string ApplyFault(std::string_view item, SimFaults& faults) {
   std::uint32_t value = 0;
   if (name == "list_busy" && text == "forever") {
     value = SimFaults::kForever;
-  } else if (!ParseNumber(text, &value) || value > spec->max_value) {
+  } else if (!ParseNumber(text, &value) || value > option->max_value) {
     return "bad value '" + std::string(text) + "' for fault '" + std::string(name) + "'";
   }
-  spec->apply(faults, value);
+  option->apply(faults, value);
   return {};
 }
 
