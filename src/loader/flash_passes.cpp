@@ -93,7 +93,8 @@ bool WaitForBlock(AdapterLink& link, AdapterHandle handle, std::uint32_t length)
   return true;
 }
 
-// After each block: move the progress bar and let the window breathe.
+// After each block: move the progress bar, then pump once for the block just done and once more
+// before the next block is read.
 bool BlockDone(LoaderContext& context, std::uint32_t address) {
   context.window().SetProgressPosition(address);
   return context.Pump() && context.Pump();

@@ -18,6 +18,10 @@ std::wstring WideName(const char* name) {
   return std::wstring(name, name + std::strlen(name));
 }
 
+void* LibraryHandle(AdapterHandle handle) {
+  return reinterpret_cast<void*>(handle);
+}
+
 }  // namespace
 
 std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
@@ -60,14 +64,6 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
 QblinkLibrary::~QblinkLibrary() {
   FreeLibrary(module_);
 }
-
-namespace {
-
-void* LibraryHandle(AdapterHandle handle) {
-  return reinterpret_cast<void*>(handle);
-}
-
-}  // namespace
 
 StatusResult QblinkLibrary::QB_CreateDeviceInfoList(std::uint32_t* count) {
   return entries_.create_device_info_list(count);
