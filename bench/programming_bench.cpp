@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/operator_texts.h"
 #include "common/posix_rom_file.h"
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
@@ -48,7 +49,7 @@ class CountingWindow final : public trv::WindowOperations {
   void SetProgressRange(std::uint32_t, std::uint32_t) override {}
   void SetProgressPosition(std::uint32_t) override {}
   void SetLabel2Caption(const std::string& caption) override {
-    in_pass_ = caption != "Selected File:";
+    in_pass_ = caption != trv::texts::kIdleHeading;
   }
   void ShowInformation(const std::string& text) override { messages.push_back(text); }
   void ShowErrorReport(const std::string& text) override { messages.push_back(text); }
@@ -116,8 +117,8 @@ int main() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double bound = WireBoundUs(latency_ms * 1000.0) / 1e6;
-    const bool verified = window.messages.size() == 1 &&
-                          window.messages[0] == "TRV2K-3B Flash reprogrammed and verified.";
+    const bool verified =
+        window.messages.size() == 1 && window.messages[0] == trv::texts::kVerifiedMessage;
     all_verified = all_verified && verified;
     std::printf("%-11u %9.3f %9.3f %7.3f %8.3f %9.1f %12.1f %12.1f  %s\n", latency_ms, wall, bound,
                 wall / bound, cpu, usage.ru_maxrss / 1024.0, window.longest_gap_us / 1000.0,

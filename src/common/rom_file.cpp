@@ -1,33 +1,35 @@
 #include "common/rom_file.h"
 
+#include "common/operator_texts.h"
+
 namespace trv {
 
 std::string IoErrorText(IoError code) {
   std::string text;
   switch (code) {
     case kIoFileNotFound:
-      text = "File not found";
+      text = texts::kFileNotFoundText;
       break;
     case kIoPathNotFound:
-      text = "Invalid filename";
+      text = texts::kInvalidFilenameText;
       break;
     case kIoTooManyOpenFiles:
-      text = "Too many open files";
+      text = texts::kTooManyOpenFilesText;
       break;
     case kIoAccessDenied:
-      text = "File access denied";
+      text = texts::kFileAccessDeniedText;
       break;
     case kIoReadBeyondEnd:
-      text = "Read beyond end of file";
+      text = texts::kReadBeyondEndText;
       break;
     case kIoDiskFull:
-      text = "Disk full";
+      text = texts::kDiskFullText;
       break;
     case kIoInvalidNumericInput:
-      text = "Invalid numeric input";
+      text = texts::kInvalidNumericInputText;
       break;
     default:
-      text = "I/O error " + std::to_string(code);
+      text = std::string(texts::kOtherIoErrorPrefix) + std::to_string(code);
       break;
   }
   // Sentences end in a full stop unless the text already ends in punctuation that sorts before it.

@@ -47,6 +47,4 @@ struct AdapterSession {
   bool open = false;
 };
 
-constexpr char kApplicationTitle[] = "ZORPA TRV2K-3B Flash Programmer";
-
 }  // namespace trv

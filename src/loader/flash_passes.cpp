@@ -2,17 +2,15 @@
 #include <memory>
 #include <string>
 
+#include "common/operator_texts.h"
 #include "loader/loader_protocol.h"
 
 namespace trv {
 namespace {
 
-constexpr char kAckFailedMessage[] = "Failed to read ACK.";
-constexpr char kVerifiedMessage[] = "TRV2K-3B Flash reprogrammed and verified.";
-
 // Flash address + 1, in decimal without grouping: the operator counts bytes from one.
 std::string AddressMessage(const char* prefix, std::uint32_t address_plus_one) {
-  return std::string(prefix) + std::to_string(address_plus_one) + ")";
+  return std::string(prefix) + std::to_string(address_plus_one) + texts::kAddressSuffix;
 }
 
 // The ROM file of one pass. Failures are shown at once in the error report; the file is closed
@@ -78,7 +76,7 @@ void SetUpWindow(WindowOperations& window, const char* heading) {
 // An acknowledgement wait that reports its own failure, unless the window went away meanwhile.
 bool ExpectAck(LoaderContext& context, AdapterHandle handle) {
   if (WaitForAck(context, handle)) return true;
-  if (!context.window_closed()) context.window().ShowInformation(kAckFailedMessage);
+  if (!context.window_closed()) context.window().ShowInformation(texts::kAckFailedMessage);
   return false;
 }
 
@@ -103,7 +101,7 @@ bool BlockDone(LoaderContext& context, std::uint32_t address) {
 }  // namespace
 
 bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
-  SetUpWindow(context.window(), "Programming Flash:");
+  SetUpWindow(context.window(), texts::kProgrammingHeading);
   PassFile file(context, path);
   if (!file.is_open()) return false;
 
@@ -126,7 +124,7 @@ bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::strin
 
 bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
   WindowOperations& window = context.window();
-  SetUpWindow(window, "Verifying Flash:");
+  SetUpWindow(window, texts::kVerifyingHeading);
   PassFile file(context, path);
   if (!file.is_open()) return false;
 
@@ -142,15 +140,13 @@ bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string
     if (!ExpectAck(context, handle)) return false;
     if (!WaitForBlock(link, handle, ReadBlockLength) ||
         link.Read(handle, ReadBlockLength) < ReadBlockLength) {
-      window.ShowInformation(
-          AddressMessage("Failed to read back Flash data. (Address ", address + 1));
+      window.ShowInformation(AddressMessage(texts::kReadBackFailedPrefix, address + 1));
       return false;
     }
     const std::uint8_t* actual = link.received().bytes.data();
     for (std::uint32_t i = 0; i < ReadBlockLength; ++i) {
       if (actual[i] != expected[i]) {
-        window.ShowInformation(
-            AddressMessage("Failed Flash verification. (Address ", address + i + 1));
+        window.ShowInformation(AddressMessage(texts::kMismatchPrefix, address + i + 1));
         return false;
       }
     }
@@ -158,7 +154,7 @@ bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string
     if (!BlockDone(context, address)) return false;
   }
   if (file.failed() || !file.Close()) return false;
-  window.ShowInformation(kVerifiedMessage);
+  window.ShowInformation(texts::kVerifiedMessage);
   return true;
 }
 

@@ -2,23 +2,11 @@
 
 #include <string>
 
+#include "common/operator_texts.h"
 #include "loader/loader_protocol.h"
 
 namespace trv {
 namespace {
-
-constexpr char kNoDeviceMessage[] = "A device must be selected to program the TRV2K-3B Flash.";
-constexpr char kNoFileMessage[] =
-    "A ROM file has not been selected.\r\nPlease select a ROM file to program into the TRV2K.";
-constexpr char kWrongSizeMessage[] = "The ROM file selected does not have a size of 64K.";
-constexpr char kOpenFailedMessage[] = "Failed to open ";
-constexpr char kCloseFailedMessage[] = "Failed to close ";
-constexpr char kUartInitFailedMessage[] = "Failed to initialise UART.";
-constexpr char kLoaderBaudFailedMessage[] = "Failed to initialise TRV2K.";
-constexpr char kUartSetupFailedMessage[] = "Failed to set up UART.";
-constexpr char kSyncFailedMessage[] =
-    "Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
-    "reset or re-power the TRV2K.";
 
 // One run's view of the program: the window, the adapter and whether the window went away.
 class Run {
@@ -66,7 +54,7 @@ bool Run::RomFileHasImageSize(const std::string& path) {
     return false;
   }
   if (size != kRomImageSize) {
-    window().ShowInformation(kWrongSizeMessage);
+    window().ShowInformation(texts::kWrongSizeMessage);
     file->Close();
     return false;
   }
@@ -80,11 +68,11 @@ bool Run::RomFileHasImageSize(const std::string& path) {
 
 bool Run::InputsAcceptable(const std::string& device, const std::string& path) {
   if (device.empty()) {
-    window().ShowInformation(kNoDeviceMessage);
+    window().ShowInformation(texts::kNoDeviceMessage);
     return false;
   }
   if (path.empty()) {
-    window().ShowInformation(kNoFileMessage);
+    window().ShowInformation(texts::kNoFileMessage);
     return false;
   }
   return RomFileHasImageSize(path);
@@ -100,20 +88,20 @@ void Run::FailWithAdapterOpen(const char* message) {
 bool Run::BringUpLoader() {
   link_.EnterLoaderMode(handle());
   if (link_.InitialiseUart(handle()) != kStatusOk) {
-    FailWithAdapterOpen(kUartInitFailedMessage);
+    FailWithAdapterOpen(texts::kUartInitFailedMessage);
     return false;
   }
   // The loader still listens at its starting rate, so the change goes out before any handshake.
   if (SetLoaderBaud(loader_, handle(), kProgrammingBaud) != kStatusOk) {
-    FailWithAdapterOpen(kLoaderBaudFailedMessage);
+    FailWithAdapterOpen(texts::kLoaderBaudFailedMessage);
     return false;
   }
   if (link_.ConfigureUart(handle(), kProgrammingBaud) != kStatusOk) {
-    FailWithAdapterOpen(kUartSetupFailedMessage);
+    FailWithAdapterOpen(texts::kUartSetupFailedMessage);
     return false;
   }
   if (!Synchronise(loader_, handle())) {
-    FailWithAdapterOpen(kSyncFailedMessage);
+    FailWithAdapterOpen(texts::kSyncFailedMessage);
     return false;
   }
   return true;
@@ -129,7 +117,8 @@ void Run::CloseAdapter(bool report_failure, const std::string& device) {
   if (!p_.state.adapter.open) return;  // the close handler got there first
   const StatusResult status = p_.driver.QB_Close(handle());
   p_.state.adapter.open = false;
-  if (report_failure && status != kStatusOk) window().ShowInformation(kCloseFailedMessage + device);
+  if (report_failure && status != kStatusOk)
+    window().ShowInformation(texts::kCloseFailedMessage + device);
 }
 
 void Run::Execute() {
@@ -145,7 +134,7 @@ void Run::Execute() {
 
   AdapterHandle opened = 0;
   if (p_.driver.QB_OpenEx(device.c_str(), kOpenByDescription, &opened) != kStatusOk) {
-    window().ShowInformation(kOpenFailedMessage + device);
+    window().ShowInformation(texts::kOpenFailedMessage + device);
     EnableControls();
     return;
   }
@@ -159,7 +148,7 @@ void Run::Execute() {
 
   window().SetProgressBarVisible(false);
   window().SetSelectedFileVisible(true);
-  window().SetLabel2Caption("Selected File:");
+  window().SetLabel2Caption(texts::kIdleHeading);
   EnableControls();
   if (Abandoned()) return;
 

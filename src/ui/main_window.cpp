@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "adapter/adapter_link.h"
+#include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "ui/win32_text.h"
 
@@ -49,18 +50,19 @@ constexpr int kProgressMaximum = 65536;
 // Posted to itself once the window has closed and no handler is running any more.
 constexpr UINT kDestroyClosedWindow = WM_APP + 1;
 
-constexpr wchar_t kLabel2IdleCaption[] = L"Selected File:";
-constexpr wchar_t kInformationCaption[] = L"Information";
-
 // Paths have no spaces to break at, so lines also break inside words, as an edit control does.
 constexpr UINT kSelectedFileFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
-const wchar_t kRomFileFilter[] = L"ROM Files (*.ROM)\0*.ROM\0";
+// The dialog's filter: name and pattern, each ended by a zero, and a zero after the last.
+std::wstring RomFileFilter() {
+  return WideFromUtf8(texts::kRomFileFilterName) + L'\0' +
+         WideFromUtf8(texts::kRomFileFilterPattern) + L'\0';
+}
 // No OFN_NOCHANGEDIR: the next dialog opens in the folder of the last file chosen.
 constexpr DWORD kRomFileDialogFlags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
 
 std::wstring ApplicationTitle() {
-  return WideFromUtf8(kApplicationTitle);
+  return WideFromUtf8(texts::kApplicationTitle);
 }
 
 std::wstring WindowText(HWND window) {
@@ -140,7 +142,7 @@ TForm1::TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, Progra
       clock_(clock),
       files_(files),
       state_(state),
-      OpenDialog1(kRomFileFilter, kRomFileDialogFlags) {}
+      OpenDialog1(RomFileFilter(), kRomFileDialogFlags) {}
 
 TForm1::~TForm1() {
   if (Form1 != nullptr) {
@@ -298,18 +300,20 @@ void TForm1::CreateControls() {
     return CreateWindowExW(0, window_class, text, WS_CHILD | style, 0, 0, 0, 0, Form1,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   };
-  Label1 = create(WC_STATICW, L"Select a device:", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
+  Label1 = create(WC_STATICW, WideFromUtf8(texts::kDeviceLabel).c_str(),
+                  WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   SelectedFile = create(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0);
-  Label2 = create(WC_STATICW, kLabel2IdleCaption, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
+  Label2 = create(WC_STATICW, WideFromUtf8(texts::kIdleHeading).c_str(),
+                  WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   // The list draws its own rows, so that they keep the laid-out height whatever the font.
   ComboBox1 = create(WC_COMBOBOXW, L"",
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL |
                          CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                      kComboBox1Id);
-  OpenButton =
-      create(WC_BUTTONW, L"ROM File...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOpenButtonId);
-  ProgramButton =
-      create(WC_BUTTONW, L"Program", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kProgramButtonId);
+  OpenButton = create(WC_BUTTONW, WideFromUtf8(texts::kOpenButtonCaption).c_str(),
+                      WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOpenButtonId);
+  ProgramButton = create(WC_BUTTONW, WideFromUtf8(texts::kProgramButtonCaption).c_str(),
+                         WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kProgramButtonId);
   ProgressBar1 = create(PROGRESS_CLASSW, L"", WS_TABSTOP, kProgressBar1Id);
   SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, kProgressMaximum);
 }
@@ -354,7 +358,7 @@ void TForm1::LayoutControls() {
 void TForm1::FitLabel2Width() {
   const std::wstring caption = WindowText(Label2);
   int width = Scale(kLabel2Bounds.width);
-  if (caption != kLabel2IdleCaption) {
+  if (caption != WideFromUtf8(texts::kIdleHeading)) {
     width = std::max<int>(width,
                           MeasureText(Label2, font_, caption, 0, DT_SINGLELINE | DT_NOPREFIX).cx);
   }
@@ -449,7 +453,7 @@ void TForm1::ComboBox1DropDown() {
   }
   const AdapterList adapters = EnumerateAdapters(driver_, clock_);
   if (adapters.status == kStatusOk && adapters.descriptions.empty()) {
-    ShowInformation("No devices found.");
+    ShowInformation(texts::kNoDevicesMessage);
     return;
   }
   if (adapters.status != kStatusOk) {
@@ -563,7 +567,7 @@ void TForm1::SetLabel2Caption(const std::string& caption) {
 }
 
 void TForm1::ShowInformation(const std::string& text) {
-  ShowBox(text, kInformationCaption, MB_OK | MB_ICONINFORMATION);
+  ShowBox(text, WideFromUtf8(texts::kInformationCaption).c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
 void TForm1::ShowErrorReport(const std::string& text) {

@@ -26,7 +26,7 @@ std::optional<std::wstring> FileOpenDialog::Execute(HWND owner) const {
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = filter_;
+  dialog.lpstrFilter = filter_.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = kPathBufferChars;

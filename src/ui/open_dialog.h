@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace trv::ui {
 
@@ -12,14 +13,14 @@ class FileOpenDialog {
  public:
   // `filter` is the dialog's list of pairs: shown text, zero, pattern, zero, ..., ending in a
   // second zero.
-  FileOpenDialog(const wchar_t* filter, DWORD flags) : filter_(filter), flags_(flags) {}
+  FileOpenDialog(std::wstring filter, DWORD flags) : filter_(std::move(filter)), flags_(flags) {}
 
   // Runs the dialog over `owner`, starting in the process's current directory. Returns the
   // confirmed file's full path, or nothing when the operator cancelled.
   std::optional<std::wstring> Execute(HWND owner) const;
 
  private:
-  const wchar_t* filter_;
+  std::wstring filter_;
   DWORD flags_;
 };
 

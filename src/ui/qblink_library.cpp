@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "common/operator_texts.h"
+#include "ui/win32_text.h"
+
 namespace trv::ui {
 namespace {
 
@@ -29,7 +32,9 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
   const HMODULE module = LoadLibraryExW(
       library_name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr) {
-    *problem = std::wstring(library_name) + L" could not be loaded.";
+    const DWORD error = GetLastError();
+    *problem = std::wstring(library_name) + WideFromUtf8(texts::kLibraryNotLoadedPrefix) +
+               std::to_wstring(error) + WideFromUtf8(texts::kLibraryNotLoadedSuffix);
     return nullptr;
   }
   Entries entries{};
@@ -55,7 +60,8 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
   bind("QB_Write", &entries.write);
   if (missing != nullptr) {
     FreeLibrary(module);
-    *problem = std::wstring(library_name) + L" has no entry point " + WideName(missing) + L".";
+    *problem = std::wstring(library_name) + WideFromUtf8(texts::kLibraryEntryMissingPrefix) +
+               WideName(missing) + WideFromUtf8(texts::kLibraryEntryMissingSuffix);
     return nullptr;
   }
   return std::unique_ptr<QblinkLibrary>(new QblinkLibrary(module, entries));

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "common/shared_types.h"
+#include "common/operator_texts.h"
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "ui/main_window.h"
@@ -58,8 +58,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   std::wstring problem;
   const auto driver = trv::ui::QblinkLibrary::Load(trv::ui::kDriverLibraryName, &problem);
   if (driver == nullptr) {
-    MessageBoxW(nullptr, problem.c_str(), trv::ui::WideFromUtf8(trv::kApplicationTitle).c_str(),
-                MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, problem.c_str(),
+                trv::ui::WideFromUtf8(trv::texts::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
     return kExitDriverUnavailable;
   }
 

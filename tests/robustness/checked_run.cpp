@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "common/operator_texts.h"
 #include "common/posix_rom_file.h"
 #include "fuzzed_driver.h"
 #include "sim/simulated_adapter.h"
@@ -11,7 +12,6 @@
 namespace trv::robustness {
 namespace {
 
-constexpr char kCompletion[] = "TRV2K-3B Flash reprogrammed and verified.";
 // A sleep of 0 ms moves virtual time on by this much: long enough that a run whose every wait
 // runs out still takes little real time, short against the 3 s windows.
 constexpr std::uint64_t kYieldQuantumUs = 500;
@@ -100,8 +100,8 @@ std::vector<std::string> CheckedRun(const RunScript& script, ProgrammerState& st
   if (state.adapter.open) broken.push_back("adapter-open flag left set");
   if (driver.closes() > 1) broken.push_back("adapter closed more than once");
   if (state.buffers.transmit.pending > kLinkBufferSize) broken.push_back("pending count overflow");
-  const bool completed = std::find(window.messages.begin(), window.messages.end(), kCompletion) !=
-                         window.messages.end();
+  const bool completed = std::find(window.messages.begin(), window.messages.end(),
+                                   texts::kVerifiedMessage) != window.messages.end();
   const auto& flash = adapter.chip().flash();
   if (completed && !std::equal(image.begin(), image.end(), flash.begin())) {
     broken.push_back("completion reported but the flash differs from the file");

@@ -54,7 +54,8 @@ UI_TEST(DriverLibrary_StandIn_AnswersThroughTheBoundCalls) {
 UI_TEST(DriverLibrary_Missing_IsNamed) {
   std::wstring problem;
   UI_EXPECT(QblinkLibrary::Load(L"NO_SUCH_QB.DLL", &problem) == nullptr);
-  UI_EXPECT(problem == L"NO_SUCH_QB.DLL could not be loaded.");
+  // 126: the system found no such module.
+  UI_EXPECT(problem == L"NO_SUCH_QB.DLL could not be loaded (Windows error 126).");
 }
 
 UI_TEST(DriverLibrary_WithoutTheCalls_NamesTheFirstMissingOne) {

@@ -1,0 +1,65 @@
+// Every text the operator can see: the window's captions, the file dialog's filter, and the
+// messages of the information boxes and error reports. Each is written here once; the window, the
+// run, the passes and the device list take it from here. Texts are UTF-8 (all of them are ASCII).
+#pragma once
+
+namespace trv::texts {
+
+// The window.
+constexpr char kApplicationTitle[] = "ZORPA TRV2K-3B Flash Programmer";  // caption and report title
+constexpr char kDeviceLabel[] = "Select a device:";                      // Label1
+constexpr char kIdleHeading[] = "Selected File:";                        // Label2 between runs
+constexpr char kProgrammingHeading[] = "Programming Flash:";             // Label2 while writing
+constexpr char kVerifyingHeading[] = "Verifying Flash:";  // Label2 while reading back
+constexpr char kOpenButtonCaption[] = "ROM File...";
+constexpr char kProgramButtonCaption[] = "Program";
+constexpr char kInformationCaption[] = "Information";  // caption of every information box
+
+// The file dialog's one filter: the name the operator sees, and the pattern that picks the files.
+constexpr char kRomFileFilterName[] = "ROM Files (*.ROM)";
+constexpr char kRomFileFilterPattern[] = "*.ROM";
+
+// Information boxes of the programming run.
+constexpr char kNoDeviceMessage[] = "A device must be selected to program the TRV2K-3B Flash.";
+constexpr char kNoFileMessage[] =
+    "A ROM file has not been selected.\r\nPlease select a ROM file to program into the TRV2K.";
+constexpr char kWrongSizeMessage[] = "The ROM file selected does not have a size of 64K.";
+constexpr char kOpenFailedMessage[] = "Failed to open ";    // followed by the device description
+constexpr char kCloseFailedMessage[] = "Failed to close ";  // followed by the device description
+constexpr char kUartInitFailedMessage[] = "Failed to initialise UART.";
+constexpr char kLoaderBaudFailedMessage[] = "Failed to initialise TRV2K.";
+constexpr char kUartSetupFailedMessage[] = "Failed to set up UART.";
+constexpr char kSyncFailedMessage[] =
+    "Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
+    "reset or re-power the TRV2K.";
+
+// Information boxes of the two passes. The address messages end in the flash address + 1, in
+// decimal, and a closing bracket.
+constexpr char kAckFailedMessage[] = "Failed to read ACK.";
+constexpr char kReadBackFailedPrefix[] = "Failed to read back Flash data. (Address ";
+constexpr char kMismatchPrefix[] = "Failed Flash verification. (Address ";
+constexpr char kAddressSuffix[] = ")";
+constexpr char kVerifiedMessage[] = "TRV2K-3B Flash reprogrammed and verified.";
+
+// Information box of the device list.
+constexpr char kNoDevicesMessage[] = "No devices found.";
+
+// Error reports on the ROM file, by I/O error code, before the full stop is added.
+constexpr char kFileNotFoundText[] = "File not found";                // 2
+constexpr char kInvalidFilenameText[] = "Invalid filename";           // 3
+constexpr char kTooManyOpenFilesText[] = "Too many open files";       // 4
+constexpr char kFileAccessDeniedText[] = "File access denied";        // 5
+constexpr char kReadBeyondEndText[] = "Read beyond end of file";      // 100
+constexpr char kDiskFullText[] = "Disk full";                         // 101
+constexpr char kInvalidNumericInputText[] = "Invalid numeric input";  // 106
+constexpr char kOtherIoErrorPrefix[] = "I/O error ";                  // followed by the code
+
+// Error reports at start-up, when the driver library cannot be used. Each follows the library's
+// file name: "QBLINK.DLL could not be loaded (Windows error 126).",
+// "QBLINK.DLL has no entry point QB_Read.".
+constexpr char kLibraryNotLoadedPrefix[] = " could not be loaded (Windows error ";
+constexpr char kLibraryNotLoadedSuffix[] = ").";
+constexpr char kLibraryEntryMissingPrefix[] = " has no entry point ";
+constexpr char kLibraryEntryMissingSuffix[] = ".";
+
+}  // namespace trv::texts
