@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace trv {
 
@@ -80,13 +79,20 @@ AdapterList EnumerateAdapters(AdapterDriver& driver, Clock& clock) {
   do {
     list.status = driver.QB_CreateDeviceInfoList(&count);
   } while (list.status == kStatusListNotReady && clock.NowMs() - start_ms < kListRetryLimitMs);
-  if (list.status != kStatusOk || count == 0) return list;
+  if (list.status != kStatusOk) return list;
+  if (count == 0) {
+    list.none_attached = true;
+    return list;
+  }
 
-  std::unique_ptr<AdapterInfoRecord[]> records(new AdapterInfoRecord[count]());
+  count = std::min(count, kMaxListedAdapters);
+  std::vector<AdapterInfoRecord> records(count + kSpareAdapterRecords);  // zero-filled
   std::uint32_t returned = count;
-  driver.QB_GetDeviceInfoList(records.get(), &returned);
-  // Never take more entries than were allocated, even if more adapters appeared meanwhile.
+  // A call that fails has returned no records, whatever it left in the count.
+  if (driver.QB_GetDeviceInfoList(records.data(), &returned) != kStatusOk) returned = 0;
+  // Never take more entries than were asked for, even if more adapters appeared meanwhile.
   returned = std::min(returned, count);
+  list.descriptions.reserve(returned);
   for (std::uint32_t i = 0; i < returned; ++i)
     list.descriptions.push_back(DescriptionOf(records[i]));
   return list;

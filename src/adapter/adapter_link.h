@@ -81,13 +81,24 @@ class AdapterLink {
 // The attached adapters' descriptions, in the driver's order.
 struct AdapterList {
   StatusResult status = kStatusOk;
+  // The driver answered 0 with a count of 0: the one case the operator is told about.
+  bool none_attached = false;
   std::vector<std::string> descriptions;
 };
 
 // How long the enumeration is asked again, without pause, while the driver answers 19; after
 // that, 19 counts as any other failure so the window cannot freeze for good.
 constexpr std::uint32_t kListRetryLimitMs = 2000;
+// No bench has more adapters than this; a larger count is taken as this many, so an absurd count
+// can neither exhaust memory nor overflow the size of the record array.
+constexpr std::uint32_t kMaxListedAdapters = 256;
+// Records allocated beyond the count asked for: a driver that fills in adapters plugged in
+// between its two calls still writes into memory we own. Those extra entries are never listed.
+constexpr std::uint32_t kSpareAdapterRecords = 16;
 
+// Asks the driver for its adapters: the count (repeated while the list is not ready, within
+// kListRetryLimitMs), then the records. Never throws and never lists more than
+// kMaxListedAdapters entries.
 AdapterList EnumerateAdapters(AdapterDriver& driver, Clock& clock);
 
 }  // namespace trv

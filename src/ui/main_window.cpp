@@ -452,11 +452,8 @@ void TForm1::ComboBox1DropDown() {
     return;
   }
   const AdapterList adapters = EnumerateAdapters(driver_, clock_);
-  if (adapters.status == kStatusOk && adapters.descriptions.empty()) {
+  if (adapters.none_attached) {
     ShowInformation(texts::kNoDevicesMessage);
-    return;
-  }
-  if (adapters.status != kStatusOk) {
     return;
   }
   for (const std::string& description : adapters.descriptions) {
