@@ -1,13 +1,18 @@
-// One programming run against the simulated chip behind a fuzzed driver, and the properties that
-// must hold afterwards whatever the adapter and the chip did.
+// One programming run against the simulated chip behind a fuzzed driver, with the ROM file and
+// the window as actors too, followed by a fault-free run on the same program state and chip; and
+// the properties that must hold after both, whatever the adapter, the chip and the file did.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "programming/programming_run.h"
+#include "rom_file_actor.h"
+#include "run_outcome.h"
 #include "sim/sim_config.h"
 
 namespace trv::robustness {
@@ -18,17 +23,55 @@ struct RunScript {
   std::size_t decision_count = 0;
   sim::SimFaults faults;
   std::uint64_t latency_us = 1000;
-  // Close the window at this pump (0: never), as an operator closing it mid-run would.
+  // The window closes at this pump (0: never), or while this message box is up (1-based, 0:
+  // never), as an operator closing it mid-run would.
   std::uint32_t close_at_pump = 0;
+  std::uint32_t close_in_box = 0;
+  std::vector<FileEvent> file_events;
 };
 
-// Runs `script` once with `state` (reused across runs, like the program's own) and the ROM image
-// at `rom_path`, whose bytes are `image`. Returns the broken properties; empty when all held.
-std::vector<std::string> CheckedRun(const RunScript& script, ProgrammerState& state,
-                                    const std::string& rom_path,
-                                    const std::vector<std::uint8_t>& image);
+// What the chip's flash holds before a run.
+enum class FlashSeed { kErased, kImage, kOther, kNearImage };
 
-// Writes a recognisable 65,536-byte image to `path` and returns its bytes.
-std::vector<std::uint8_t> WriteTestImage(const std::string& path);
+// What lives from one run to the next, as in the program and on the bench: the program-wide
+// state, the chip's flash and the ROM file (whose bytes are `image()` at the start of each run).
+class Bench {
+ public:
+  explicit Bench(std::string rom_path);
+  ~Bench();
+  Bench(const Bench&) = delete;
+  Bench& operator=(const Bench&) = delete;
+
+  const std::string& rom_path() const { return rom_path_; }
+  const std::vector<std::uint8_t>& image() const { return image_; }
+  ProgrammerState& state() { return *state_; }
+  // As at the program's start: nothing pending, no adapter open.
+  void ResetState() { state_ = std::make_unique<ProgrammerState>(); }
+  std::vector<std::uint8_t>& flash() { return flash_; }
+  void SeedFlash(FlashSeed seed, std::uint32_t detail);
+
+  // The pump at `fraction` / 65,536 of a fault-free run at this latency, from 1 to its last
+  // pump, so that events can land anywhere in a run, verification and final steps included.
+  std::uint32_t PumpAt(std::uint64_t latency_us, std::uint16_t fraction);
+
+ private:
+  std::string rom_path_;
+  std::vector<std::uint8_t> image_;
+  std::unique_ptr<ProgrammerState> state_;
+  std::vector<std::uint8_t> flash_;
+  std::map<std::uint64_t, std::uint32_t> clean_run_pumps_;
+};
+
+// Runs `script` once on the bench and returns what it left behind, unchecked.
+RunOutcome RunOnce(const RunScript& script, Bench& bench);
+
+struct RunReport {
+  std::vector<std::string> broken;  // both runs' broken properties; empty when all held
+  bool completed = false;           // the scripted run reported completion
+};
+
+// Runs `script` on the bench, then a fault-free run on the same program state and flash, which
+// must complete with the flash equal to the image whatever the first run met.
+RunReport CheckedRun(const RunScript& script, Bench& bench);
 
 }  // namespace trv::robustness

@@ -1,5 +1,18 @@
-// libFuzzer entry: the input decides what the adapter and the chip do during one whole
-// programming run; any broken property aborts, so the fuzzer keeps the input.
+// libFuzzer entry: the input decides either one adapter enumeration, or one whole programming run
+// (what the adapter, the chip, the ROM file and the window do, and what the flash held before),
+// after which a fault-free run on the same program state must succeed. Any broken property
+// aborts, so the fuzzer keeps the input.
+//
+// Input layout. Byte 0 below 0x20: the rest decides the enumeration's driver. Otherwise:
+//   1      adapter latency in units of 100 us
+//   2      what the flash holds before the run (erased, the image, other bytes, nearly the image)
+//   3      window close: 0x80-0xBF at a fraction of the run's pumps, 0xC0-0xFF while message box
+//          (byte & 7) + 1 is up, anything else never
+//   4-5    that fraction, in 65,536ths (also picks the flash's other bytes)
+//   6      number of ROM file events (0-3), each five bytes: the pump fraction (two bytes), the
+//          action (truncate, grow, rewrite; bit 2 cuts to a multiple of 128 bytes) and its
+//          amount (two bytes)
+//   rest   the driver's sparse events (see fuzzed_driver.h)
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,35 +21,82 @@
 #include <memory>
 
 #include "checked_run.h"
+#include "device_listing.h"
 
 namespace {
 
-struct Fixture {
-  std::string rom_path = (std::filesystem::temp_directory_path() /
-                          ("trv2k_fuzz_" + std::to_string(::getpid()) + ".rom"))
-                             .string();
-  std::vector<std::uint8_t> image = trv::robustness::WriteTestImage(rom_path);
-  std::unique_ptr<trv::ProgrammerState> state = std::make_unique<trv::ProgrammerState>();
+using trv::robustness::FileAction;
+using trv::robustness::FileEvent;
+using trv::robustness::FlashSeed;
+
+constexpr std::uint8_t kListingModeBelow = 0x20;
+
+std::unique_ptr<trv::robustness::Bench> bench;
+
+class Header {
+ public:
+  Header(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
+  std::uint16_t Fraction() { return static_cast<std::uint16_t>(Byte() << 8 | Byte()); }
+  const std::uint8_t* rest() const { return data_ + position_; }
+  std::size_t rest_size() const { return size_ - position_; }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Fixture fixture;
-  trv::robustness::RunScript script;
-  // The first bytes pick the latency and the pump at which the window closes, if any.
-  if (size >= 3) {
-    script.latency_us = data[0] * 100u;
-    script.close_at_pump = data[1] >= 0xF0 ? (data[2] + 1u) * 37u : 0;
-    data += 3;
-    size -= 3;
-  }
-  script.decisions = data;
-  script.decision_count = size;
-  const auto broken =
-      trv::robustness::CheckedRun(script, *fixture.state, fixture.rom_path, fixture.image);
+int Fail(const std::vector<std::string>& broken) {
   for (const std::string& what : broken)
     std::fprintf(stderr, "broken: %s\n", what.c_str());
   if (!broken.empty()) std::abort();
   return 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  bench = std::make_unique<trv::robustness::Bench>(
+      (std::filesystem::temp_directory_path() /
+       ("trv2k_fuzz_" + std::to_string(::getpid()) + ".rom"))
+          .string());
+  // Measure every latency's fault-free run now, so that no input pays for it or gains coverage.
+  for (unsigned latency = 0; latency < 256; ++latency)
+    bench->PumpAt(latency * 100u, 0);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Header in(data, size);
+  if (in.Byte() < kListingModeBelow)
+    return Fail(trv::robustness::CheckedListing(in.rest(), in.rest_size()));
+
+  trv::robustness::RunScript script;
+  script.latency_us = in.Byte() * 100u;
+  const std::uint8_t seed = in.Byte();
+  const std::uint8_t close = in.Byte();
+  const std::uint16_t fraction = in.Fraction();
+  if (close >= 0xC0) {
+    script.close_in_box = (close & 7) + 1u;
+  } else if (close >= 0x80) {
+    script.close_at_pump = bench->PumpAt(script.latency_us, fraction);
+  }
+  for (int n = in.Byte() % 4; n > 0; --n) {
+    FileEvent event;
+    event.at_pump = bench->PumpAt(script.latency_us, in.Fraction());
+    const std::uint8_t action = in.Byte();
+    event.action = static_cast<FileAction>(action % 3);
+    event.amount = in.Fraction();
+    if (event.action == FileAction::kTruncate && (action & 4)) event.amount &= ~127u;
+    if (event.action == FileAction::kGrow) event.amount = 1 + event.amount % 512;
+    script.file_events.push_back(event);
+  }
+  script.decisions = in.rest();
+  script.decision_count = in.rest_size();
+
+  // Each input starts from a fresh program state, so that it reproduces on its own.
+  bench->ResetState();
+  bench->SeedFlash(static_cast<FlashSeed>(seed % 4), fraction);
+  return Fail(trv::robustness::CheckedRun(script, *bench).broken);
 }

@@ -1,7 +1,9 @@
 // A driver that stands between the programmer and the simulated adapter and lets a byte stream
 // decide what goes wrong: the status of every call, short writes, junk and corrupted replies,
-// when bytes arrive, and the moment the adapter is unplugged. It also watches the programmer for
-// misuse: calls on a closed handle and transfers larger than the link buffers.
+// failing calls that still report counts, when bytes arrive, and the moment the adapter is
+// unplugged. It also watches the programmer for misuse: calls on a closed handle, transfers
+// larger than the link buffers, bytes lost or reordered on their way out, reads of bytes nobody
+// reported, commands sent without a reply to the one before, and waits beyond their bounds.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "adapter/adapter_driver.h"
+#include "call_timeline.h"
 #include "sim/virtual_clock.h"
 
 namespace trv::robustness {
@@ -48,6 +51,15 @@ class Decisions {
   std::uint64_t next_event_ = 0;
 };
 
+// Event bytes, by range. Anything else leaves the call alone.
+//   0x40-0x7F  the call fails (status picked by the byte; a failing read, write or queue query
+//              may still report a count, and a failing read may leave bytes in the buffer)
+//   0x80-0x9F  junk in front of the replies (queue query), a corrupted byte (read),
+//              a short write (write)
+//   0xA0-0xAF  bytes lost from a read; an overstated write count
+//   0xB0-0xB7  an overstated read count
+//   0xEF       the adapter is unplugged from here on
+//   0xF0-0xFF  a slow call: the next byte gives the delay in milliseconds
 class FuzzedDriver final : public AdapterDriver {
  public:
   FuzzedDriver(AdapterDriver& inner, sim::VirtualClock& clock, Decisions& decisions)
@@ -74,31 +86,55 @@ class FuzzedDriver final : public AdapterDriver {
   StatusResult QB_Write(AdapterHandle handle, const void* buffer, std::uint32_t count,
                         std::uint32_t* written) override;
 
-  // What the programmer did wrong, if anything.
-  const std::vector<std::string>& violations() const { return violations_; }
+  // What the programmer did wrong, once the run has returned at `end_us`; each kind once.
+  std::vector<std::string> Finish(std::uint64_t end_us);
   std::size_t closes() const { return closes_; }
-  // Virtual time the input added by making calls slow.
-  std::uint64_t added_us() const { return added_us_; }
 
  private:
+  // Times one call for the timeline, from its entry to its return.
+  class CallScope {
+   public:
+    CallScope(FuzzedDriver& driver, CallTimeline::Kind kind, std::uint32_t count = 0)
+        : driver_(driver), kind_(kind), count_(count), entry_us_(driver.clock_.NowUs()) {}
+    ~CallScope() { driver_.timeline_.OnCall(kind_, count_, entry_us_, driver_.clock_.NowUs()); }
+    std::uint64_t entry_us() const { return entry_us_; }
+
+   private:
+    FuzzedDriver& driver_;
+    CallTimeline::Kind kind_;
+    std::uint32_t count_;
+    std::uint64_t entry_us_;
+  };
+
   // Checks the handle and reads this call's event, if one falls on it: 0 when none. Events move
   // time on, unplug the adapter, or make the call fail; the rest are the caller's to act on.
   std::uint8_t Event(const char* name, AdapterHandle handle);
   std::uint8_t EventWithoutHandle();
   // True when the event (or an earlier unplug) makes the call fail with `*status`.
   bool Fails(std::uint8_t event, StatusResult* status);
-  void Violation(const std::string& what) { violations_.push_back(what); }
+  // The programmer's outgoing stream: bytes the adapter did not take must lead the next write,
+  // and a command may only follow a reply to the one before or a wait that ran out.
+  void CheckOutgoing(const std::uint8_t* bytes, std::uint32_t count, std::uint64_t entry_us);
+  void NoteTaken(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t taken);
+  void Violation(const std::string& what);
 
   AdapterDriver& inner_;
   sim::VirtualClock& clock_;
   Decisions& decide_;
+  CallTimeline timeline_;
   AdapterHandle open_handle_ = 0;
   AdapterHandle closed_handle_ = 0;
   bool unplugged_ = false;
   std::deque<std::uint8_t> junk_;  // bytes the input slipped in front of the real replies
   std::size_t closes_ = 0;
-  std::uint64_t added_us_ = 0;
   std::vector<std::string> violations_;
+
+  std::vector<std::uint8_t> untaken_;  // bytes written to us that the adapter did not take
+  bool wrote_ = false;
+  std::uint32_t last_write_count_ = 0;
+  std::uint64_t last_write_end_us_ = 0;
+  bool replied_since_write_ = false;
+  std::uint64_t reported_waiting_ = 0;  // what the last successful queue query reported, less reads
 };
 
 }  // namespace trv::robustness

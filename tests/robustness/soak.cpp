@@ -1,19 +1,27 @@
 // Thousands of consecutive runs in one process, each with faults drawn at random from the
-// simulator's list, checking the run's properties after each and that memory does not grow.
+// simulator's list, the ROM file cut, grown or rewritten under it now and then, the window closed
+// now and then, and a fault-free run after each on the same program and chip; then adapter
+// enumerations against absurd drivers. Checks every run's properties, and that neither memory nor
+// open files grow.
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <random>
 
 #include "checked_run.h"
+#include "device_listing.h"
 
 namespace {
 
+using trv::robustness::FileAction;
+using trv::robustness::FileEvent;
+using trv::robustness::FlashSeed;
 using trv::sim::SimFaults;
+
+constexpr int kRandomListings = 3000;
 
 long PeakResidentKiB() {
   rusage usage{};
@@ -74,44 +82,131 @@ SimFaults RandomFaults(std::mt19937& random) {
   return f;
 }
 
+// The ROM file cut (often to whole blocks, sometimes to nothing), grown, or rewritten in place,
+// at a random moment of the run.
+FileEvent RandomFileEvent(std::mt19937& random, trv::robustness::Bench& bench,
+                          std::uint64_t latency_us) {
+  FileEvent event;
+  event.at_pump = bench.PumpAt(latency_us, static_cast<std::uint16_t>(random()));
+  event.action = static_cast<FileAction>(random() % 3);
+  event.amount = random() % trv::kRomImageSize;
+  if (event.action == FileAction::kTruncate && random() % 2) event.amount &= ~127u;
+  if (event.action == FileAction::kTruncate && random() % 8 == 0) event.amount = 0;
+  if (event.action == FileAction::kGrow) event.amount = 1 + random() % 512;
+  return event;
+}
+
+// Enumerations of the kinds that once went wrong, in the driver script's layout: busy, call
+// time, count status, count kind, record status, spare records filled, reported count, its
+// word (4 bytes), description styles. Then random ones.
+int CheckListings(std::mt19937& random, int* checked) {
+  const std::vector<std::vector<std::uint8_t>> cases = {
+      {0, 0, 0, 0},                             // no adapters
+      {0, 0, 0, 1},                             // one
+      {0, 0, 0, 7},                             // 2^31
+      {0, 0, 0, 8},                             // 2^32 - 1
+      {2, 0, 0, 1},                             // busy for ever
+      {1, 200, 9, 0, 2},                        // busy for 200 calls, then two
+      {0, 0, 0, 2, 0, 16, 1, 0, 0, 0, 0, 1},    // two, all spare records filled and reported
+      {0, 0, 0, 6, 0, 16, 4},                   // 257, spare filled, 2^32 - 1 reported
+      {0, 0, 0, 2, 3, 0, 0, 0, 1, 0},           // the record call fails
+      {0, 0, 0, 3, 5, 0, 0, 0, 0, 0, 0, 0, 1},  // 64-character descriptions
+      {0, 0, 5, 8},                             // a failing count call reporting 2^32 - 1
+  };
+  int broken = 0;
+  const auto check = [&](const std::vector<std::uint8_t>& script) {
+    for (const std::string& what : trv::robustness::CheckedListing(script.data(), script.size())) {
+      std::printf("listing:");
+      for (std::uint8_t byte : script)
+        std::printf(" %02x", byte);
+      std::printf(": %s\n", what.c_str());
+      ++broken;
+    }
+  };
+  for (const auto& script : cases)
+    check(script);
+  *checked = static_cast<int>(cases.size()) + kRandomListings;
+  for (int i = 0; i < kRandomListings; ++i) {
+    std::vector<std::uint8_t> script(16);
+    for (std::uint8_t& byte : script)
+      byte = static_cast<std::uint8_t>(random());
+    check(script);
+  }
+  return broken;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 2000;
   const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 20261207u;
-  const std::string rom_path =
+  trv::robustness::Bench bench(
       (std::filesystem::temp_directory_path() / ("trv2k_soak_" + std::to_string(getpid()) + ".rom"))
-          .string();
-  const auto image = trv::robustness::WriteTestImage(rom_path);
-  auto state = std::make_unique<trv::ProgrammerState>();
+          .string());
   std::mt19937 random(seed);
 
   const int warm_up = std::min(runs, 50);
   long resident_after_warm_up = 0;
-  int failures = 0;
+  long open_files_after_warm_up = 0;
+  int broken = 0;
+  int completed = 0;
   for (int run = 0; run < runs; ++run) {
     trv::robustness::RunScript script;
     script.faults = RandomFaults(random);
-    script.latency_us = random() % 2000;
-    script.close_at_pump = random() % 20 == 0 ? static_cast<std::uint32_t>(random() % 3000 + 1) : 0;
-    for (const std::string& what : trv::robustness::CheckedRun(script, *state, rom_path, image)) {
-      std::printf("run %d: %s\n", run, what.c_str());
-      ++failures;
+    // Whole 0.1 ms steps, so that the pump counts of few latencies need measuring.
+    script.latency_us = random() % 20 * 100;
+    if (random() % 12 == 0) {
+      if (random() % 2) {
+        script.close_at_pump =
+            bench.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
+      } else {
+        script.close_in_box = 1 + random() % 3;
+      }
     }
-    if (run + 1 == warm_up) resident_after_warm_up = PeakResidentKiB();
+    if (random() % 6 == 0)
+      script.file_events.push_back(RandomFileEvent(random, bench, script.latency_us));
+    // The flash usually holds the image from the run before; now and then something else, so
+    // that a pass that stops early cannot hide behind bytes already right.
+    if (random() % 8 == 0) {
+      bench.SeedFlash(static_cast<FlashSeed>(random() % 4), static_cast<std::uint32_t>(random()));
+    }
+    const trv::robustness::RunReport report = trv::robustness::CheckedRun(script, bench);
+    for (const std::string& what : report.broken) {
+      std::printf("run %d: %s\n", run, what.c_str());
+      ++broken;
+    }
+    if (report.completed) ++completed;
+    if (run + 1 == warm_up) {
+      resident_after_warm_up = PeakResidentKiB();
+      open_files_after_warm_up = trv::robustness::OpenFileCount();
+    }
   }
-  std::filesystem::remove(rom_path);
+  int listings = 0;
+  broken += CheckListings(random, &listings);
 
   const long growth_kib = PeakResidentKiB() - resident_after_warm_up;
-  std::printf("soak: %d runs, peak resident memory grew by %ld KiB after %d warm-up runs\n", runs,
-              growth_kib, warm_up);
+  const long open_files_growth = trv::robustness::OpenFileCount() - open_files_after_warm_up;
+  std::printf("soak: %d runs (%d completed, %d failed), each followed by a fault-free run\n", runs,
+              completed, runs - completed);
+  std::printf("soak: %d adapter enumerations checked\n", listings);
+  std::printf(
+      "soak: after %d warm-up runs, peak resident memory grew by %ld KiB, open files by %ld\n",
+      warm_up, growth_kib, open_files_growth);
 #ifdef SOAK_CHECKS_RESIDENT_MEMORY
   if (growth_kib > 1024) {
     std::printf("soak: memory grew\n");
-    ++failures;
+    ++broken;
   }
 #endif
-  std::printf("%d passed, %d failed\n", failures == 0 ? runs : runs - std::min(runs, failures),
-              failures);
-  return failures == 0 ? 0 : 1;
+  if (open_files_growth != 0) {
+    std::printf("soak: open files grew\n");
+    ++broken;
+  }
+  // A soak whose runs all completed, or all failed, has not exercised both ways out of a run.
+  if (completed == 0 || completed == runs) {
+    std::printf("soak: the runs did not both complete and fail\n");
+    ++broken;
+  }
+  std::printf("soak: %d broken properties\n", broken);
+  return broken == 0 ? 0 : 1;
 }

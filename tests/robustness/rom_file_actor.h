@@ -1,0 +1,52 @@
+// The ROM file as an actor: the file system a run sees records every byte each pass reads, and
+// the file can be cut, grown or rewritten from outside while the run goes on, as another program
+// (or a copy over the network) might do between the size check and the passes, or between them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/posix_rom_file.h"
+
+namespace trv::robustness {
+
+// What one pass read from the ROM file, in file order: byte n is what it got at offset n.
+struct PassReads {
+  bool opened = false;
+  std::vector<std::uint8_t> bytes;
+};
+
+// The real files, with the reads of every file opened while recording is on kept in `PassReads`.
+class RecordingRomFiles final : public RomFileSystem {
+ public:
+  // Files opened from now on record into `reads`; nullptr stops recording (the size check).
+  void RecordInto(PassReads* reads) { recording_ = reads; }
+  std::unique_ptr<RomFile> Open(const std::string& path, IoError* error) override;
+
+ private:
+  PosixRomFileSystem files_;
+  PassReads* recording_ = nullptr;
+};
+
+enum class FileAction : std::uint8_t {
+  kTruncate,  // cut to `amount` bytes
+  kGrow,      // `amount` bytes appended, none of them equal to the image's first bytes
+  kRewrite,   // 128 bytes from offset `amount` replaced by others; the size stays
+};
+
+struct FileEvent {
+  std::uint32_t at_pump = 0;  // the window pump at which it happens, counted from 1
+  FileAction action = FileAction::kTruncate;
+  std::uint32_t amount = 0;
+};
+
+void ApplyFileEvent(const std::string& path, const FileEvent& event,
+                    const std::vector<std::uint8_t>& image);
+// Puts the image back in the file, whatever happened to it.
+void WriteImage(const std::string& path, const std::vector<std::uint8_t>& image);
+// Files this process has open now.
+long OpenFileCount();
+
+}  // namespace trv::robustness
