@@ -1,8 +1,8 @@
 // Thousands of consecutive runs in one process, each with faults drawn at random from the
-// simulator's list, the ROM file cut, grown or rewritten under it now and then, the window closed
-// now and then, and a fault-free run after each on the same program and chip; then adapter
-// enumerations against absurd drivers. Checks every run's properties, and that neither memory nor
-// open files grow.
+// simulator's list and now and then from the fuzzed driver's, the ROM file cut, grown or rewritten
+// under it now and then, the window closed now and then, and a fault-free run after each on the
+// same program and chip; then adapter enumerations against absurd drivers. Checks every run's
+// properties, and that neither memory nor open files grow.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <vector>
 
 #include "checked_run.h"
 #include "device_listing.h"
@@ -96,6 +97,32 @@ FileEvent RandomFileEvent(std::mt19937& random, trv::robustness::Bench& bench,
   return event;
 }
 
+// A few driver events (see fuzzed_driver.h) a few thousand calls apart: failing calls that still
+// report counts, junk, short writes, lost and overstated reads, slow calls, now and then an
+// unplug. The bytes are laid out as the events expect, though an event that takes fewer detail
+// bytes shifts the rest; they are random all the same.
+std::vector<std::uint8_t> RandomDecisions(std::mt19937& random) {
+  constexpr std::uint8_t kEventStarts[] = {0x40, 0x80, 0xA0, 0xB0, 0xF0};
+  constexpr std::uint8_t kEventSpans[] = {0x40, 0x20, 0x10, 0x08, 0x10};
+  std::vector<std::uint8_t> bytes;
+  const auto gap = [&] {
+    const std::uint32_t calls = random() % 3000;
+    bytes.push_back(static_cast<std::uint8_t>(calls));
+    bytes.push_back(static_cast<std::uint8_t>(calls >> 8));
+  };
+  gap();
+  for (int n = 1 + random() % 6; n > 0; --n) {
+    gap();
+    const std::size_t kind = random() % 5;
+    bytes.push_back(random() % 64 == 0 ? 0xEF
+                                       : static_cast<std::uint8_t>(kEventStarts[kind] +
+                                                                   random() % kEventSpans[kind]));
+    for (int detail = 0; detail < 5; ++detail)
+      bytes.push_back(static_cast<std::uint8_t>(random()));
+  }
+  return bytes;
+}
+
 // Enumerations of the kinds that once went wrong, in the driver script's layout: busy, call
 // time, count status, count kind, record status, spare records filled, reported count, its
 // word (4 bytes), description styles. Then random ones.
@@ -153,6 +180,10 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     trv::robustness::RunScript script;
     script.faults = RandomFaults(random);
+    std::vector<std::uint8_t> decisions;
+    if (random() % 4 == 0) decisions = RandomDecisions(random);
+    script.decisions = decisions.data();
+    script.decision_count = decisions.size();
     // Whole 0.1 ms steps, so that the pump counts of few latencies need measuring.
     script.latency_us = random() % 20 * 100;
     if (random() % 12 == 0) {
