@@ -45,10 +45,9 @@ void FuzzedDriver::Violation(const std::string& what) {
 }
 
 std::vector<std::string> FuzzedDriver::Finish(std::uint64_t end_us) {
-  std::vector<std::string> broken = violations_;
   for (const std::string& what : timeline_.Finish(end_us))
-    broken.push_back(what);
-  return broken;
+    Violation(what);
+  return violations_;
 }
 
 std::uint8_t FuzzedDriver::EventWithoutHandle() {

@@ -97,6 +97,9 @@ TEST(RunOutcomeChecks, SilentFailure_ReportedUnlessTheWindowClosed) {
   outcome.flash_before.assign(kRomImageSize, 0xFF);
   outcome.flash_after = outcome.flash_before;
   EXPECT_TRUE(Mentions(CheckOutcome(outcome), "without completing and without a message"));
+  outcome.messages = {std::string(texts::kCloseFailedMessage) + "QB USB Serial Adapter"};
+  EXPECT_TRUE(Mentions(CheckOutcome(outcome), "without completing and without a message"));
+  outcome.messages.clear();
   outcome.window_closed = true;
   EXPECT_EQ(CheckOutcome(outcome), Strings{});
 }

@@ -60,6 +60,14 @@ void CheckNoCorruption(const RunOutcome& outcome, std::vector<std::string>& brok
   }
 }
 
+// A failed close is reported on its own; it does not tell why the flash was not written.
+bool SaysWhy(const std::vector<std::string>& messages) {
+  const std::string close_failed = texts::kCloseFailedMessage;
+  return std::any_of(messages.begin(), messages.end(), [&](const std::string& message) {
+    return message.compare(0, close_failed.size(), close_failed) != 0;
+  });
+}
+
 }  // namespace
 
 bool RunOutcome::completed() const {
@@ -81,9 +89,9 @@ std::vector<std::string> CheckOutcome(const RunOutcome& outcome) {
   }
   if (outcome.completed()) {
     CheckCompletion(outcome, broken);
-  } else if (!outcome.window_closed && outcome.messages.empty()) {
+  } else if (!outcome.window_closed && !SaysWhy(outcome.messages)) {
     // Every way a run can fail tells the operator; only a closed window ends one silently.
-    broken.push_back("the run ended without completing and without a message");
+    broken.push_back("the run ended without completing and without a message saying why");
   }
   CheckNoCorruption(outcome, broken);
   return broken;

@@ -179,14 +179,20 @@ int main(int argc, char** argv) {
   int completed = 0;
   for (int run = 0; run < runs; ++run) {
     trv::robustness::RunScript script;
-    script.faults = RandomFaults(random);
-    std::vector<std::uint8_t> decisions;
-    if (random() % 4 == 0) decisions = RandomDecisions(random);
-    script.decisions = decisions.data();
-    script.decision_count = decisions.size();
     // Whole 0.1 ms steps, so that the pump counts of few latencies need measuring.
     script.latency_us = random() % 20 * 100;
-    if (random() % 12 == 0) {
+    std::vector<std::uint8_t> decisions;
+    if (random() % 6 == 0) {
+      // The file changes under an otherwise sound run, which would complete if nothing
+      // checked the file.
+      script.file_events.push_back(RandomFileEvent(random, bench, script.latency_us));
+    } else {
+      script.faults = RandomFaults(random);
+      if (random() % 4 == 0) decisions = RandomDecisions(random);
+      script.decisions = decisions.data();
+      script.decision_count = decisions.size();
+    }
+    if (random() % 4 == 0) {
       if (random() % 2) {
         script.close_at_pump =
             bench.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
@@ -194,8 +200,6 @@ int main(int argc, char** argv) {
         script.close_in_box = 1 + random() % 3;
       }
     }
-    if (random() % 6 == 0)
-      script.file_events.push_back(RandomFileEvent(random, bench, script.latency_us));
     // The flash usually holds the image from the run before; now and then something else, so
     // that a pass that stops early cannot hide behind bytes already right.
     if (random() % 8 == 0) {
