@@ -31,7 +31,7 @@ class MemoryRomFileSystem::File final : public RomFile {
     const std::size_t size = contents_->size();
     const std::size_t start = std::min(position_, size);
     *got = static_cast<std::uint32_t>(std::min<std::size_t>(count, size - start));
-    std::memcpy(buffer, contents_->data() + start, *got);
+    if (*got > 0) std::memcpy(buffer, contents_->data() + start, *got);
     position_ = start + *got;
     return kIoOk;
   }

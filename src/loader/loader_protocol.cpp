@@ -121,11 +121,13 @@ bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t co
   AdapterLink& link = context.link();
   Clock& clock = link.clock();
   ReplyTimer timer(clock);
-  while (link.BytesWaiting(handle) < count) {
+  for (;;) {
+    const bool arrived = link.BytesWaiting(handle) >= count;
+    // The same rule as for an acknowledgement: what arrives in the poll that ran out is too late.
     if (timer.TimedOut()) return false;
+    if (arrived) return true;
     clock.SleepMs(0);
   }
-  return true;
 }
 
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address) {
