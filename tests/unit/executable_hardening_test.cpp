@@ -25,8 +25,8 @@ std::string Upper(std::string text) {
 class ExecutableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto read = test::ReadPeImage(TRV_WINDOWS_BUILD_DIR "/TRV2KFlash.exe");
-    ASSERT_TRUE(read.has_value()) << "build/windows/TRV2KFlash.exe missing or not PE32";
+    auto read = test::ReadPeImage(TRV_WINDOWS_PROGRAM);
+    ASSERT_TRUE(read.has_value()) << TRV_WINDOWS_PROGRAM " missing or not PE32";
     image = *read;
   }
   test::PeImage image;
