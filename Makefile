@@ -72,7 +72,7 @@ reproducible: deps
 
 # The guide's pictures, from the real program under Wine on the simulated adapter, into docs/images.
 guide-screenshots: windows
-	@sh scripts/guide-screenshots.sh
+	@sh scripts/run.sh guide
 
 run: windows
 	@sh scripts/run.sh
