@@ -5,7 +5,9 @@
 # a tag: "0.0.0-<commits>-g<hash>", the same form counted from the first commit. Outside a git
 # checkout: "0.0.0". Uncommitted changes to tracked files add "-dirty".
 cd "$(dirname "$0")/.." || exit 1
-if ! git rev-parse --verify -q HEAD >/dev/null 2>&1; then
+# A tree exported from git has no history of its own, even when it lies inside another checkout.
+if [ "$(git rev-parse --show-toplevel 2>/dev/null)" != "$(pwd -P)" ] ||
+  ! git rev-parse --verify -q HEAD >/dev/null 2>&1; then
   echo 0.0.0
   exit 0
 fi
