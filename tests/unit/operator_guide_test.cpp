@@ -6,6 +6,7 @@
 // a code, a name) are written in italics: *number*.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <regex>
