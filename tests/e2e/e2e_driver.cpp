@@ -2,6 +2,7 @@
 //   e2e_driver test <exe folder> <work folder> [group...]   the end-to-end scenarios
 //   e2e_driver demo <exe folder> <ROM file> <demo folder>   one run of a ROM image, with
 //   screenshots
+//   e2e_driver guide <exe folder> <ROM file> <picture folder>   the operator's guide's pictures
 #include <fcntl.h>
 #include <io.h>
 
@@ -14,12 +15,18 @@
 #include "suite.h"
 #include "win_helpers.h"
 
+namespace e2e {
+int TakeGuideScreenshots(const std::wstring& exePath, const std::wstring& romPath,
+                         const std::wstring& folder);
+}  // namespace e2e
+
 namespace {
 
 int Usage() {
   std::printf(
       "usage: e2e_driver test <exe folder> <work folder> [group...]\n"
-      "       e2e_driver demo <exe folder> <ROM file> <demo folder>\n");
+      "       e2e_driver demo <exe folder> <ROM file> <demo folder>\n"
+      "       e2e_driver guide <exe folder> <ROM file> <picture folder>\n");
   return 2;
 }
 
@@ -58,6 +65,10 @@ int main(int argc, char** argv) {
   if (mode == "demo") {
     return e2e::RunDemo(exePath, e2e::FullPath(e2e::Widen(argv[3])),
                         e2e::FullPath(e2e::Widen(argv[4])));
+  }
+  if (mode == "guide") {
+    return e2e::TakeGuideScreenshots(exePath, e2e::FullPath(e2e::Widen(argv[3])),
+                                     e2e::FullPath(e2e::Widen(argv[4])));
   }
   return Usage();
 }
