@@ -286,6 +286,8 @@ void TForm1::HandlerFailed() {
 
 void TForm1::RecoverFromFailure() noexcept {
   failed_ = false;
+  // Bytes the stopped run had queued but not sent would otherwise go out ahead of the next run's.
+  state_.buffers.transmit.pending = 0;
   try {
     trv::FormClose(driver_, state_);
   } catch (...) {
