@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/shared_types.h"
+#include "ui/gdi_guards.h"
 
 namespace ui_test {
 
@@ -186,9 +187,8 @@ RECT FormFixture::BoundsInClient(HWND control) const {
 }
 
 int FormFixture::Scale(int pixels) const {
-  const HDC dc = GetDC(window);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(window, dc);
+  const trv::ui::WindowDc dc(window);
+  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
   return MulDiv(pixels, dpi, 96);
 }
 

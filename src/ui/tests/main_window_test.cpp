@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "ui/gdi_guards.h"
 #include "ui/win32_text.h"
 #include "ui_test.h"
 
@@ -49,13 +50,13 @@ UI_TEST(Form_Label2_GrowsForALongerHeading) {
   const HWND label2 = fixture.label2;
   fixture.form.SetLabel2Caption("Programming Flash:");
   const RECT bounds = fixture.BoundsInClient(label2);
-  HDC dc = GetDC(label2);
-  const HGDIOBJ font =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label2, WM_GETFONT, 0, 0)));
   SIZE text{};
-  GetTextExtentPoint32W(dc, L"Programming Flash:", 18, &text);
-  SelectObject(dc, font);
-  ReleaseDC(label2, dc);
+  {
+    const trv::ui::WindowDc dc(label2);
+    const trv::ui::SelectedObject font(
+        dc.get(), reinterpret_cast<HFONT>(SendMessageW(label2, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc.get(), L"Programming Flash:", 18, &text);
+  }
   UI_EXPECT(bounds.right - bounds.left >= text.cx);
 }
 
