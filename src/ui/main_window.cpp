@@ -286,8 +286,7 @@ void TForm1::HandlerFailed() {
 
 void TForm1::RecoverFromFailure() noexcept {
   failed_ = false;
-  // Bytes the stopped run had queued but not sent would otherwise go out ahead of the next run's.
-  state_.buffers.transmit.pending = 0;
+  // What the stopped run left in the link buffers is cleared by the next run as it starts.
   try {
     trv::FormClose(driver_, state_);
   } catch (...) {
