@@ -38,7 +38,7 @@ void ExpectCommandCounts(Scenario& scenario, const std::vector<std::string>& log
 void ExpectReturnToRunMode(Scenario& scenario, const std::vector<std::string>& log);
 void ExpectClosedLast(Scenario& scenario, const std::vector<std::string>& log, size_t from);
 
-void ExpectFlashHolds(Scenario& scenario, const std::wstring& flashPath,
+void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
                       const std::vector<unsigned char>& image);
 
 // A run that showed the completion message and nothing else, ended idle, and left the image in

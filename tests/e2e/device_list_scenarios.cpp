@@ -52,7 +52,7 @@ void DeviceListScenarios(Suite& suite) {
   if (suite.Wants("list_never_ready")) {
     suite.Run("device_list_never_ready", [&](Scenario& s) {
       Instance app = suite.Start("list_never_ready", {{L"QBSIM_FAULTS", L"list_busy=forever"}});
-      PostMessageW(app->controls().comboBox1, CB_SHOWDROPDOWN, TRUE, 0);
+      PostMessageW(app->controls().ComboBox1, CB_SHOWDROPDOWN, TRUE, 0);
       // The list drops only once the drop-down handler has returned.
       const bool answered = WaitUntil(kEndlessListTimeoutMs, [&] {
         return app->DeviceListDropped() || !app->OpenMessageBoxes().empty();

@@ -23,10 +23,10 @@ int Usage() {
   return 2;
 }
 
-int RunTests(const std::wstring& exePath, const std::wstring& workFolder,
+int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
              const std::vector<std::string>& groups) {
-  e2e::MakeFolders(workFolder);
-  e2e::Suite suite(exePath, workFolder, groups);
+  e2e::MakeFolders(work_folder);
+  e2e::Suite suite(exe_path, work_folder, groups);
   const DWORD start = GetTickCount();
   e2e::WindowScenarios(suite);
   e2e::DeviceListScenarios(suite);
@@ -50,13 +50,14 @@ int main(int argc, char** argv) {
     return Usage();
   }
   const std::string mode = argv[1];
-  const std::wstring exePath = e2e::JoinPath(e2e::FullPath(e2e::Widen(argv[2])), L"TRV2KFlash.exe");
+  const std::wstring exe_path =
+      e2e::JoinPath(e2e::FullPath(e2e::Widen(argv[2])), L"TRV2KFlash.exe");
   if (mode == "test") {
-    return RunTests(exePath, e2e::FullPath(e2e::Widen(argv[3])),
+    return RunTests(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
                     std::vector<std::string>(argv + 4, argv + argc));
   }
   if (mode == "demo") {
-    return e2e::RunDemo(exePath, e2e::FullPath(e2e::Widen(argv[3])),
+    return e2e::RunDemo(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
                         e2e::FullPath(e2e::Widen(argv[4])));
   }
   return Usage();

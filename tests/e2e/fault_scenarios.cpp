@@ -27,10 +27,10 @@ struct FaultRun {
 struct FaultCase {
   const char* name;
   const wchar_t* faults;
-  DWORD timeoutMs;
+  DWORD timeout_ms;
   void (*verify)(Scenario&, const FaultRun&);
   // Called while the run goes on, with the time since Program was pressed.
-  void (*duringRun)(const Instance&, DWORD elapsedMs) = nullptr;
+  void (*during_run)(const Instance&, DWORD elapsed_ms) = nullptr;
 };
 
 // Time into a run whose handshake takes 3 s: the size check is over, no pass has started.
@@ -60,7 +60,7 @@ std::wstring AddressIn(const std::wstring& text, const std::wstring& prefix) {
 
 void ExpectSetUpFailure(Scenario& s, const FaultRun& r, const wchar_t* message) {
   ExpectBoxes(s, r.run, {Information(message)});
-  s.Check(!OneBox(r) || !r.run.boxes[0].inputsEnabledWhenShown,
+  s.Check(!OneBox(r) || !r.run.boxes[0].inputs_enabled_when_shown,
           "controls enabled while the message was up");
   ExpectIdleWindow(s, *r.app);
   ExpectClosedLast(s, r.log, 0);
@@ -72,10 +72,10 @@ void ExpectPassFailureShownInPass(Scenario& s, const FaultRun& r, const wchar_t*
     return;
   }
   const MessageBoxSeen& box = r.run.boxes.front();
-  s.CheckText(box.label2WhenShown, heading, "Label2 while the failure was shown");
-  s.Check(box.progressVisibleWhenShown && !box.selectedFileVisibleWhenShown,
+  s.CheckText(box.label2_when_shown, heading, "Label2 while the failure was shown");
+  s.Check(box.progress_visible_when_shown && !box.selected_file_visible_when_shown,
           "the progress bar was not in place of SelectedFile while the failure was shown");
-  s.Check(!box.inputsEnabledWhenShown, "controls enabled while the failure was shown");
+  s.Check(!box.inputs_enabled_when_shown, "controls enabled while the failure was shown");
 }
 
 const FaultCase kFaultCases[] = {
@@ -84,7 +84,7 @@ const FaultCase kFaultCases[] = {
        if (ExpectBoxCount(s, r.run.boxes, 1)) {
          ExpectNamedMessage(s, r.run.boxes[0], kOpenFailedPrefix);
        }
-       s.Check(r.run.backToIdle, "the window did not come back to idle");
+       s.Check(r.run.back_to_idle, "the window did not come back to idle");
        ExpectIdleWindow(s, *r.app);
        s.Check(CountLines(r.log, "QB_Close") == 0, "QB_Close after a failed open");
      }},
@@ -101,9 +101,10 @@ const FaultCase kFaultCases[] = {
      [](Scenario& s, const FaultRun& r) {
        ExpectSetUpFailure(s, r, kSyncFailed);
        if (OneBox(r)) {
-         s.Check(r.run.boxes[0].shownAfterMs >= kSyncGiveUpMs,
-                 "gave up after " + std::to_string(r.run.boxes[0].shownAfterMs) + " ms, want 6 s");
-         s.Check(r.run.boxes[0].textHeight >= 24, "the two-line message is shown on one line");
+         s.Check(
+             r.run.boxes[0].shown_after_ms >= kSyncGiveUpMs,
+             "gave up after " + std::to_string(r.run.boxes[0].shown_after_ms) + " ms, want 6 s");
+         s.Check(r.run.boxes[0].text_height >= 24, "the two-line message is shown on one line");
        }
      }},
     {"ack_failure_then_close_failure", L"no_write_command_ack=3,close_status=5", kQuickRunTimeoutMs,
@@ -111,7 +112,7 @@ const FaultCase kFaultCases[] = {
        if (ExpectBoxCount(s, r.run.boxes, 2)) {
          s.CheckText(r.run.boxes[0].text, kAckFailed, "first message");
          ExpectNamedMessage(s, r.run.boxes[1], kCloseFailedPrefix);
-         s.Check(r.run.boxes[1].inputsEnabledWhenShown,
+         s.Check(r.run.boxes[1].inputs_enabled_when_shown,
                  "controls not enabled again before the close failure was shown");
        }
        ExpectPassFailureShownInPass(s, r, kProgrammingHeading);
@@ -124,7 +125,7 @@ const FaultCase kFaultCases[] = {
        ExpectBoxes(s, r.run, {Information(std::wstring(kVerifyFailedPrefix) + L"65536)")});
        ExpectPassFailureShownInPass(s, r, kVerifyingHeading);
        ExpectCommandCounts(s, r.log, 512, 512);
-       ExpectFlashHolds(s, r.app.flashPath, r.image);
+       ExpectFlashHolds(s, r.app.flash_path, r.image);
        ExpectReturnToRunMode(s, r.log);
        ExpectIdleWindow(s, *r.app);
      }},
@@ -136,7 +137,7 @@ const FaultCase kFaultCases[] = {
      }},
     {"short_read_back", L"short_readback=7", kFullRunTimeoutMs,
      [](Scenario& s, const FaultRun& r) {
-       s.Check(r.run.backToIdle, "the window did not come back to idle: the read-back hangs");
+       s.Check(r.run.back_to_idle, "the window did not come back to idle: the read-back hangs");
        if (ExpectBoxCount(s, r.run.boxes, 1)) {
          const MessageBoxSeen& box = r.run.boxes[0];
          const std::wstring address = AddressIn(box.text, kReadBackFailedPrefix);
@@ -157,20 +158,20 @@ const FaultCase kFaultCases[] = {
      [](Scenario& s, const FaultRun& r) {
        ExpectBoxes(s, r.run, {Information(kProgrammed)});
        ExpectCommandCounts(s, r.log, 512, 512);
-       ExpectFlashHolds(s, r.app.flashPath, r.image);
+       ExpectFlashHolds(s, r.app.flash_path, r.image);
      }},
     {"rom_file_gone_before_programming", L"echo_only_fa", kQuickRunTimeoutMs,
      [](Scenario& s, const FaultRun& r) {
        ExpectBoxes(s, r.run, {ErrorReport(kFileNotFound)});
        ExpectCommandCounts(s, r.log, 0, 0);
-       const size_t runMode = LastLine(r.log, "QB_SetBitMode");
-       s.Check(runMode != std::string::npos && r.log[runMode].find("0xcc") != std::string::npos,
+       const size_t run_mode = LastLine(r.log, "QB_SetBitMode");
+       s.Check(run_mode != std::string::npos && r.log[run_mode].find("0xcc") != std::string::npos,
                "the chip was not restarted into normal operation after the failed pass");
        ExpectClosedLast(s, r.log, 0);
        ExpectIdleWindow(s, *r.app);
      },
-     [](const Instance& app, DWORD elapsedMs) {
-       if (elapsedMs >= kDuringHandshakeMs) {
+     [](const Instance& app, DWORD elapsed_ms) {
+       if (elapsed_ms >= kDuringHandshakeMs) {
          DeleteFileW(app.Path(L"image.ROM").c_str());
        }
      }},
@@ -180,7 +181,7 @@ const FaultCase kFaultCases[] = {
          s.CheckText(r.run.boxes[0].text, kAckFailed, "first message");
          ExpectNamedMessage(s, r.run.boxes[1], kCloseFailedPrefix);
        }
-       s.Check(r.run.backToIdle, "the window did not come back to idle");
+       s.Check(r.run.back_to_idle, "the window did not come back to idle");
        ExpectIdleWindow(s, *r.app);
      }},
 };
@@ -198,19 +199,20 @@ void FaultScenarios(Suite& suite) {
       WriteWholeFile(app.Path(L"image.ROM"), image);
       app->ChooseDevice(0);
       app->ChooseFile(app.Path(L"image.ROM"));
-      const size_t logStart = app.Log().size();
+      const size_t log_start = app.Log().size();
       const DWORD start = GetTickCount();
-      const auto duringRun = [&](const RunObservation&) {
-        if (fault.duringRun) {
-          fault.duringRun(app, GetTickCount() - start);
+      const auto during_run = [&](const RunObservation&) {
+        if (fault.during_run) {
+          fault.during_run(app, GetTickCount() - start);
         }
       };
-      FaultRun run{app,
-                   app->PressProgram(fault.timeoutMs, suite.ScreenshotPath(fault.name), duringRun),
-                   {},
-                   image};
+      FaultRun run{
+          app,
+          app->PressProgram(fault.timeout_ms, suite.ScreenshotPath(fault.name), during_run),
+          {},
+          image};
       const auto log = app.Log();
-      run.log.assign(log.begin() + std::min(logStart, log.size()), log.end());
+      run.log.assign(log.begin() + std::min(log_start, log.size()), log.end());
       fault.verify(s, run);
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
     });

@@ -22,7 +22,7 @@ constexpr wchar_t kMarkerVariable[] = L"QBSIM_PLANTED_MARKER";
 
 // The build puts the planted library in its own folder beside the programmer.
 std::wstring PlantedLibrary(const Suite& suite) {
-  const std::wstring& exe = suite.exePath();
+  const std::wstring& exe = suite.exe_path();
   return JoinPath(exe.substr(0, exe.rfind(L'\\')), L"planted\\QBLINK.DLL");
 }
 
@@ -45,7 +45,7 @@ void ExpectGenuineList(Scenario& s, ProgrammerProcess& app) {
   s.Check(items == std::vector<std::wstring>{kDefaultAdapter},
           "the device list is not the genuine stand-in's one adapter \"QB USB Serial Adapter\"" +
               std::string(items.size() == 1 ? ": " + Printable(items[0]) : ""));
-  SendBounded(app.controls().comboBox1, CB_SETCURSEL, 0, 0);
+  SendBounded(app.controls().ComboBox1, CB_SETCURSEL, 0, 0);
   app.CloseDeviceList();
 }
 
@@ -54,13 +54,13 @@ void ExpectGenuineList(Scenario& s, ProgrammerProcess& app) {
 void PlantedLibraryScenarios(Suite& suite) {
   if (suite.Wants("planted_dll")) {
     Instance app;
-    const std::wstring startFolder = suite.Folder("planted_dll");
-    const std::wstring romFolder = JoinPath(startFolder, L"roms");
-    const std::wstring marker = JoinPath(startFolder, L"planted-dll-loaded.txt");
+    const std::wstring start_folder = suite.Folder("planted_dll");
+    const std::wstring rom_folder = JoinPath(start_folder, L"roms");
+    const std::wstring marker = JoinPath(start_folder, L"planted-dll-loaded.txt");
 
     suite.Run("planted_dll_in_start_folder", [&](Scenario& s) {
-      Plant(suite, startFolder);
-      Plant(suite, romFolder);
+      Plant(suite, start_folder);
+      Plant(suite, rom_folder);
       DeleteFileW(marker.c_str());
       // No driver log: these runs are judged by the window and the flash alone.
       app = suite.Start("planted_dll", {{kMarkerVariable, marker}, {L"QBSIM_LOG", L""}});
@@ -72,11 +72,11 @@ void PlantedLibraryScenarios(Suite& suite) {
     suite.Run("planted_dll_in_rom_folder", [&](Scenario& s) {
       app.RequireRunning();
       const std::vector<unsigned char> image = RomImage(kRomSize, 31);
-      WriteWholeFile(JoinPath(romFolder, L"image.ROM"), image);
+      WriteWholeFile(JoinPath(rom_folder, L"image.ROM"), image);
       app->ChooseFileInFolder(L"roms", L"image.ROM");
       // A bare name in the next dialog lands in the folder the first one made current.
       app->ChooseFile(L"image.ROM");
-      s.CheckText(app->SelectedFilePath(), JoinPath(romFolder, L"image.ROM"),
+      s.CheckText(app->SelectedFilePath(), JoinPath(rom_folder, L"image.ROM"),
                   "the ROM file's folder did not become the current folder");
       ExpectGenuineList(s, *app);
       const RunObservation run =
@@ -89,17 +89,17 @@ void PlantedLibraryScenarios(Suite& suite) {
 
   if (suite.Wants("planted_dll_alone")) {
     suite.Run("planted_dll_without_genuine_library", [&](Scenario& s) {
-      const std::wstring startFolder = suite.Folder("planted_dll_alone");
-      const std::wstring exeFolder = JoinPath(startFolder, L"program");
-      const std::wstring marker = JoinPath(startFolder, L"planted-dll-loaded.txt");
-      Plant(suite, startFolder);
-      MakeFolders(exeFolder);
+      const std::wstring start_folder = suite.Folder("planted_dll_alone");
+      const std::wstring exe_folder = JoinPath(start_folder, L"program");
+      const std::wstring marker = JoinPath(start_folder, L"planted-dll-loaded.txt");
+      Plant(suite, start_folder);
+      MakeFolders(exe_folder);
       DeleteFileW(marker.c_str());
-      const std::wstring lonelyExe = JoinPath(exeFolder, L"TRV2KFlash.exe");
-      if (!CopyFileW(suite.exePath().c_str(), lonelyExe.c_str(), FALSE)) {
+      const std::wstring lonely_exe = JoinPath(exe_folder, L"TRV2KFlash.exe");
+      if (!CopyFileW(suite.exe_path().c_str(), lonely_exe.c_str(), FALSE)) {
         throw std::runtime_error("cannot copy the programmer");
       }
-      ProgrammerProcess app(lonelyExe, startFolder, {{kMarkerVariable, marker}});
+      ProgrammerProcess app(lonely_exe, start_folder, {{kMarkerVariable, marker}});
       const HWND box = app.WaitForMessageBox(kLibraryReportTimeoutMs);
       if (!box) {
         s.Check(false, app.Running() ? "no message box about the missing library"

@@ -24,22 +24,22 @@ struct FaultyRun {
   const char* what;
   // The stand-in's fault file for this run (read at QB_OpenEx); "" for none.
   const char* faults;
-  bool wrongSizeFile;
+  bool wrong_size_file;
   std::vector<std::wstring> messages;
 };
 
 std::vector<FaultyRun> FaultyRuns() {
-  const std::wstring openFailed = std::wstring(kOpenFailedPrefix) + kDefaultAdapter;
+  const std::wstring open_failed = std::wstring(kOpenFailedPrefix) + kDefaultAdapter;
   return {
       {"ack failure while programming", "no_write_command_ack=5", false, {kAckFailed}},
       {"verification mismatch",
        "corrupt_read=0x8000",
        false,
        {std::wstring(kVerifyFailedPrefix) + L"32769)"}},
-      {"adapter open failure", "open_status=3", false, {openFailed}},
+      {"adapter open failure", "open_status=3", false, {open_failed}},
       {"ROM file of 65,535 bytes", "", true, {kWrongSize}},
       {"synchronisation failure", "silent_chip", false, {kSyncFailed}},
-      {"invalid fault file: the driver refuses every call", "no_such_fault", false, {openFailed}},
+      {"invalid fault file: the driver refuses every call", "no_such_fault", false, {open_failed}},
       {"port set-up failure", "reject_baud=115200", false, {kUartInitFailed}},
       {"ack failure while verifying", "no_read_command_ack=100", false, {kAckFailed}},
       {"close failure after success",
@@ -50,36 +50,36 @@ std::vector<FaultyRun> FaultyRuns() {
   };
 }
 
-void SetFaults(const std::wstring& faultsPath, const std::string& faults) {
+void SetFaults(const std::wstring& faults_path, const std::string& faults) {
   if (faults.empty()) {
-    DeleteFileW(faultsPath.c_str());
-  } else if (!WriteWholeFile(faultsPath,
+    DeleteFileW(faults_path.c_str());
+  } else if (!WriteWholeFile(faults_path,
                              std::vector<unsigned char>(faults.begin(), faults.end()))) {
     throw std::runtime_error("cannot write the fault file");
   }
 }
 
 void CompareResources(Scenario& s, const ProcessResources& first, const ProcessResources& last,
-                      bool guiCountsWork) {
+                      bool gui_counts_work) {
   std::printf("    after run 1:  %s\n    after run 20: %s\n", Describe(first).c_str(),
               Describe(last).c_str());
-  if (!guiCountsWork) {
+  if (!gui_counts_work) {
     std::printf(
         "    GetGuiResources answers 0 for a process that has a window: user and GDI objects are "
         "not counted on this system; windows, kernel handles and private memory stand in\n");
   }
-  s.Check(last.userObjects == first.userObjects && last.gdiObjects == first.gdiObjects,
-          "user/GDI objects went from " + std::to_string(first.userObjects) + "/" +
-              std::to_string(first.gdiObjects) + " to " + std::to_string(last.userObjects) + "/" +
-              std::to_string(last.gdiObjects));
+  s.Check(last.user_objects == first.user_objects && last.gdi_objects == first.gdi_objects,
+          "user/GDI objects went from " + std::to_string(first.user_objects) + "/" +
+              std::to_string(first.gdi_objects) + " to " + std::to_string(last.user_objects) + "/" +
+              std::to_string(last.gdi_objects));
   s.Check(last.windows == first.windows, "windows went from " + std::to_string(first.windows) +
                                              " to " + std::to_string(last.windows));
-  s.Check(last.kernelHandles == first.kernelHandles,
-          "kernel handles went from " + std::to_string(first.kernelHandles) + " to " +
-              std::to_string(last.kernelHandles));
-  s.Check(last.privateBytes <= first.privateBytes + kPrivateMemoryToleranceBytes,
+  s.Check(last.kernel_handles == first.kernel_handles,
+          "kernel handles went from " + std::to_string(first.kernel_handles) + " to " +
+              std::to_string(last.kernel_handles));
+  s.Check(last.private_bytes <= first.private_bytes + kPrivateMemoryToleranceBytes,
           "private memory grew by " +
-              std::to_string((long long)(last.privateBytes - first.privateBytes) / 1024) +
+              std::to_string((long long)(last.private_bytes - first.private_bytes) / 1024) +
               " KiB, more than " + std::to_string(kPrivateMemoryToleranceBytes / 1024) + " KiB");
 }
 
@@ -90,32 +90,32 @@ void RepeatedRunScenarios(Suite& suite) {
     return;
   }
   suite.Run("twenty_runs_in_one_programmer", [&](Scenario& s) {
-    const std::wstring faultsPath = JoinPath(suite.Folder("repeated_runs"), L"faults.txt");
+    const std::wstring faults_path = JoinPath(suite.Folder("repeated_runs"), L"faults.txt");
     MakeFolders(suite.Folder("repeated_runs"));
-    DeleteFileW(faultsPath.c_str());
+    DeleteFileW(faults_path.c_str());
     // No driver log: twenty runs would write megabytes that no check here reads.
     Instance app =
-        suite.Start("repeated_runs", {{L"QBSIM_FAULTS_FILE", faultsPath}, {L"QBSIM_LOG", L""}});
-    const std::wstring romPath = app.Path(L"image.ROM");
+        suite.Start("repeated_runs", {{L"QBSIM_FAULTS_FILE", faults_path}, {L"QBSIM_LOG", L""}});
+    const std::wstring rom_path = app.Path(L"image.ROM");
     const std::vector<FaultyRun> faulty = FaultyRuns();
-    WriteWholeFile(romPath, RomImage(kRomSize, 100));
+    WriteWholeFile(rom_path, RomImage(kRomSize, 100));
     app->ChooseDevice(0);
-    app->ChooseFile(romPath);
+    app->ChooseFile(rom_path);
 
-    ProcessResources afterFirst;
-    ProcessResources afterLast;
+    ProcessResources after_first;
+    ProcessResources after_last;
     for (size_t run = 0; run < 2 * faulty.size(); ++run) {
       const bool succeeds = run % 2 == 0;
       const FaultyRun& fault = faulty[run / 2];
       std::vector<unsigned char> image;
       if (succeeds) {
         image = RomImage(kRomSize, std::uint32_t(100 + run));
-        SetFaults(faultsPath, "");
-        WriteWholeFile(romPath, image);
+        SetFaults(faults_path, "");
+        WriteWholeFile(rom_path, image);
       } else {
-        SetFaults(faultsPath, fault.faults);
-        if (fault.wrongSizeFile) {
-          WriteWholeFile(romPath, RomImage(kRomSize - 1, 99));
+        SetFaults(faults_path, fault.faults);
+        if (fault.wrong_size_file) {
+          WriteWholeFile(rom_path, RomImage(kRomSize - 1, 99));
         }
       }
       Scenario one{s.name, {}};
@@ -140,11 +140,11 @@ void RepeatedRunScenarios(Suite& suite) {
         throw std::runtime_error(label + "the programmer ended");
       }
       if (run == 0) {
-        afterFirst = MeasureResources(app->processHandle(), app->processId());
+        after_first = MeasureResources(app->process_handle(), app->process_id());
       }
     }
-    afterLast = MeasureResources(app->processHandle(), app->processId());
-    CompareResources(s, afterFirst, afterLast, GuiResourceCountsWork(app->processHandle()));
+    after_last = MeasureResources(app->process_handle(), app->process_id());
+    CompareResources(s, after_first, after_last, GuiResourceCountsWork(app->process_handle()));
     s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
   });
 }

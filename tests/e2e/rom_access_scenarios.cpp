@@ -111,12 +111,12 @@ void RomAccessScenarios(Suite& suite) {
         s.Check(!probe.open() && probe.error() == ERROR_SHARING_VIOLATION,
                 "a file " + how + " can still be opened for reading (error " +
                     std::to_string(probe.error()) + "): the lock does not hold on this system");
-        const size_t logStart = app.Log().size();
+        const size_t log_start = app.Log().size();
         const RunObservation run =
             app->PressProgram(kRefusalTimeoutMs, suite.ScreenshotPath("locked_rom_file"));
         ExpectBoxes(s, run, {ErrorReport(kFileAccessDenied)});
         ExpectIdleWindow(s, *app);
-        s.Check(CountLines(app.Log(), "QB_OpenEx", logStart) == 0,
+        s.Check(CountLines(app.Log(), "QB_OpenEx", log_start) == 0,
                 "an adapter was opened for a ROM file " + how);
       }
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");

@@ -31,16 +31,17 @@ constexpr DWORD kQuietAfterBoxMs = 1500;
 // is a 4-byte command and 128 data bytes out and two acknowledgements back, then a 4-byte
 // command out and the acknowledgement with 128 bytes back; every reply waits out the latency.
 // 240 ms of fixed sleeps come on top.
-double WireBoundSeconds(double latencySeconds) {
+double WireBoundSeconds(double latency_seconds) {
   constexpr double kByteSeconds = 10e-6;  // 10 bits at 1,000,000 baud
-  const double programming = 512 * ((4 + 128) * kByteSeconds + 2 * (kByteSeconds + latencySeconds));
-  const double verifying = 512 * ((4 + 129) * kByteSeconds + latencySeconds);
+  const double programming =
+      512 * ((4 + 128) * kByteSeconds + 2 * (kByteSeconds + latency_seconds));
+  const double verifying = 512 * ((4 + 129) * kByteSeconds + latency_seconds);
   return programming + verifying + 0.240;
 }
 
-bool Contains(const std::vector<std::wstring>& seen, const std::vector<std::wstring>& inOrder) {
+bool Contains(const std::vector<std::wstring>& seen, const std::vector<std::wstring>& in_order) {
   auto next = seen.begin();
-  for (const std::wstring& wanted : inOrder) {
+  for (const std::wstring& wanted : in_order) {
     next = std::find(next, seen.end(), wanted);
     if (next == seen.end()) {
       return false;
@@ -56,25 +57,25 @@ std::wstring Upper(std::wstring text) {
 
 // A run from Program to the completion message, with the window watched throughout.
 void ExpectSuccessfulRun(Scenario& s, const Instance& app, const RunObservation& run,
-                         const std::vector<unsigned char>& image, size_t logStart) {
+                         const std::vector<unsigned char>& image, size_t log_start) {
   ExpectBoxes(s, run, {Information(kProgrammed)});
   if (run.boxes.size() == 1) {
     const MessageBoxSeen& box = run.boxes[0];
-    s.CheckText(box.label2WhenShown, kVerifyingHeading, "Label2 at the completion message");
-    s.Check(box.progressVisibleWhenShown && !box.selectedFileVisibleWhenShown,
+    s.CheckText(box.label2_when_shown, kVerifyingHeading, "Label2 at the completion message");
+    s.Check(box.progress_visible_when_shown && !box.selected_file_visible_when_shown,
             "the progress bar was not in place of SelectedFile at the completion message");
-    s.Check(!box.inputsEnabledWhenShown, "controls enabled at the completion message");
+    s.Check(!box.inputs_enabled_when_shown, "controls enabled at the completion message");
   }
-  s.Check(Contains(run.label2Captions, {kProgrammingHeading, kVerifyingHeading, kIdleHeading}),
+  s.Check(Contains(run.label2_captions, {kProgrammingHeading, kVerifyingHeading, kIdleHeading}),
           "Label2 did not go \"Programming Flash:\", \"Verifying Flash:\", \"Selected File:\"");
-  s.Check(run.highestProgress == 65536,
-          "progress reached " + std::to_string(run.highestProgress) + ", want 65536");
-  s.Check(!run.inputsEnabledWithProgress, "controls enabled during a pass");
+  s.Check(run.highest_progress == 65536,
+          "progress reached " + std::to_string(run.highest_progress) + ", want 65536");
+  s.Check(!run.inputs_enabled_with_progress, "controls enabled during a pass");
   ExpectIdleWindow(s, *app);
-  ExpectFlashHolds(s, app.flashPath, image);
+  ExpectFlashHolds(s, app.flash_path, image);
 
   const auto all = app.Log();
-  const std::vector<std::string> log(all.begin() + std::min(logStart, all.size()), all.end());
+  const std::vector<std::string> log(all.begin() + std::min(log_start, all.size()), all.end());
   ExpectCommandCounts(s, log, 512, 512);
   std::vector<std::string> writes;
   for (const std::string& line : log) {
@@ -100,12 +101,12 @@ void RunScenarios(Suite& suite) {
       app->ChooseDevice(0);
       s.CheckText(app->DeviceText(), kDefaultAdapter, "the one default adapter");
       app->ChooseFile(app.Path(L"image.ROM"));
-      const size_t logStart = app.Log().size();
+      const size_t log_start = app.Log().size();
       const DWORD start = GetTickCount();
       const RunObservation run =
           app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("successful_run"));
       std::printf("    (programming run took %.1f s)\n", (GetTickCount() - start) / 1000.0);
-      ExpectSuccessfulRun(s, app, run, image, logStart);
+      ExpectSuccessfulRun(s, app, run, image, log_start);
       s.CheckText(app->SelectedFilePath(), app.Path(L"image.ROM"), "SelectedFile after the run");
     });
 
@@ -113,10 +114,10 @@ void RunScenarios(Suite& suite) {
       app.RequireRunning();
       const std::vector<unsigned char> image = RomImage(kRomSize, 12);
       WriteWholeFile(app.Path(L"image.ROM"), image);
-      const size_t logStart = app.Log().size();
+      const size_t log_start = app.Log().size();
       const RunObservation run =
           app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("second_run_then_close"));
-      ExpectSuccessfulRun(s, app, run, image, logStart);
+      ExpectSuccessfulRun(s, app, run, image, log_start);
       const size_t closes = CountLines(app.Log(), "QB_Close");
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
       s.Check(CountLines(app.Log(), "QB_Close") == closes,
@@ -133,7 +134,7 @@ void RunScenarios(Suite& suite) {
       app->ChooseDevice(0);
       app->ChooseFile(app.Path(L"image.ROM"));
       const DWORD start = GetTickCount();
-      PostMessageW(app->controls().programButton, BM_CLICK, 0, 0);
+      PostMessageW(app->controls().ProgramButton, BM_CLICK, 0, 0);
       const bool shown = WaitUntil(
           kFullRunTimeoutMs, [&] { return !app->OpenMessageBoxes().empty() || !app->Running(); },
           kTimedRunPollMs);
@@ -146,11 +147,11 @@ void RunScenarios(Suite& suite) {
                            std::to_string(kFullRunTimeoutMs / 1000) + " s");
         return;
       }
-      const double latencySeconds = std::stod(std::wstring(kFastLatencyMs)) / 1000.0;
-      const double bound = WireBoundSeconds(latencySeconds);
+      const double latency_seconds = std::stod(std::wstring(kFastLatencyMs)) / 1000.0;
+      const double bound = WireBoundSeconds(latency_seconds);
       std::printf("    wine timing: run %.2f s, bound %.3f s, ratio %.2f (latency %s ms)\n",
                   seconds, bound, seconds / bound, Narrow(kFastLatencyMs).c_str());
-      ExpectFlashHolds(s, app.flashPath, image);
+      ExpectFlashHolds(s, app.flash_path, image);
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
     });
   }
@@ -162,13 +163,13 @@ void RunScenarios(Suite& suite) {
       app->ChooseDevice(0);
       app->ChooseFile(app.Path(L"image.ROM"));
       const MainControls& c = app->controls();
-      PostMessageW(c.programButton, BM_CLICK, 0, 0);
-      const bool midRun = WaitUntil(kMidRunTimeoutMs, [&] {
+      PostMessageW(c.ProgramButton, BM_CLICK, 0, 0);
+      const bool mid_run = WaitUntil(kMidRunTimeoutMs, [&] {
         return !app->OpenMessageBoxes().empty() ||
-               (IsWindowVisible(c.progressBar1) &&
-                SendBounded(c.progressBar1, PBM_GETPOS, 0, 0, 0) >= LRESULT(kCloseAtProgress));
+               (IsWindowVisible(c.ProgressBar1) &&
+                SendBounded(c.ProgressBar1, PBM_GETPOS, 0, 0, 0) >= LRESULT(kCloseAtProgress));
       });
-      s.Check(midRun && app->OpenMessageBoxes().empty(), "the programming pass did not get going");
+      s.Check(mid_run && app->OpenMessageBoxes().empty(), "the programming pass did not get going");
       SaveScreenAsBmp(suite.ScreenshotPath("close_during_run"));
 
       PostMessageW(app->window(), WM_CLOSE, 0, 0);
@@ -194,10 +195,10 @@ void RunScenarios(Suite& suite) {
     suite.Run("missing_driver_library", [&](Scenario& s) {
       const std::wstring folder = suite.Folder("missing_dll");
       MakeFolders(folder);
-      const std::wstring lonelyExe = JoinPath(folder, L"TRV2KFlash.exe");
-      s.Check(CopyFileW(suite.exePath().c_str(), lonelyExe.c_str(), FALSE),
+      const std::wstring lonely_exe = JoinPath(folder, L"TRV2KFlash.exe");
+      s.Check(CopyFileW(suite.exe_path().c_str(), lonely_exe.c_str(), FALSE),
               "cannot copy the programmer");
-      ProgrammerProcess app(lonelyExe, folder, {});
+      ProgrammerProcess app(lonely_exe, folder, {});
       const HWND box = app.WaitForMessageBox(kLibraryReportTimeoutMs);
       if (!box) {
         s.Check(false, app.Running() ? "no message box about the missing library"

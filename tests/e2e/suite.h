@@ -21,8 +21,8 @@ struct Scenario {
 // A started programmer with its own folder (its working directory), simulated flash and log.
 struct Instance {
   std::wstring folder;
-  std::wstring flashPath;
-  std::wstring logPath;
+  std::wstring flash_path;
+  std::wstring log_path;
   std::unique_ptr<ProgrammerProcess> process;
 
   ProgrammerProcess& operator*() const { return *process; }
@@ -38,7 +38,7 @@ constexpr wchar_t kFastLatencyMs[] = L"1";
 
 class Suite {
  public:
-  Suite(std::wstring exePath, std::wstring workRoot, std::vector<std::string> onlyGroups);
+  Suite(std::wstring exe_path, std::wstring work_root, std::vector<std::string> only_groups);
 
   bool Wants(const std::string& group) const;
   // Runs one scenario; an exception fails it with its message.
@@ -48,15 +48,15 @@ class Suite {
   Instance Start(const std::string& folder, const EnvironmentOverrides& settings);
   std::wstring Folder(const std::string& name) const;
   std::wstring ScreenshotPath(const std::string& scenario) const;
-  const std::wstring& exePath() const { return exePath_; }
+  const std::wstring& exe_path() const { return exe_path_; }
 
   int passed() const { return passed_; }
   int failed() const { return failed_; }
 
  private:
-  std::wstring exePath_;
-  std::wstring workRoot_;
-  std::vector<std::string> onlyGroups_;
+  std::wstring exe_path_;
+  std::wstring work_root_;
+  std::vector<std::string> only_groups_;
   int passed_ = 0;
   int failed_ = 0;
 };
