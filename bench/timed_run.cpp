@@ -1,0 +1,121 @@
+#include "bench/timed_run.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+
+#include "common/operator_texts.h"
+#include "common/rom_file.h"
+#include "common/system_clock.h"
+#include "programming/programming_run.h"
+#include "sim/simulated_adapter.h"
+#include "sim/wire_bound.h"
+
+namespace trv::bench {
+namespace {
+
+constexpr char kRomPath[] = "bench.ROM";
+
+// A ROM file system holding one image in memory: file reads are not what is being timed.
+class MemoryRomFile final : public RomFile {
+ public:
+  explicit MemoryRomFile(const std::vector<std::uint8_t>& image) : image_(image) {}
+  IoError Size(std::uint64_t* size) override {
+    *size = image_.size();
+    return kIoOk;
+  }
+  IoError Read(void* buffer, std::uint32_t count, std::uint32_t* got) override {
+    *got = static_cast<std::uint32_t>(std::min<std::size_t>(count, image_.size() - position_));
+    std::memcpy(buffer, image_.data() + position_, *got);
+    position_ += *got;
+    return kIoOk;
+  }
+  IoError Close() override { return kIoOk; }
+
+ private:
+  const std::vector<std::uint8_t>& image_;
+  std::size_t position_ = 0;
+};
+
+class MemoryRomFileSystem final : public RomFileSystem {
+ public:
+  MemoryRomFileSystem() : image_(kRomImageSize) {
+    for (std::size_t i = 0; i < image_.size(); ++i) {
+      image_[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    }
+  }
+  std::unique_ptr<RomFile> Open(const std::string&, IoError* error) override {
+    *error = kIoOk;
+    return std::make_unique<MemoryRomFile>(image_);
+  }
+
+ private:
+  std::vector<std::uint8_t> image_;
+};
+
+// A window that only counts, and remembers the longest stretch between two pumps.
+class CountingWindow final : public WindowOperations {
+ public:
+  CountingWindow(Clock& clock, TimedRun& result) : clock_(clock), result_(result) {}
+
+  std::string DeviceDescription() override { return sim::kDefaultAdapterDescription; }
+  std::string RomFilePath() override { return kRomPath; }
+  void SetInputControlsEnabled(bool) override {}
+  void SetProgressBarVisible(bool) override {}
+  void SetSelectedFileVisible(bool) override {}
+  void SetProgressRange(std::uint32_t, std::uint32_t) override {}
+  void SetProgressPosition(std::uint32_t) override {}
+  void SetLabel2Caption(const std::string& caption) override {
+    in_pass_ = caption != texts::kIdleHeading;
+  }
+  void ShowInformation(const std::string& text) override { result_.messages.push_back(text); }
+  void ShowErrorReport(const std::string& text) override { result_.messages.push_back(text); }
+  bool PumpMessages() override {
+    const std::uint64_t now = clock_.NowUs();
+    if (last_pump_us_ != 0) {
+      const std::uint64_t gap = now - last_pump_us_;
+      result_.longest_gap_us = std::max(result_.longest_gap_us, gap);
+      if (in_pass_) {
+        result_.longest_gap_in_passes_us = std::max(result_.longest_gap_in_passes_us, gap);
+      }
+    }
+    last_pump_us_ = now;
+    ++result_.pumps;
+    return true;
+  }
+
+ private:
+  Clock& clock_;
+  TimedRun& result_;
+  std::uint64_t last_pump_us_ = 0;
+  bool in_pass_ = false;
+};
+
+}  // namespace
+
+bool TimedRun::Verified() const {
+  return messages.size() == 1 && messages[0] == texts::kVerifiedMessage;
+}
+
+TimedRun TimeProgrammingRun(std::uint64_t latency_us) {
+  TimedRun result;
+  SystemClock clock;
+  sim::SimConfig config;
+  config.latency_us = latency_us;
+  config.record = false;
+  sim::SimulatedAdapter adapter(clock, config);
+  CountingWindow window(clock, result);
+  MemoryRomFileSystem files;
+  const auto state = std::make_unique<ProgrammerState>();
+  Programmer programmer{adapter, clock, window, files, *state};
+
+  const auto start = std::chrono::steady_clock::now();
+  ProgramButtonClick(programmer);
+  result.wall_seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.bound_seconds = sim::WireBoundSeconds(latency_us);
+  return result;
+}
+
+}  // namespace trv::bench
