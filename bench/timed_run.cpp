@@ -68,8 +68,16 @@ class CountingWindow final : public WindowOperations {
   void SetProgressPosition(std::uint32_t) override {}
   void SetLabel2Caption(const std::string& caption) override {
     in_pass_ = caption != texts::kIdleHeading;
+    if (in_pass_ && passes_start_us_ == 0) {
+      passes_start_us_ = clock_.NowUs();
+    }
   }
-  void ShowInformation(const std::string& text) override { result_.messages.push_back(text); }
+  void ShowInformation(const std::string& text) override {
+    if (result_.messages.empty() && passes_start_us_ != 0) {
+      result_.passes_seconds = (clock_.NowUs() - passes_start_us_) / 1e6;
+    }
+    result_.messages.push_back(text);
+  }
   void ShowErrorReport(const std::string& text) override { result_.messages.push_back(text); }
   bool PumpMessages() override {
     const std::uint64_t now = clock_.NowUs();
@@ -89,6 +97,7 @@ class CountingWindow final : public WindowOperations {
   Clock& clock_;
   TimedRun& result_;
   std::uint64_t last_pump_us_ = 0;
+  std::uint64_t passes_start_us_ = 0;
   bool in_pass_ = false;
 };
 

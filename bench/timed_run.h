@@ -11,7 +11,8 @@ namespace trv::bench {
 
 struct TimedRun {
   double wall_seconds = 0;
-  double bound_seconds = 0;  // the wire's lower bound at the same latency
+  double bound_seconds = 0;   // the wire's lower bound at the same latency
+  double passes_seconds = 0;  // from the start of the programming pass to the completion message
   std::uint64_t pumps = 0;
   std::uint64_t longest_gap_us = 0;  // between two pumps of the window, over the whole run
   std::uint64_t longest_gap_in_passes_us = 0;

@@ -3,10 +3,28 @@
 #include <algorithm>
 
 #include "expected_texts.h"
+#include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
+
+namespace {
+
+// Whether `seen` holds the texts of `wanted` in that order, with others between them.
+bool InOrder(const std::vector<std::wstring>& seen, const std::vector<std::wstring>& wanted) {
+  auto next = seen.begin();
+  for (const std::wstring& text : wanted) {
+    next = std::find(next, seen.end(), text);
+    if (next == seen.end()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 ExpectedBox Information(const std::wstring& text) {
   return {kInformationCaption, text};
@@ -57,6 +75,19 @@ void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer) {
   scenario.Check(IsWindowVisible(c.SelectedFile), "SelectedFile still hidden");
   scenario.CheckText(TextOf(c.Label2), kIdleHeading, "Label2");
   scenario.Check(programmer.InputsEnabled(), "ComboBox1 / ROM File... / Program not all enabled");
+}
+
+void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
+                           const std::wstring& heading) {
+  const bool in_pass = heading != kIdleHeading;
+  scenario.CheckText(box.label2_when_shown, heading,
+                     "Label2 while " + Printable(box.text) + " was shown");
+  scenario.Check(box.progress_visible_when_shown == in_pass &&
+                     box.selected_file_visible_when_shown == !in_pass,
+                 std::string(in_pass ? "the progress bar was not" : "SelectedFile was not") +
+                     " in its place while " + Printable(box.text) + " was shown");
+  scenario.Check(!box.inputs_enabled_when_shown,
+                 "controls enabled while " + Printable(box.text) + " was shown");
 }
 
 void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from) {
@@ -131,6 +162,50 @@ void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservat
   ExpectBoxes(scenario, run, {Information(kProgrammed)});
   ExpectIdleWindow(scenario, *app);
   ExpectFlashHolds(scenario, app.flash_path, image);
+}
+
+void ExpectSuccessfulRun(Scenario& scenario, const Instance& app, const RunObservation& run,
+                         const std::vector<unsigned char>& image, size_t log_start) {
+  ExpectProgrammed(scenario, app, run, image);
+  if (run.boxes.size() == 1) {
+    ExpectWindowBehindBox(scenario, run.boxes[0], kVerifyingHeading);
+  }
+  scenario.Check(
+      InOrder(run.label2_captions, {kProgrammingHeading, kVerifyingHeading, kIdleHeading}),
+      "Label2 did not go \"Programming Flash:\", \"Verifying Flash:\", \"Selected File:\"");
+  scenario.Check(run.highest_progress == 65536,
+                 "progress reached " + std::to_string(run.highest_progress) + ", want 65536");
+  scenario.Check(!run.inputs_enabled_with_progress, "controls enabled during a pass");
+
+  const auto all = app.Log();
+  const std::vector<std::string> log(all.begin() + std::min(log_start, all.size()), all.end());
+  ExpectCommandCounts(scenario, log, 512, 512);
+  std::vector<std::string> writes;
+  for (const std::string& line : log) {
+    if (line.rfind("chip write-address", 0) == 0) {
+      writes.push_back(line);
+    }
+  }
+  scenario.Check(writes.size() == 512 && writes.front() == "chip write-address 0x0000" &&
+                     writes.back() == "chip write-address 0xff80",
+                 "blocks not written from 0x0000 up to 0xff80");
+  ExpectReturnToRunMode(scenario, log);
+}
+
+void ExpectMissingLibraryReport(Scenario& scenario, ProgrammerProcess& programmer,
+                                const std::wstring& screenshot) {
+  const HWND box = programmer.WaitForMessageBox(kLibraryReportTimeoutMs);
+  if (!box) {
+    scenario.Check(false, programmer.Running() ? "no message box about the missing library"
+                                               : "the programmer ended without a message box");
+    return;
+  }
+  const MessageBoxSeen report = programmer.ReadMessageBox(box);
+  SaveScreenAsBmp(screenshot);
+  ExpectBoxes(scenario, {report}, {ErrorReport(kLibraryMissing)});
+  programmer.DismissMessageBox(box);
+  scenario.Check(programmer.WaitForExit(kCloseTimeoutMs),
+                 "the programmer did not end after the report");
 }
 
 }  // namespace e2e

@@ -28,6 +28,10 @@ void ExpectBoxes(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes,
 
 // Idle look: progress bar hidden, SelectedFile shown, Label2 "Selected File:", inputs enabled.
 void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer);
+// The window behind a box shown during a run: inputs disabled, Label2 `heading`, and the progress
+// bar in place of SelectedFile when the heading is a pass's, SelectedFile shown otherwise.
+void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
+                           const std::wstring& heading);
 
 // The driver log of one run: everything after `from`.
 void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from);
@@ -45,5 +49,15 @@ void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
 // the simulated flash; for runs whose driver log is not looked at.
 void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservation& run,
                       const std::vector<unsigned char>& image);
+// The same, with the window followed through both passes and the driver log of the run (from
+// line `log_start`): every block written in order and read back, the chip returned to normal
+// operation and the adapter closed last.
+void ExpectSuccessfulRun(Scenario& scenario, const Instance& app, const RunObservation& run,
+                         const std::vector<unsigned char>& image, size_t log_start);
+
+// A programmer that finds no QBLINK.DLL where it looks for one: it reports the missing library
+// with the Windows error code, in an error report with one OK button, and ends after the OK.
+void ExpectMissingLibraryReport(Scenario& scenario, ProgrammerProcess& programmer,
+                                const std::wstring& screenshot);
 
 }  // namespace e2e

@@ -6,15 +6,13 @@
 #include "expected_texts.h"
 #include "programmer_process.h"
 #include "screen_capture.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kRunTimeoutMs = 120000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 constexpr DWORD kMidRunProgress = 32768;
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -44,7 +42,7 @@ int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
   bool mid_run_saved = false;
   const DWORD start = GetTickCount();
   const RunObservation run =
-      app.PressProgram(kRunTimeoutMs, JoinPath(demo_folder, L"3-final-message.bmp"),
+      app.PressProgram(kFullRunTimeoutMs, JoinPath(demo_folder, L"3-final-message.bmp"),
                        [&](const RunObservation& seen) {
                          if (!mid_run_saved && seen.highest_progress >= kMidRunProgress) {
                            mid_run_saved = SaveScreenAsBmp(JoinPath(demo_folder, L"2-mid-run.bmp"));

@@ -13,6 +13,7 @@
 #include "scenarios.h"
 #include "suite.h"
 #include "win_helpers.h"
+#include "windows_version.h"
 
 namespace {
 
@@ -26,11 +27,13 @@ int Usage() {
 int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
              const std::vector<std::string>& groups) {
   e2e::MakeFolders(work_folder);
+  e2e::ProgrammerWindowsVersion::Reset();
   e2e::Suite suite(exe_path, work_folder, groups);
   const DWORD start = GetTickCount();
   e2e::WindowScenarios(suite);
   e2e::DeviceListScenarios(suite);
-  e2e::FaultScenarios(suite);
+  e2e::SmokeScenarios(suite);
+  e2e::TimingScenarios(suite);
   e2e::RunScenarios(suite);
   e2e::RomAccessScenarios(suite);
   e2e::PlantedLibraryScenarios(suite);

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "expected_texts.h"
 #include "screen_capture.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
@@ -15,9 +17,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kPollMs = 20;
-constexpr DWORD kBoxCloseTimeoutMs = 5000;
-constexpr DWORD kDialogTimeoutMs = 20000;  // the first file dialog of a prefix is slow
-constexpr DWORD kDropDownTimeoutMs = 5000;
 // After the last box of a run, this long with enabled controls and no box means the run is over:
 // the final close of the adapter comes up to ~200 ms after the controls are enabled again.
 constexpr DWORD kRunQuietMs = 1000;
@@ -133,18 +132,18 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
     for (HWND child : ChildrenInZOrder(window_)) {
       const std::wstring text = TextOf(child);
       if (HasClass(child, L"Static")) {
-        if (text == L"Select a device:") {
+        if (text == kDeviceLabel) {
           controls_.Label1 = child;
-        } else if (text == L"Selected File:") {
+        } else if (text == kIdleHeading) {
           controls_.Label2 = child;
         } else {
           other_statics.push_back(child);
         }
       } else if (HasClass(child, L"ComboBox")) {
         controls_.ComboBox1 = child;
-      } else if (HasClass(child, L"Button") && text == L"ROM File...") {
+      } else if (HasClass(child, L"Button") && text == kOpenButtonCaption) {
         controls_.OpenButton = child;
-      } else if (HasClass(child, L"Button") && text == L"Program") {
+      } else if (HasClass(child, L"Button") && text == kProgramButtonCaption) {
         controls_.ProgramButton = child;
       } else if (HasClass(child, PROGRESS_CLASSW)) {
         controls_.ProgressBar1 = child;

@@ -10,8 +10,6 @@
 
 namespace e2e {
 
-constexpr wchar_t kApplicationTitle[] = L"ZORPA TRV2K-3B Flash Programmer";
-
 // Name/value pairs added to the programmer's environment; every other QBSIM_* variable is removed.
 using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;
 

@@ -1,5 +1,6 @@
 // Many programming runs in one programmer, successes between failures of every kind: each run
-// must end as the first did, and the process must hold no more afterwards than after the first.
+// shows its messages over the window as it stood at the failure and ends as the first did, and
+// the process holds no more afterwards than after the first.
 #include <cstdio>
 #include <stdexcept>
 
@@ -9,16 +10,20 @@
 #include "scenarios.h"
 #include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kRunTimeoutMs = 90000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 // Heap growth after the first run that is not a leak: allocator caches, lazily created state.
 constexpr SIZE_T kPrivateMemoryToleranceBytes = 1024 * 1024;
+
+// The handshake gives up after two phases of 3 s each.
+constexpr DWORD kSyncGiveUpMs = 6000;
+// A message box whose text takes two lines is at least this high.
+constexpr int kTwoLinesHeight = 24;
 
 struct FaultyRun {
   const char* what;
@@ -26,27 +31,72 @@ struct FaultyRun {
   const char* faults;
   bool wrong_size_file;
   std::vector<std::wstring> messages;
+  // Label2 behind the first message: the heading of the pass that failed, or the idle heading
+  // for a run that failed before the passes.
+  const wchar_t* heading;
+  // Further checks of what was seen, for the runs that need them.
+  void (*also)(Scenario&, const RunObservation&) = nullptr;
 };
+
+void ExpectSynchronisationGaveUpInTime(Scenario& s, const RunObservation& run) {
+  if (run.boxes.size() != 1) {
+    return;
+  }
+  s.Check(run.boxes[0].shown_after_ms >= kSyncGiveUpMs,
+          "gave up after " + std::to_string(run.boxes[0].shown_after_ms) + " ms, want 6 s");
+  s.Check(run.boxes[0].text_height >= kTwoLinesHeight, "the two-line message is shown on one line");
+}
+
+// The close failure comes after the window has been restored for the next run.
+void ExpectCloseFailureOnIdleWindow(Scenario& s, const RunObservation& run) {
+  if (run.boxes.size() != 2) {
+    return;
+  }
+  const MessageBoxSeen& box = run.boxes[1];
+  s.Check(box.inputs_enabled_when_shown && !box.progress_visible_when_shown &&
+              box.selected_file_visible_when_shown && box.label2_when_shown == kIdleHeading,
+          "the window was not restored before the close failure was shown");
+}
 
 std::vector<FaultyRun> FaultyRuns() {
   const std::wstring open_failed = std::wstring(kOpenFailedPrefix) + kDefaultAdapter;
   return {
-      {"ack failure while programming", "no_write_command_ack=5", false, {kAckFailed}},
+      {"ack failure while programming",
+       "no_write_command_ack=5",
+       false,
+       {kAckFailed},
+       kProgrammingHeading},
       {"verification mismatch",
        "corrupt_read=0x8000",
        false,
-       {std::wstring(kVerifyFailedPrefix) + L"32769)"}},
-      {"adapter open failure", "open_status=3", false, {open_failed}},
-      {"ROM file of 65,535 bytes", "", true, {kWrongSize}},
-      {"synchronisation failure", "silent_chip", false, {kSyncFailed}},
-      {"invalid fault file: the driver refuses every call", "no_such_fault", false, {open_failed}},
-      {"port set-up failure", "reject_baud=115200", false, {kUartInitFailed}},
-      {"ack failure while verifying", "no_read_command_ack=100", false, {kAckFailed}},
+       {std::wstring(kVerifyFailedPrefix) + L"32769)"},
+       kVerifyingHeading},
+      {"adapter open failure", "open_status=3", false, {open_failed}, kIdleHeading},
+      {"ROM file of 65,535 bytes", "", true, {kWrongSize}, kIdleHeading},
+      {"synchronisation failure",
+       "silent_chip",
+       false,
+       {kSyncFailed},
+       kIdleHeading,
+       ExpectSynchronisationGaveUpInTime},
+      {"invalid fault file: the driver refuses every call",
+       "no_such_fault",
+       false,
+       {open_failed},
+       kIdleHeading},
+      {"port set-up failure", "reject_baud=115200", false, {kUartInitFailed}, kIdleHeading},
+      {"ack failure while verifying",
+       "no_read_command_ack=100",
+       false,
+       {kAckFailed},
+       kVerifyingHeading},
       {"close failure after success",
        "close_status=5",
        false,
-       {kProgrammed, std::wstring(kCloseFailedPrefix) + kDefaultAdapter}},
-      {"loader baud failure", "write_limit=5", false, {kTrvInitFailed}},
+       {kProgrammed, std::wstring(kCloseFailedPrefix) + kDefaultAdapter},
+       kVerifyingHeading,
+       ExpectCloseFailureOnIdleWindow},
+      {"loader baud failure", "write_limit=5", false, {kTrvInitFailed}, kIdleHeading},
   };
 }
 
@@ -119,16 +169,25 @@ void RepeatedRunScenarios(Suite& suite) {
         }
       }
       Scenario one{s.name, {}};
-      const RunObservation seen =
-          app->PressProgram(kRunTimeoutMs, suite.ScreenshotPath("twenty_runs_in_one_programmer"));
+      const RunObservation seen = app->PressProgram(
+          kFullRunTimeoutMs, suite.ScreenshotPath("twenty_runs_in_one_programmer"));
       if (succeeds) {
         ExpectProgrammed(one, app, seen, image);
+        if (!seen.boxes.empty()) {
+          ExpectWindowBehindBox(one, seen.boxes[0], kVerifyingHeading);
+        }
       } else {
         std::vector<ExpectedBox> boxes;
         for (const std::wstring& message : fault.messages) {
           boxes.push_back(Information(message));
         }
         ExpectBoxes(one, seen, boxes);
+        if (!seen.boxes.empty()) {
+          ExpectWindowBehindBox(one, seen.boxes[0], fault.heading);
+        }
+        if (fault.also) {
+          fault.also(one, seen);
+        }
         ExpectIdleWindow(one, *app);
       }
       const std::string label = "run " + std::to_string(run + 1) + " (" +

@@ -5,15 +5,10 @@
 
 #include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
-
-namespace {
-
-constexpr DWORD kStartTimeoutMs = 30000;
-
-}  // namespace
 
 void Scenario::Check(bool ok, const std::string& what) {
   if (!ok) {
@@ -95,6 +90,15 @@ std::wstring Suite::ScreenshotPath(const std::string& scenario) const {
   return JoinPath(work_root_, Widen(scenario) + L".bmp");
 }
 
+std::wstring Suite::CopyProgrammerAlone(const std::wstring& folder) const {
+  MakeFolders(folder);
+  const std::wstring copy = JoinPath(folder, L"TRV2KFlash.exe");
+  if (!CopyFileW(exe_path_.c_str(), copy.c_str(), FALSE)) {
+    throw std::runtime_error("cannot copy the programmer into " + Narrow(folder));
+  }
+  return copy;
+}
+
 Instance Suite::Start(const std::string& folder, const EnvironmentOverrides& settings) {
   Instance instance;
   instance.folder = Folder(folder);
@@ -112,9 +116,10 @@ Instance Suite::Start(const std::string& folder, const EnvironmentOverrides& set
     }
     return false;
   };
-  for (const auto& [name, value] : EnvironmentOverrides{{L"QBSIM_FLASH", instance.flash_path},
-                                                        {L"QBSIM_LOG", instance.log_path},
-                                                        {L"QBSIM_LATENCY_MS", kFastLatencyMs}}) {
+  for (const auto& [name, value] :
+       EnvironmentOverrides{{L"QBSIM_FLASH", instance.flash_path},
+                            {L"QBSIM_LOG", instance.log_path},
+                            {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}}) {
     if (!set_by_caller(name.c_str())) {
       environment.emplace_back(name, value);
     }

@@ -33,8 +33,8 @@ struct Instance {
   std::wstring Path(const std::wstring& name) const;
 };
 
-// Simulator settings of the scenarios; latency is kept small so that runs take seconds.
-constexpr wchar_t kFastLatencyMs[] = L"1";
+// The stand-in's adapter latency in the scenarios: small, so that a whole run takes seconds.
+constexpr unsigned kStandInLatencyMs = 1;
 
 class Suite {
  public:
@@ -47,6 +47,9 @@ class Suite {
   // Starts the programmer in <work>\<folder> (created empty) with its own flash and log.
   Instance Start(const std::string& folder, const EnvironmentOverrides& settings);
   std::wstring Folder(const std::string& name) const;
+  // A copy of the programmer alone in `folder` (created), without any driver library beside it;
+  // returns its path. Throws when it cannot be made.
+  std::wstring CopyProgrammerAlone(const std::wstring& folder) const;
   std::wstring ScreenshotPath(const std::string& scenario) const;
   const std::wstring& exe_path() const { return exe_path_; }
 

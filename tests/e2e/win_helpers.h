@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+#include "time_limits.h"
 
-// How long a message sent to the programmer may take before we give up on it.
-constexpr UINT kMessageTimeoutMs = 3000;
+namespace e2e {
 
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);

@@ -7,14 +7,13 @@
 #include "scenarios.h"
 #include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kInputCheckTimeoutMs = 15000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 // A description of the full 64 characters, which the driver's record holds without a zero byte.
 constexpr wchar_t kLongestAdapter[] =
     L"Adapter description of exactly sixty-four characters, no NUL 064";
@@ -76,12 +75,12 @@ void CheckFrame(Scenario& s, HWND window) {
 void CheckControls(Scenario& s, const ProgrammerProcess& app) {
   const MainControls& c = app.controls();
   const ControlLayout layout[] = {
-      {"Label1", c.Label1, At(16, 16, 77, 13), L"Select a device:", true},
+      {"Label1", c.Label1, At(16, 16, 77, 13), kDeviceLabel, true},
       {"SelectedFile", c.SelectedFile, At(16, 72, 257, 13), L"", true},
       {"Label2", c.Label2, At(16, 59, 64, 13), kIdleHeading, true},
       {"ComboBox1", c.ComboBox1, At(16, 32, 257, 21), L"", true},
-      {"OpenButton", c.OpenButton, At(288, 32, 75, 25), L"ROM File...", true},
-      {"ProgramButton", c.ProgramButton, At(288, 64, 75, 25), L"Program", true},
+      {"OpenButton", c.OpenButton, At(288, 32, 75, 25), kOpenButtonCaption, true},
+      {"ProgramButton", c.ProgramButton, At(288, 64, 75, 25), kProgramButtonCaption, true},
       {"ProgressBar1", c.ProgressBar1, At(16, 80, 257, 16), L"", false},
   };
   std::vector<HWND> creation_order;
