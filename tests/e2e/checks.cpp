@@ -90,6 +90,15 @@ void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
                  "controls enabled while " + Printable(box.text) + " was shown");
 }
 
+void ExpectWindowsVersion(Scenario& scenario, const std::vector<std::string>& log,
+                          const std::string& seen) {
+  const size_t line = LastLine(log, "QBSIM Windows ");
+  scenario.Check(line != std::string::npos && log[line].rfind(seen, 0) == 0,
+                 "the programmer was not told the Windows version \"" + seen +
+                     "...\": the stand-in saw \"" +
+                     (line == std::string::npos ? "nothing" : log[line]) + "\"");
+}
+
 void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from) {
   scenario.Check(CountLines(log, "QB_OpenEx", from) == 0,
                  "an adapter was opened (QB_OpenEx in the driver log)");

@@ -33,6 +33,11 @@ void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer);
 void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
                            const std::wstring& heading);
 
+// The stand-in, inside the programmer, was told it runs on the Windows whose log line starts
+// with `seen` ("QBSIM Windows 6.1 ").
+void ExpectWindowsVersion(Scenario& scenario, const std::vector<std::string>& log,
+                          const std::string& seen);
+
 // The driver log of one run: everything after `from`.
 void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from);
 // Exactly this many write-address and read-address commands reached the chip.

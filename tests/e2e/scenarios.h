@@ -10,7 +10,7 @@ void WindowScenarios(Suite& suite);
 // An empty adapter list and an enumeration that never gets ready.
 void DeviceListScenarios(Suite& suite);
 // A failure message, a whole successful run and a start without the driver library, with the
-// programmer told it runs on Windows 7, then on Windows 10.
+// programmer told it runs on Windows 10 (every other group tells it Windows 7).
 void SmokeScenarios(Suite& suite);
 // The time of whole runs against the wire's bound and against a run without a window.
 void TimingScenarios(Suite& suite);

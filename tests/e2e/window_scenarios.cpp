@@ -143,6 +143,7 @@ void WindowScenarios(Suite& suite) {
                                                        L"|Twin Port|Twin Port|" + kLongestAdapter},
                                {L"QBSIM_FAULTS", L"list_busy=2"}});
     MakeFolders(roms);
+    ExpectWindowsVersion(s, app.Log(), "QBSIM Windows 6.1 ");
     CheckFrame(s, app->window());
     CheckControls(s, *app);
     SaveScreenAsBmp(suite.ScreenshotPath("window_layout"));
