@@ -6,6 +6,7 @@
 #include "expected_texts.h"
 #include "programmer_process.h"
 #include "screen_capture.h"
+#include "suite.h"
 #include "time_limits.h"
 #include "win_helpers.h"
 
@@ -31,7 +32,7 @@ int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
   ProgrammerProcess app(exe_path, FolderOf(rom_path),
                         {{L"QBSIM_FLASH", flash_path},
                          {L"QBSIM_LOG", JoinPath(demo_folder, L"qbsim.log")},
-                         {L"QBSIM_LATENCY_MS", L"1"}});
+                         {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}});
   app.WaitForMainWindow(kStartTimeoutMs);
   app.ChooseDevice(0);
   app.ChooseFile(NameOf(rom_path));

@@ -25,13 +25,11 @@ constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
 constexpr wchar_t kUartInitFailed[] = L"Failed to initialise UART.";
 constexpr wchar_t kTrvInitFailed[] = L"Failed to initialise TRV2K.";
-constexpr wchar_t kUartSetupFailed[] = L"Failed to set up UART.";
 constexpr wchar_t kSyncFailed[] =
     L"Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
     L"reset or re-power the TRV2K.";
 constexpr wchar_t kAckFailed[] = L"Failed to read ACK.";
 constexpr wchar_t kVerifyFailedPrefix[] = L"Failed Flash verification. (Address ";
-constexpr wchar_t kReadBackFailedPrefix[] = L"Failed to read back Flash data. (Address ";
 constexpr wchar_t kProgrammed[] = L"TRV2K-3B Flash reprogrammed and verified.";
 // The start-up report when no QBLINK.DLL can be found where the program looks for it.
 constexpr wchar_t kLibraryMissing[] = L"QBLINK.DLL could not be loaded (Windows error 126).";
