@@ -44,8 +44,11 @@ void Plant(const Suite& suite, const std::wstring& folder) {
 void ExpectNotLoaded(Scenario& s, const std::wstring& marker, const std::string& when) {
   std::vector<unsigned char> loaded;
   if (ReadWholeFile(marker, loaded)) {
-    s.Check(false, "a planted library was loaded " + when + ": " +
-                       std::string(loaded.begin(), loaded.end()));
+    std::string paths(loaded.begin(), loaded.end());
+    while (!paths.empty() && (paths.back() == '\n' || paths.back() == '\r')) {
+      paths.pop_back();
+    }
+    s.Check(false, "a planted library was loaded " + when + ": " + paths);
   }
 }
 
