@@ -157,6 +157,8 @@ void RepeatedRunScenarios(Suite& suite) {
     for (size_t run = 0; run < 2 * faulty.size(); ++run) {
       const bool succeeds = run % 2 == 0;
       const FaultyRun& fault = faulty[run / 2];
+      const ScopedTrace trace(s, "run " + std::to_string(run + 1) + " (" +
+                                     (succeeds ? std::string("success") : fault.what) + ")");
       std::vector<unsigned char> image;
       if (succeeds) {
         image = RomImage(kRomSize, std::uint32_t(100 + run));
@@ -168,35 +170,29 @@ void RepeatedRunScenarios(Suite& suite) {
           WriteWholeFile(rom_path, RomImage(kRomSize - 1, 99));
         }
       }
-      Scenario one{s.name, {}};
       const RunObservation seen = app->PressProgram(
           kFullRunTimeoutMs, suite.ScreenshotPath("twenty_runs_in_one_programmer"));
       if (succeeds) {
-        ExpectProgrammed(one, app, seen, image);
+        ExpectProgrammed(s, app, seen, image);
         if (!seen.boxes.empty()) {
-          ExpectWindowBehindBox(one, seen.boxes[0], kVerifyingHeading);
+          ExpectWindowBehindBox(s, seen.boxes[0], kVerifyingHeading);
         }
       } else {
         std::vector<ExpectedBox> boxes;
         for (const std::wstring& message : fault.messages) {
           boxes.push_back(Information(message));
         }
-        ExpectBoxes(one, seen, boxes);
+        ExpectBoxes(s, seen, boxes);
         if (!seen.boxes.empty()) {
-          ExpectWindowBehindBox(one, seen.boxes[0], fault.heading);
+          ExpectWindowBehindBox(s, seen.boxes[0], fault.heading);
         }
         if (fault.also) {
-          fault.also(one, seen);
+          fault.also(s, seen);
         }
-        ExpectIdleWindow(one, *app);
-      }
-      const std::string label = "run " + std::to_string(run + 1) + " (" +
-                                (succeeds ? std::string("success") : fault.what) + "): ";
-      for (const std::string& failure : one.failures) {
-        s.failures.push_back(label + failure);
+        ExpectIdleWindow(s, *app);
       }
       if (!app->Running()) {
-        throw std::runtime_error(label + "the programmer ended");
+        throw std::runtime_error(s.trace + "the programmer ended");
       }
       if (run == 0) {
         after_first = MeasureResources(app->process_handle(), app->process_id());

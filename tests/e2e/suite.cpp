@@ -12,7 +12,7 @@ namespace e2e {
 
 void Scenario::Check(bool ok, const std::string& what) {
   if (!ok) {
-    failures.push_back(what);
+    failures.push_back(trace + what);
   }
 }
 
@@ -61,7 +61,7 @@ bool Suite::Wants(const std::string& group) const {
 }
 
 void Suite::Run(const std::string& name, const std::function<void(Scenario&)>& body) {
-  Scenario scenario{name, {}};
+  Scenario scenario{name, {}, {}};
   const DWORD start = GetTickCount();
   try {
     body(scenario);

@@ -13,9 +13,26 @@ namespace e2e {
 struct Scenario {
   std::string name;
   std::vector<std::string> failures;
+  std::string trace;  // put before every failure recorded; see ScopedTrace
 
   void Check(bool ok, const std::string& what);
   void CheckText(const std::wstring& actual, const std::wstring& expected, const std::string& what);
+};
+
+// Names the case a scenario's loop is at in every failure recorded meanwhile: "<label>: ...".
+class ScopedTrace {
+ public:
+  ScopedTrace(Scenario& scenario, const std::string& label)
+      : scenario_(scenario), before_(scenario.trace) {
+    scenario_.trace = before_ + label + ": ";
+  }
+  ~ScopedTrace() { scenario_.trace = before_; }
+  ScopedTrace(const ScopedTrace&) = delete;
+  ScopedTrace& operator=(const ScopedTrace&) = delete;
+
+ private:
+  Scenario& scenario_;
+  std::string before_;
 };
 
 // A started programmer with its own folder (its working directory), simulated flash and log.

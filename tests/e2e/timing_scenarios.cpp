@@ -140,6 +140,7 @@ void TimingScenarios(Suite& suite) {
     std::vector<ExeRun> exe;
     std::vector<double> window_cost;  // each programmer run against the run before it
     for (int i = 0; i < kTimedRuns; ++i) {
+      const ScopedTrace trace(s, "run " + std::to_string(i + 1));
       const trv::bench::TimedRun reference = trv::bench::TimeProgrammingRun(latency_us);
       s.Check(reference.Verified(), "the run without a window did not verify");
       windowless.push_back(reference.wall_seconds);

@@ -228,6 +228,7 @@ void WindowScenarios(Suite& suite) {
     app.RequireRunning();
     app->TypeDevice(kDefaultAdapter);
     for (size_t size : {kRomSize - 1, kRomSize + 1}) {
+      const ScopedTrace trace(s, "a file of " + std::to_string(size) + " bytes");
       const std::wstring name = L"roms\\size" + std::to_wstring(size) + L".ROM";
       WriteRom(app, name, size, 4);
       app->ChooseFile(app.Path(name));
