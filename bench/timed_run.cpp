@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
+#include "common/memory_rom_file_system.h"
 #include "common/operator_texts.h"
-#include "common/rom_file.h"
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "sim/simulated_adapter.h"
@@ -16,43 +17,6 @@ namespace trv::bench {
 namespace {
 
 constexpr char kRomPath[] = "bench.ROM";
-
-// A ROM file system holding one image in memory: file reads are not what is being timed.
-class MemoryRomFile final : public RomFile {
- public:
-  explicit MemoryRomFile(const std::vector<std::uint8_t>& image) : image_(image) {}
-  IoError Size(std::uint64_t* size) override {
-    *size = image_.size();
-    return kIoOk;
-  }
-  IoError Read(void* buffer, std::uint32_t count, std::uint32_t* got) override {
-    *got = static_cast<std::uint32_t>(std::min<std::size_t>(count, image_.size() - position_));
-    std::memcpy(buffer, image_.data() + position_, *got);
-    position_ += *got;
-    return kIoOk;
-  }
-  IoError Close() override { return kIoOk; }
-
- private:
-  const std::vector<std::uint8_t>& image_;
-  std::size_t position_ = 0;
-};
-
-class MemoryRomFileSystem final : public RomFileSystem {
- public:
-  MemoryRomFileSystem() : image_(kRomImageSize) {
-    for (std::size_t i = 0; i < image_.size(); ++i) {
-      image_[i] = static_cast<std::uint8_t>(i * 13 + 5);
-    }
-  }
-  std::unique_ptr<RomFile> Open(const std::string&, IoError* error) override {
-    *error = kIoOk;
-    return std::make_unique<MemoryRomFile>(image_);
-  }
-
- private:
-  std::vector<std::uint8_t> image_;
-};
 
 // A window that only counts, and remembers the longest stretch between two pumps.
 class CountingWindow final : public WindowOperations {
@@ -115,7 +79,13 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us) {
   config.record = false;
   sim::SimulatedAdapter adapter(clock, config);
   CountingWindow window(clock, result);
+  // The image in memory: file reads are not what is being timed.
   MemoryRomFileSystem files;
+  std::vector<std::uint8_t> image(kRomImageSize);
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    image[i] = static_cast<std::uint8_t>(i * 13 + 5);
+  }
+  files.Put(kRomPath, std::move(image));
   const auto state = std::make_unique<ProgrammerState>();
   Programmer programmer{adapter, clock, window, files, *state};
 

@@ -2,6 +2,7 @@
 //   e2e_driver test <exe folder> <work folder> [group...]   the end-to-end scenarios
 //   e2e_driver demo <exe folder> <ROM file> <demo folder>   one run of a ROM image, with
 //   screenshots
+//   e2e_driver guide <exe folder> <ROM file> <picture folder>   the operator's guide's pictures
 #include <fcntl.h>
 #include <io.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "demo.h"
+#include "guide_screenshots.h"
 #include "scenarios.h"
 #include "suite.h"
 #include "win_helpers.h"
@@ -20,7 +22,8 @@ namespace {
 int Usage() {
   std::printf(
       "usage: e2e_driver test <exe folder> <work folder> [group...]\n"
-      "       e2e_driver demo <exe folder> <ROM file> <demo folder>\n");
+      "       e2e_driver demo <exe folder> <ROM file> <demo folder>\n"
+      "       e2e_driver guide <exe folder> <ROM file> <picture folder>\n");
   return 2;
 }
 
@@ -65,6 +68,10 @@ int main(int argc, char** argv) {
   if (mode == "demo") {
     return e2e::RunDemo(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
                         e2e::FullPath(e2e::Widen(argv[4])));
+  }
+  if (mode == "guide") {
+    return e2e::TakeGuideScreenshots(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
+                                     e2e::FullPath(e2e::Widen(argv[4])));
   }
   return Usage();
 }
