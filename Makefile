@@ -8,7 +8,8 @@ FUZZ_SECONDS ?= 60
 JOBS    ?= 2
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps native sanitize windows unit e2e test run bench fuzz fuzz-build format clean
+.PHONY: deps native sanitize windows-configure windows unit e2e test run bench fuzz fuzz-build \
+  format format-check dist reproducible guide-screenshots clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -21,12 +22,17 @@ sanitize: deps
 	@cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DTRV_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE) -j $(JOBS)
 
-windows: deps
+# Configured at every call, so the program's version follows the latest commit and tag.
+windows-configure: deps
 	@cmake -S . -B $(WINDOWS) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
+
+windows: windows-configure
 	@cmake --build $(WINDOWS) -j $(JOBS)
 
-unit: native sanitize windows
+# The native tiers. Where the Windows build exists (make test builds it first), they include the
+# checks of how its executable is linked and what it imports.
+unit: native sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
@@ -47,7 +53,26 @@ fuzz: fuzz-build
 	  >$(FUZZ)/fuzz.log 2>&1 || { tail -40 $(FUZZ)/fuzz.log; exit 1; }
 	@grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' $(FUZZ)/fuzz.log
 
-test: unit fuzz e2e
+# In this order, so that the unit tiers find the Windows executable to check.
+test:
+	@$(MAKE) windows
+	@$(MAKE) unit
+	@$(MAKE) fuzz
+	@$(MAKE) e2e
+	@$(MAKE) reproducible
+
+# build/dist/TRV2KFlash-<version>-win32.zip: the program, the operator's guide, a README, SHA256SUMS.
+dist: windows-configure
+	@cmake --build $(WINDOWS) -j $(JOBS) --target TRV2KFlash
+	@sh scripts/make-dist.sh $(WINDOWS)/TRV2KFlash.exe
+
+# Builds the release from two fresh clones of HEAD in two folders and compares them byte by byte.
+reproducible: deps
+	@sh scripts/check-reproducible.sh
+
+# The guide's pictures, from the real program under Wine on the simulated adapter, into docs/images.
+guide-screenshots: windows
+	@sh scripts/run.sh guide
 
 run: windows
 	@sh scripts/run.sh
@@ -57,6 +82,9 @@ bench: native
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+format-check: deps
+	@clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf $(BUILD)

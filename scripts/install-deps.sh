@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs every Debian package the build and the tests need; quiet when all are there.
 set -e
-PACKAGES="cmake make g++ clang libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-i686 \
-wine wine32:i386 xvfb x11-utils imagemagick valgrind e2fsprogs"
+# git names the version, pandoc and zip make the release, clang-format checks the layout of the code.
+PACKAGES="cmake make git g++ clang clang-format libgtest-dev libgmock-dev libbenchmark-dev \
+g++-mingw-w64-i686 wine wine32:i386 xvfb x11-utils imagemagick pandoc zip unzip"
 
 missing=""
 for p in $PACKAGES; do

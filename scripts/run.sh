@@ -3,6 +3,7 @@
 # With a reachable display it opens the window there, on a simulated flash in build/demo/.
 # Without one it programs a sample ROM image through the real window on a private X server,
 # saves screenshots to build/demo/ and checks that the simulated flash then holds the image.
+# `make guide-screenshots` (argument "guide"): the operator's guide's pictures, see below.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT" || exit 1
@@ -10,6 +11,8 @@ cd "$ROOT" || exit 1
 
 SAMPLE=build/sample.ROM
 DEMO=build/demo
+SHOTS=build/guide-screenshots
+IMAGES=docs/images
 
 for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/e2e_driver.exe; do
   if [ ! -f "$needed" ]; then
@@ -17,6 +20,41 @@ for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/window
     exit 1
   fi
 done
+
+# Wine on a private X server, in the prefix $WINEPREFIX, ended when this script ends.
+start_private_session() {
+  trap 'stop_wine_session' EXIT
+  trap 'exit 130' INT TERM
+  ensure_wine_prefix headless || exit 1
+  wineserver -k 2>/dev/null || true
+  start_xvfb || exit 1
+}
+
+# The guide's pictures of the real window in each state, written to docs/images/ as PNG files
+# cropped to the windows on the (black) screen, without time stamps: taken again, they come out
+# the same but for the position of the progress bar. Commit them with the guide.
+take_guide_pictures() {
+  # A prefix of its own, so the ROM file stands at the same Windows path on every machine.
+  export WINEPREFIX="$ROOT/build/wineprefix-guide"
+  start_private_session
+  rm -rf "$SHOTS"
+  mkdir -p "$SHOTS" "$IMAGES"
+  timeout -k 10 300 wine build/windows/e2e_driver.exe guide build/windows \
+    'C:\Firmware\TRV2K-3B.ROM' "$SHOTS" </dev/null 2>"$SHOTS/wine-stderr.log" || {
+    echo "taking the pictures failed; see $SHOTS/wine-stderr.log" >&2
+    exit 1
+  }
+  for bmp in "$SHOTS"/*.bmp; do
+    png="$IMAGES/$(basename "${bmp%.bmp}").png"
+    convert "$bmp" -trim +repage -strip -define png:exclude-chunks=date,time "$png" || exit 1
+    echo "$png"
+  done
+}
+
+if [ "${1:-}" = guide ]; then
+  take_guide_pictures
+  exit 0
+fi
 
 # 1,024 text lines of 64 bytes, each naming the flash address it lands at: easy to recognise in a
 # hex dump of the simulated flash.
@@ -46,11 +84,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 echo "No display: programming $SAMPLE through the window on a private X server."
-trap 'stop_wine_session' EXIT
-trap 'exit 130' INT TERM
-ensure_wine_prefix headless || exit 1
-wineserver -k 2>/dev/null || true
-start_xvfb || exit 1
+start_private_session
 rm -f "$DEMO"/*.png "$DEMO"/*.bmp "$DEMO/flash.bin" "$DEMO/qbsim.log"
 timeout -k 10 300 wine build/windows/e2e_driver.exe demo build/windows "$SAMPLE" "$DEMO" \
   </dev/null 2>"$DEMO/wine-stderr.log"

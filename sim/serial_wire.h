@@ -28,7 +28,6 @@ class SerialWire {
   // Empties the wire and the receive queue and restores the default port settings.
   void Reset();
 
-  std::uint32_t baud() const { return baud_; }
   void set_baud(std::uint32_t baud) { baud_ = baud; }
   void set_framing(std::uint8_t word_length, std::uint8_t stop_bits, std::uint8_t parity);
 

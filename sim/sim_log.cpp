@@ -66,16 +66,20 @@ std::string FormatChipCommand(const ChipCommand& command) {
   }
 }
 
-LogFile::~LogFile() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
+void CollapsingLog::WriteLine(const std::string& line) {
+  if (line == last_line_) {
+    ++repeats_;
+    return;
   }
+  FlushRepeats();
+  write_(line);
+  last_line_ = line;
 }
 
-void LogFile::WriteLine(const std::string& line) {
-  if (file_ != nullptr) {
-    std::fputs((line + "\n").c_str(), file_);
-    std::fflush(file_);
+void CollapsingLog::FlushRepeats() {
+  if (repeats_ > 0) {
+    write_(kRepeatLinePrefix + std::to_string(repeats_) + kRepeatLineSuffix);
+    repeats_ = 0;
   }
 }
 

@@ -69,9 +69,8 @@ class SimulatedAdapter final : public AdapterDriver {
   StatusResult QB_Write(AdapterHandle handle, const void* buffer, std::uint32_t count,
                         std::uint32_t* written) override;
 
-  // Faults and latency may be changed at any time; they apply from the next call on.
+  // Faults may be changed at any time; they apply from the next call on.
   SimFaults& faults() { return config_.faults; }
-  void set_latency_us(std::uint64_t us) { config_.latency_us = us; }
   void set_observer(SimObserver* observer) { observer_ = observer; }
 
   // Every call so far, in order (kept only while SimConfig::record is on).

@@ -18,6 +18,7 @@ namespace {
 
 using trv::AdapterHandle;
 using trv::AdapterInfoRecord;
+using trv::sim::CollapsingLog;
 using trv::sim::SimulatedAdapter;
 
 std::optional<std::string> Environment(const char* name) {
@@ -57,48 +58,23 @@ std::string ReadTextFile(const std::string& path) {
   return text;
 }
 
-// The QBSIM_LOG file. Every poll of a wait is a driver call, so a run of identical lines is
-// written once and followed, when a different line comes or the library unloads, by
-// "... (repeated N more times)". Each line reaches the file in one write, unbuffered, so a
-// process that dies leaves only complete lines; it loses at most the count of its last run.
-class CollapsingLog final : public trv::sim::SimObserver {
+// The QBSIM_LOG file. Each line reaches it in one unbuffered append, so a process that dies
+// leaves only complete lines; the collapsing log in front of it loses at most the count of its
+// last run of repeated lines.
+class AppendOnlyFile {
  public:
-  explicit CollapsingLog(const std::string& path)
+  explicit AppendOnlyFile(const std::string& path)
       : file_(CreateFileA(path.c_str(), FILE_APPEND_DATA,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~CollapsingLog() override {
-    FlushRepeats();
+  ~AppendOnlyFile() {
     if (file_ != INVALID_HANDLE_VALUE) {
       CloseHandle(file_);
     }
   }
-  CollapsingLog(const CollapsingLog&) = delete;
-  CollapsingLog& operator=(const CollapsingLog&) = delete;
+  AppendOnlyFile(const AppendOnlyFile&) = delete;
+  AppendOnlyFile& operator=(const AppendOnlyFile&) = delete;
 
-  void WriteLine(const std::string& line) {
-    if (line == last_line_) {
-      ++repeats_;
-      return;
-    }
-    FlushRepeats();
-    Append(line);
-    last_line_ = line;
-  }
-
-  void FlushRepeats() {
-    if (repeats_ > 0) {
-      Append("... (repeated " + std::to_string(repeats_) + " more times)");
-      repeats_ = 0;
-    }
-  }
-
-  void OnCall(const trv::sim::DriverCall& call) override { WriteLine(trv::sim::FormatCall(call)); }
-  void OnChipCommand(const trv::sim::ChipCommand& command) override {
-    WriteLine(trv::sim::FormatChipCommand(command));
-  }
-
- private:
   void Append(const std::string& line) {
     if (file_ == INVALID_HANDLE_VALUE) {
       return;
@@ -108,23 +84,33 @@ class CollapsingLog final : public trv::sim::SimObserver {
     WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   }
 
+ private:
   HANDLE file_;
-  std::string last_line_;
-  std::uint64_t repeats_ = 0;
+};
+
+// The file and the collapsing log that writes into it, closed in that order.
+struct LogChain {
+  explicit LogChain(const std::string& path)
+      : file(path), log([this](const std::string& line) { file.Append(line); }) {}
+
+  AppendOnlyFile file;
+  CollapsingLog log;
 };
 
 struct StandIn {
   trv::SystemClock clock;
-  std::unique_ptr<CollapsingLog> log;
+  std::unique_ptr<LogChain> log;
   std::optional<std::string> flash_path;
   std::optional<std::string> faults;          // QBSIM_FAULTS
   std::optional<std::string> faults_path;     // QBSIM_FAULTS_FILE
   std::unique_ptr<SimulatedAdapter> adapter;  // null when the configuration was refused
   bool faults_file_invalid = false;           // every call is refused until the file is fixed
 
+  HMODULE companion = nullptr;
+
   void Log(const std::string& line) {
     if (log) {
-      log->WriteLine(line);
+      log->log.WriteLine(line);
     }
   }
   bool Configured() const { return adapter && !faults_file_invalid; }
@@ -165,7 +151,7 @@ void ReloadFaultsFile() {
 void Load() {
   g_stand_in = new StandIn;
   if (const auto log_path = NonEmptyEnvironment("QBSIM_LOG")) {
-    g_stand_in->log = std::make_unique<CollapsingLog>(*log_path);
+    g_stand_in->log = std::make_unique<LogChain>(*log_path);
   }
   g_stand_in->flash_path = NonEmptyEnvironment("QBSIM_FLASH");
   g_stand_in->faults = Environment("QBSIM_FAULTS");
@@ -179,8 +165,46 @@ void Load() {
   // A long session must not keep every call in memory; the log file has them.
   parsed.config.record = false;
   g_stand_in->adapter = std::make_unique<SimulatedAdapter>(g_stand_in->clock, parsed.config);
-  g_stand_in->adapter->set_observer(g_stand_in->log.get());
+  g_stand_in->adapter->set_observer(g_stand_in->log ? &g_stand_in->log->log : nullptr);
   ReloadFaultsFile();
+}
+
+// Says which Windows version this process is told it runs on, as the first line after any
+// configuration error: tests that set the version for the program see that it took effect.
+void LogWindowsVersion() {
+  using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto get_version = reinterpret_cast<GetVersionFunction>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (get_version == nullptr || get_version(&version) != 0) {
+    g_stand_in->Log("QBSIM Windows version unknown");
+    return;
+  }
+  g_stand_in->Log("QBSIM Windows " + std::to_string(version.dwMajorVersion) + "." +
+                  std::to_string(version.dwMinorVersion) + " build " +
+                  std::to_string(version.dwBuildNumber));
+}
+
+// Like many drivers, the stand-in takes an optional companion library of its own by its plain
+// name when an adapter opens, and works without it. The folders searched for that name are the
+// host program's DLL search order: a program that keeps its current folder in that order would
+// load whatever library of that name the folder chosen in the file dialog holds.
+constexpr wchar_t kCompanionLibrary[] = L"QBLINKEX.DLL";
+
+void LoadCompanion() {
+  if (g_stand_in->companion != nullptr) {
+    return;
+  }
+  g_stand_in->companion = LoadLibraryW(kCompanionLibrary);
+  if (g_stand_in->companion == nullptr) {
+    g_stand_in->Log("QBSIM companion QBLINKEX.DLL not found (Windows error " +
+                    std::to_string(GetLastError()) + ")");
+    return;
+  }
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(g_stand_in->companion, path, MAX_PATH);
+  g_stand_in->Log(std::string("QBSIM companion QBLINKEX.DLL loaded from ") + path);
 }
 
 // One call at a time, on a configured simulator.
@@ -203,11 +227,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     InitializeCriticalSection(&g_lock);
     Load();
+    LogWindowsVersion();
   } else if (reason == DLL_PROCESS_DETACH && reserved != nullptr) {
     // Process exit: other threads are gone, perhaps holding the lock, and the system reclaims
     // the rest; only the count of a last run of repeated log lines must not be lost.
     if (g_stand_in->log) {
-      g_stand_in->log->FlushRepeats();
+      g_stand_in->log->log.FlushRepeats();
     }
   } else if (reason == DLL_PROCESS_DETACH) {
     // Unloaded by FreeLibrary: write what the log holds back and close it.
@@ -241,6 +266,9 @@ __declspec(dllexport) std::uint32_t
     const std::uint32_t opened = a.QB_OpenEx(description, flags, handle);
     if (opened == trv::kStatusOk && g_stand_in->flash_path) {
       a.ChipFor(*handle)->set_flash(trv::sim::LoadFlashFile(*g_stand_in->flash_path));
+    }
+    if (opened == trv::kStatusOk) {
+      LoadCompanion();
     }
     return opened;
   });

@@ -5,6 +5,11 @@
 
 namespace trv {
 
+void AdapterLink::ClearBuffers() {
+  buffers_.transmit.pending = 0;
+  buffers_.receive.bytes.fill(0);
+}
+
 bool AdapterLink::AppendByte(std::uint8_t byte) {
   TransmitBuffer& transmit = buffers_.transmit;
   if (transmit.pending >= transmit.bytes.size()) return false;
@@ -16,6 +21,9 @@ StatusResult AdapterLink::SendPending(AdapterHandle handle, std::uint32_t count)
   TransmitBuffer& transmit = buffers_.transmit;
   count = std::min(count, transmit.pending);
   std::uint32_t written = 0;
+  // The count written is what matters, not the status: a failed write that still claims bytes
+  // is believed, and if they never left, the reply they ask for does not come and the wait that
+  // follows fails in its usual way.
   driver_.QB_Write(handle, transmit.bytes.data(), count, &written);
   // A driver that claims more than it was given cannot take bytes that were never offered.
   written = std::min(written, count);
@@ -34,13 +42,16 @@ std::uint32_t AdapterLink::Read(AdapterHandle handle, std::uint32_t count) {
   std::uint8_t* buffer = buffers_.receive.bytes.data();
   count = std::min<std::uint32_t>(count, kLinkBufferSize);
   std::uint32_t got = 0;
+  // A failed read delivered nothing, whatever count it claims: the buffer may still hold an
+  // earlier reply, which must never pass for a new one.
   if (driver_.QB_Read(handle, buffer, count, &got) != kStatusOk) got = 0;
   return std::min(got, count);
 }
 
 void AdapterLink::PulseReset(AdapterHandle handle, std::uint8_t mode_line) {
   // Hold the chip in reset with the mode line set, then release it: the chip samples the mode
-  // line as it leaves reset.
+  // line as it leaves reset. The statuses are not looked at: a line change that did not happen
+  // shows up as a loader that does not answer the handshake.
   driver_.QB_SetBitMode(handle, kLineMaskBase | mode_line, kBitModeSynchronousBitBang);
   clock_.SleepMs(kLineSettleMs);
   driver_.QB_SetBitMode(handle, kLineMaskBase | mode_line | kResetLine, kBitModeSynchronousBitBang);
@@ -62,11 +73,14 @@ StatusResult AdapterLink::ConfigureUart(AdapterHandle handle, std::uint32_t baud
   if (status != kStatusOk) return status;
   status = driver_.QB_SetFlowControl(handle, kFlowRtsCts, 0, 0);
   if (status != kStatusOk) return status;
+  // The port's own time-outs do not matter to us: every read asks only for bytes already waiting.
   driver_.QB_SetTimeouts(handle, kPortTimeoutMs, kPortTimeoutMs);
   return kStatusOk;
 }
 
 StatusResult AdapterLink::InitialiseUart(AdapterHandle handle) {
+  // The control lines' levels only matter to adapters that need them to power the chip's port;
+  // a refusal here shows up in the port settings or the handshake that follow.
   driver_.QB_SetRts(handle);
   driver_.QB_SetDtr(handle);
   return ConfigureUart(handle, kLoaderBaud);

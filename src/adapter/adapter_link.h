@@ -42,10 +42,13 @@ class AdapterLink {
   AdapterLink(AdapterDriver& driver, Clock& clock, LinkBuffers& buffers)
       : driver_(driver), clock_(clock), buffers_(buffers) {}
 
-  AdapterDriver& driver() { return driver_; }
   Clock& clock() { return clock_; }
   const ReceiveBuffer& received() const { return buffers_.receive; }
   std::uint32_t pending() const { return buffers_.transmit.pending; }
+
+  // Empties both buffers. A run starts with this as soon as its adapter is open, so nothing a
+  // failed earlier run left unsent, and no byte it received, can reach this run's conversation.
+  void ClearBuffers();
 
   // Stores the byte behind the pending ones. A full buffer drops the byte and returns false,
   // so nothing is ever written past its end.

@@ -54,6 +54,10 @@ constexpr char kDiskFullText[] = "Disk full";                         // 101
 constexpr char kInvalidNumericInputText[] = "Invalid numeric input";  // 106
 constexpr char kOtherIoErrorPrefix[] = "I/O error ";                  // followed by the code
 
+// Error report when a handler of the window failed unexpectedly (it ran out of memory, say): the
+// operation was stopped, the adapter closed and the window handed back.
+constexpr char kUnexpectedErrorMessage[] = "An unexpected error stopped the operation.";
+
 // Error reports at start-up, when the driver library cannot be used. Each follows the library's
 // file name: "QBLINK.DLL could not be loaded (Windows error 126).",
 // "QBLINK.DLL has no entry point QB_Read.".

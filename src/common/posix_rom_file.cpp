@@ -23,6 +23,8 @@ class PosixRomFile final : public RomFile {
   ~PosixRomFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
+  PosixRomFile(const PosixRomFile&) = delete;
+  PosixRomFile& operator=(const PosixRomFile&) = delete;
 
   IoError Size(std::uint64_t* size) override {
     struct stat info {};
@@ -88,14 +90,17 @@ IoError IoErrorFromErrno(int error_number) {
 }
 
 std::unique_ptr<RomFile> PosixRomFileSystem::Open(const std::string& path, IoError* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a pipe with no writer would otherwise wait for one.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     *error = IoErrorFromErrno(errno);
     return nullptr;
   }
-  // Windows cannot open a folder as a file: it answers "access denied", and so do we.
+  // Only a plain file on disk holds an image. A folder, a device or a pipe is refused before
+  // anything is read from it, since a read could wait for ever; Windows answers "access denied"
+  // for a folder, and so do we for all three.
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     *error = kIoAccessDenied;
     return nullptr;

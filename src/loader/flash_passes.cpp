@@ -13,8 +13,8 @@ std::string AddressMessage(const char* prefix, std::uint32_t address_plus_one) {
   return std::string(prefix) + std::to_string(address_plus_one) + texts::kAddressSuffix;
 }
 
-// The ROM file of one pass. Failures are shown at once in the error report; the file is closed
-// on every way out.
+// The ROM file of one pass. Every failed operation on it is shown at once in the error report,
+// unless the window has gone; the pass closes it on every way out.
 class PassFile {
  public:
   PassFile(LoaderContext& context, const std::string& path) : context_(context) {
@@ -22,25 +22,29 @@ class PassFile {
     file_ = context_.files().Open(path, &error);
     if (!file_) Report(error);
   }
+  // Only a pass that did not get to Close() leaves the file open; it is closed here unreported.
   ~PassFile() {
     if (file_) file_->Close();
   }
+  PassFile(const PassFile&) = delete;
+  PassFile& operator=(const PassFile&) = delete;
 
   bool is_open() const { return file_ != nullptr; }
 
-  // Fills `block` with the next whole block. Returns false at the end of the image and on a
-  // failure, which `failed()` then tells. A partial block means the file changed since its size
-  // was checked; it is refused rather than sent short or padded.
+  // Reads the block at `address` into `block`; true when there is one to send. False at the end
+  // of the image and after a failure, which failed() then tells. The image ends where the flash
+  // does: a file that ends sooner has shrunk since its size was checked and is refused rather than
+  // programmed in part or padded, and bytes beyond the flash (a file that grew) are never sent.
   bool ReadBlock(std::uint8_t* block, std::uint32_t length, std::uint32_t address) {
-    if (address >= kRomImageSize) return false;  // a file that grew is not written past the flash
     std::uint32_t got = 0;
     const IoError error = file_->Read(block, length, &got);
     if (error != kIoOk) return Fail(error);
-    if (got == 0) return false;
+    if (address >= kRomImageSize) return false;
     if (got < length) return Fail(kIoReadBeyondEnd);
     return true;
   }
 
+  // False after reporting a failure to close.
   bool Close() {
     const IoError error = file_->Close();
     file_.reset();
@@ -52,7 +56,7 @@ class PassFile {
  private:
   void Report(IoError error) {
     failed_ = true;
-    context_.window().ShowErrorReport(IoErrorText(error));
+    if (!context_.window_closed()) context_.window().ShowErrorReport(IoErrorText(error));
   }
   bool Fail(IoError error) {
     Report(error);
@@ -80,17 +84,6 @@ bool ExpectAck(LoaderContext& context, AdapterHandle handle) {
   return false;
 }
 
-// Waits, without pumping, until a whole read-back block is waiting, for at most 3 s.
-bool WaitForBlock(AdapterLink& link, AdapterHandle handle, std::uint32_t length) {
-  Clock& clock = link.clock();
-  const std::uint64_t start_ms = clock.NowMs();
-  while (link.BytesWaiting(handle) < length) {
-    if ((clock.NowMs() - start_ms) / 1000 >= kReplyTimeoutSeconds) return false;
-    clock.SleepMs(0);
-  }
-  return true;
-}
-
 // After each block: move the progress bar, then pump once for the block just done and once more
 // before the next block is read.
 bool BlockDone(LoaderContext& context, std::uint32_t address) {
@@ -98,13 +91,9 @@ bool BlockDone(LoaderContext& context, std::uint32_t address) {
   return context.Pump() && context.Pump();
 }
 
-}  // namespace
-
-bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
-  SetUpWindow(context.window(), texts::kProgrammingHeading);
-  PassFile file(context, path);
-  if (!file.is_open()) return false;
-
+// Writes block after block until the read that finds the end of the image, which is followed by
+// its pump like every other read. False on any failure, already reported.
+bool WriteImage(LoaderContext& context, AdapterHandle handle, PassFile& file) {
   AdapterLink& link = context.link();
   std::uint8_t block[WriteBlockLength];
   std::uint32_t address = 0;
@@ -118,16 +107,13 @@ bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::strin
     address += WriteBlockLength;
     if (!BlockDone(context, address)) return false;
   }
-  if (file.failed() || !context.Pump()) return false;
-  return file.Close();
+  return !file.failed() && context.Pump();
 }
 
-bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
+// Reads every block back and compares it with the file's, up to the read that finds the end of
+// the image and its pump. False on any failure, already reported.
+bool ReadBackImage(LoaderContext& context, AdapterHandle handle, PassFile& file) {
   WindowOperations& window = context.window();
-  SetUpWindow(window, texts::kVerifyingHeading);
-  PassFile file(context, path);
-  if (!file.is_open()) return false;
-
   AdapterLink& link = context.link();
   // Whatever the loader sent before we ask for anything would shift the comparison.
   const std::uint32_t stale = link.BytesWaiting(handle);
@@ -138,7 +124,7 @@ bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string
   while (file.ReadBlock(expected, ReadBlockLength, address)) {
     SendReadAddress(context, handle, static_cast<std::uint16_t>(address));
     if (!ExpectAck(context, handle)) return false;
-    if (!WaitForBlock(link, handle, ReadBlockLength) ||
+    if (!WaitForBytes(context, handle, ReadBlockLength) ||
         link.Read(handle, ReadBlockLength) < ReadBlockLength) {
       window.ShowInformation(AddressMessage(texts::kReadBackFailedPrefix, address + 1));
       return false;
@@ -153,7 +139,26 @@ bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string
     address += ReadBlockLength;
     if (!BlockDone(context, address)) return false;
   }
-  if (file.failed() || !file.Close()) return false;
+  return !file.failed() && context.Pump();
+}
+
+}  // namespace
+
+bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
+  SetUpWindow(context.window(), texts::kProgrammingHeading);
+  PassFile file(context, path);
+  if (!file.is_open()) return false;
+  const bool written = WriteImage(context, handle, file) && context.Pump();
+  return file.Close() && written;
+}
+
+bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
+  WindowOperations& window = context.window();
+  SetUpWindow(window, texts::kVerifyingHeading);
+  PassFile file(context, path);
+  if (!file.is_open()) return false;
+  const bool equal = ReadBackImage(context, handle, file);
+  if (!file.Close() || !equal) return false;
   window.ShowInformation(texts::kVerifiedMessage);
   return true;
 }

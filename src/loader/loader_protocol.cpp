@@ -8,7 +8,8 @@ constexpr std::uint8_t kBaudChangeCommand[] = {0x01, 0x70, 0x17};
 constexpr std::uint8_t kDivisor115200 = 0x1A;
 constexpr std::uint8_t kDivisor1000000 = 0x03;
 
-// A wait has timed out once its whole-second count passes 2, that is after 3 full seconds.
+// Every reply wait's time limit: it has timed out once its whole-second count passes 2, that is
+// after 3 full seconds on the monotonic clock.
 class ReplyTimer {
  public:
   explicit ReplyTimer(Clock& clock) : clock_(clock), start_ms_(clock.NowMs()) {}
@@ -113,6 +114,19 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle) {
     // A late acknowledgement is refused: the caller has already given up on this command.
     if (timer.TimedOut()) return false;
     if (got_byte) return acknowledged;
+  }
+}
+
+bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count) {
+  AdapterLink& link = context.link();
+  Clock& clock = link.clock();
+  ReplyTimer timer(clock);
+  for (;;) {
+    const bool arrived = link.BytesWaiting(handle) >= count;
+    // The same rule as for an acknowledgement: what arrives in the poll that ran out is too late.
+    if (timer.TimedOut()) return false;
+    if (arrived) return true;
+    clock.SleepMs(0);
   }
 }
 

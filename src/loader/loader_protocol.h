@@ -12,7 +12,9 @@
 
 namespace trv {
 
-constexpr std::uint32_t kReplyTimeoutSeconds = 3;   // each handshake phase and acknowledgement wait
+// Each handshake phase, acknowledgement wait and read-back wait gives up once this many whole
+// seconds have passed.
+constexpr std::uint32_t kReplyTimeoutSeconds = 3;
 constexpr std::uint32_t kBaudChangeSettleMs = 100;  // pause after a baud-change command
 
 constexpr std::uint8_t kWriteAddressCommand = 0x03;
@@ -47,6 +49,9 @@ StatusResult SetLoaderBaud(LoaderContext& context, AdapterHandle handle, std::ui
 bool Synchronise(LoaderContext& context, AdapterHandle handle);
 // True when the next byte to arrive within 3 s is 0x02; any other byte fails at once.
 bool WaitForAck(LoaderContext& context, AdapterHandle handle);
+// True once at least `count` bytes wait to be read, within 3 s. Does not pump: the block a read
+// command asks for is on its way and follows at once.
+bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count);
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
 StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
 

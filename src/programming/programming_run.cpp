@@ -26,6 +26,7 @@ class Run {
 
   bool InputsAcceptable(const std::string& device, const std::string& path);
   bool RomFileHasImageSize(const std::string& path);
+  void ReportIoError(IoError error);
   bool BringUpLoader();
   void ReturnToNormalOperation();
   void CloseAdapter(bool report_failure, const std::string& device);
@@ -43,27 +44,28 @@ void Run::EnableControls() {
   loader_.Pump();
 }
 
+// Every failed operation on the file is reported, the close after a refusal included.
 bool Run::RomFileHasImageSize(const std::string& path) {
   IoError error = kIoOk;
   std::unique_ptr<RomFile> file = p_.files.Open(path, &error);
+  if (!file) {
+    ReportIoError(error);
+    return false;
+  }
   std::uint64_t size = 0;
-  if (file) error = file->Size(&size);
+  error = file->Size(&size);
   if (error != kIoOk) {
-    window().ShowErrorReport(IoErrorText(error));
-    if (file) file->Close();
-    return false;
-  }
-  if (size != kRomImageSize) {
+    ReportIoError(error);
+  } else if (size != kRomImageSize) {
     window().ShowInformation(texts::kWrongSizeMessage);
-    file->Close();
-    return false;
   }
-  error = file->Close();
-  if (error != kIoOk) {
-    window().ShowErrorReport(IoErrorText(error));
-    return false;
-  }
-  return true;
+  const IoError close_error = file->Close();
+  if (close_error != kIoOk) ReportIoError(close_error);
+  return error == kIoOk && size == kRomImageSize && close_error == kIoOk;
+}
+
+void Run::ReportIoError(IoError error) {
+  window().ShowErrorReport(IoErrorText(error));
 }
 
 bool Run::InputsAcceptable(const std::string& device, const std::string& path) {
@@ -81,6 +83,7 @@ bool Run::InputsAcceptable(const std::string& device, const std::string& path) {
 void Run::FailWithAdapterOpen(const char* message) {
   if (Abandoned()) return;
   window().ShowInformation(message);
+  // The failure has been told; a close that fails as well adds nothing the operator can act on.
   CloseAdapter(false, std::string());
   EnableControls();
 }
@@ -107,6 +110,8 @@ bool Run::BringUpLoader() {
   return true;
 }
 
+// Nothing is left to report by now: whatever fails here, the chip restarts into normal operation
+// at the end, and the adapter is closed.
 void Run::ReturnToNormalOperation() {
   SetLoaderBaud(loader_, handle(), kLoaderBaud);
   link_.ConfigureUart(handle(), kLoaderBaud);
@@ -140,6 +145,7 @@ void Run::Execute() {
   }
   p_.state.adapter.handle = opened;
   p_.state.adapter.open = true;
+  link_.ClearBuffers();
 
   if (!BringUpLoader()) return;
 
@@ -164,6 +170,7 @@ void ProgramButtonClick(Programmer& programmer) {
 
 void FormClose(AdapterDriver& driver, ProgrammerState& state) {
   if (!state.adapter.open) return;
+  // The window is going: there is no one left to tell about a failed close.
   driver.QB_Close(state.adapter.handle);
   state.adapter.open = false;
 }

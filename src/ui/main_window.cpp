@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <algorithm>
-
 #include "adapter/adapter_link.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
@@ -16,42 +14,10 @@ namespace {
 constexpr wchar_t kFormClassName[] = L"TForm1";
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-// Sizes and places, in pixels at 96 dots per inch; the window scales them to its screen.
-struct Bounds {
-  int left;
-  int top;
-  int width;
-  int height;
-};
-constexpr int kFormWidth = 388;  // outer size, fixed
-constexpr int kFormHeight = 150;
-constexpr Bounds kLabel1Bounds{16, 16, 77, 13};
-constexpr Bounds kSelectedFileBounds{16, 72, 257, 13};  // grows downwards for long paths
-constexpr Bounds kLabel2Bounds{16, 59, 64, 13};         // grows sideways for longer headings
-constexpr Bounds kComboBox1Bounds{16, 32, 257, 21};
-constexpr Bounds kOpenButtonBounds{288, 32, 75, 25};
-constexpr Bounds kProgramButtonBounds{288, 64, 75, 25};
-constexpr Bounds kProgressBar1Bounds{16, 80, 257, 16};
-constexpr int kComboBoxItemHeight = 13;
-constexpr int kComboBoxDropDownItems = 8;  // list rows shown before it scrolls
-constexpr int kFontPoints = 8;
-constexpr wchar_t kFontFace[] = L"MS Sans Serif";
-
-// Control identifiers stay clear of IDOK and IDCANCEL, which keyboard navigation sends.
-enum ControlId : int {
-  kComboBox1Id = 101,
-  kOpenButtonId,
-  kProgramButtonId,
-  kProgressBar1Id,
-};
-
-constexpr int kProgressMaximum = 65536;
+constexpr std::uint32_t kProgressMaximum = 65536;
 
 // Posted to itself once the window has closed and no handler is running any more.
 constexpr UINT kDestroyClosedWindow = WM_APP + 1;
-
-// Paths have no spaces to break at, so lines also break inside words, as an edit control does.
-constexpr UINT kSelectedFileFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
 // The dialog's filter: name and pattern, each ended by a zero, and a zero after the last.
 std::wstring RomFileFilter() {
@@ -63,59 +29,6 @@ constexpr DWORD kRomFileDialogFlags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_
 
 std::wstring ApplicationTitle() {
   return WideFromUtf8(texts::kApplicationTitle);
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-UINT WindowDpi(HWND window) {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  // Present from Windows 10 on; older systems report one density for the whole screen.
-  static const auto get_dpi_for_window =
-      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (get_dpi_for_window != nullptr) {
-    const UINT dpi = get_dpi_for_window(window);
-    if (dpi != 0) {
-      return dpi;
-    }
-  }
-  const HDC dc = GetDC(window);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(window, dc);
-  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
-RECT PrimaryScreen() {
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &info);
-  return info.rcMonitor;
-}
-
-void CentreOnScreen(HWND window, const RECT& screen) {
-  RECT bounds;
-  GetWindowRect(window, &bounds);
-  const int width = bounds.right - bounds.left;
-  const int height = bounds.bottom - bounds.top;
-  SetWindowPos(window, nullptr, screen.left + (screen.right - screen.left - width) / 2,
-               screen.top + (screen.bottom - screen.top - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Width and height of `text` in `window`'s font, broken into lines by `format` within `width`.
-SIZE MeasureText(HWND window, HFONT font, const std::wstring& text, int width, UINT format) {
-  RECT bounds{0, 0, width, 0};
-  const HDC dc = GetDC(window);
-  const HGDIOBJ previous_font = SelectObject(dc, font);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, format | DT_CALCRECT);
-  SelectObject(dc, previous_font);
-  ReleaseDC(window, dc);
-  return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 }  // namespace
@@ -142,14 +55,12 @@ TForm1::TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, Progra
       clock_(clock),
       files_(files),
       state_(state),
-      OpenDialog1(RomFileFilter(), kRomFileDialogFlags) {}
+      OpenDialog1(RomFileFilter(), kRomFileDialogFlags),
+      progress_painter_(clock) {}
 
 TForm1::~TForm1() {
   if (Form1 != nullptr) {
     DestroyWindow(Form1);
-  }
-  if (font_ != nullptr) {
-    DeleteObject(font_);
   }
 }
 
@@ -166,14 +77,13 @@ bool TForm1::Create(HINSTANCE instance, int show_command) {
     return false;
   }
   // Created on the primary screen so that it takes that screen's density from the start.
-  const RECT screen = PrimaryScreen();
-  if (!CreateWindowExW(0, kFormClassName, ApplicationTitle().c_str(), kFormStyle, screen.left,
-                       screen.top, kFormWidth, kFormHeight, nullptr, nullptr, instance, this)) {
+  const RECT bounds = CreationBounds();
+  if (!CreateWindowExW(0, kFormClassName, ApplicationTitle().c_str(), kFormStyle, bounds.left,
+                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr,
+                       nullptr, instance, this)) {
     return false;
   }
-  SetWindowPos(Form1, nullptr, 0, 0, Scale(kFormWidth), Scale(kFormHeight),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  CentreOnScreen(Form1, screen);
+  FitToPrimaryScreen();
   ShowWindow(Form1, show_command);
   UpdateWindow(Form1);
   return true;
@@ -187,37 +97,32 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LP
   if (message == WM_NCCREATE) {
     auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     form->Form1 = window;
-    form->dpi_ = WindowDpi(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
   auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (form == nullptr) {
     return DefWindowProcW(window, message, wparam, lparam);
   }
-  return form->HandleMessage(message, wparam, lparam);
+  try {
+    return form->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    form->HandlerFailed();
+    return message == WM_CREATE ? -1 : 0;
+  }
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
       CreateControls();
-      ApplyDpi(dpi_);
+      ApplyDpi(WindowDpi());
       return 0;
-    case WM_GETMINMAXINFO: {
-      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-      const POINT size{Scale(kFormWidth), Scale(kFormHeight)};
-      limits->ptMinTrackSize = size;
-      limits->ptMaxTrackSize = size;
-      limits->ptMaxSize = size;
+    case WM_GETMINMAXINFO:
+      LimitSize(*reinterpret_cast<MINMAXINFO*>(lparam));
       return 0;
-    }
-    case WM_DPICHANGED: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      ApplyDpi(HIWORD(wparam));
-      SetWindowPos(Form1, nullptr, suggested->left, suggested->top, Scale(kFormWidth),
-                   Scale(kFormHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
-    }
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) {
         const HWND focus = GetFocus();
@@ -228,40 +133,39 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         RestoreFocus();
       }
       return 0;
-    case WM_MEASUREITEM: {
-      // Sent while the combo box is created: its list rows have the laid-out height.
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
-      if (item->CtlType == ODT_COMBOBOX && item->itemID != static_cast<UINT>(-1)) {
-        item->itemHeight = static_cast<UINT>(Scale(kComboBoxItemHeight));
+    case WM_MEASUREITEM:
+      if (MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam))) {
         return TRUE;
       }
       break;
-    }
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (item->hwndItem == SelectedFile) {
-        DrawSelectedFile(*item);
-        return TRUE;
-      }
-      if (item->CtlType == ODT_COMBOBOX) {
-        DrawComboBoxItem(*item);
+    case WM_DRAWITEM:
+      if (DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) {
         return TRUE;
       }
       break;
-    }
     case WM_COMMAND:
       HandleCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
     case WM_CLOSE:
       FormClose();
       return 0;
+    case WM_QUERYENDSESSION:
+      // Nothing is kept that could be saved; the adapter is closed once the end is confirmed.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The process may be ended without another message after this one, so the adapter is
+      // closed now, as for a closed window; a run under way stops at its next pump.
+      if (wparam) {
+        FormClose();
+      }
+      return 0;
     case WM_DESTROY:
+      PostQuitMessage(quit_requested_ ? quit_code_ : 0);
       // Destroyed without a close request: the adapter must still not be left open.
       if (!closed_) {
         closed_ = true;
         trv::FormClose(driver_, state_);
       }
-      PostQuitMessage(quit_requested_ ? quit_code_ : 0);
       return 0;
     case kDestroyClosedWindow:
       DestroyWindow(Form1);
@@ -280,7 +184,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 void TForm1::HandleCommand(int control_id, int notification) {
   // One handler at a time: a click that was already queued when a run disabled the controls
   // must not start a second one inside the first.
-  if (closed_ || handler_depth_ > 0) {
+  if (Stopped() || handler_depth_ > 0) {
     return;
   }
   HandlerScope scope(*this);
@@ -314,119 +218,10 @@ void TForm1::CreateControls() {
                       WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOpenButtonId);
   ProgramButton = create(WC_BUTTONW, WideFromUtf8(texts::kProgramButtonCaption).c_str(),
                          WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kProgramButtonId);
-  ProgressBar1 = create(PROGRESS_CLASSW, L"", WS_TABSTOP, kProgressBar1Id);
-  SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, kProgressMaximum);
-}
-
-void TForm1::ApplyDpi(UINT dpi) {
-  dpi_ = dpi;
-  const HFONT previous_font = font_;
-  font_ = CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE,
-                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
-  for (const HWND control :
-       {Label1, SelectedFile, Label2, ComboBox1, OpenButton, ProgramButton, ProgressBar1}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  }
-  if (previous_font != nullptr) {
-    DeleteObject(previous_font);
-  }
-  SendMessageW(ComboBox1, CB_SETITEMHEIGHT, 0, Scale(kComboBoxItemHeight));
-  LayoutControls();
-}
-
-void TForm1::LayoutControls() {
-  auto place = [&](HWND control, const Bounds& bounds, int height) {
-    SetWindowPos(control, nullptr, Scale(bounds.left), Scale(bounds.top), Scale(bounds.width),
-                 height, SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  place(Label1, kLabel1Bounds, Scale(kLabel1Bounds.height));
-  place(SelectedFile, kSelectedFileBounds, Scale(kSelectedFileBounds.height));
-  FitSelectedFileHeight();
-  place(Label2, kLabel2Bounds, Scale(kLabel2Bounds.height));
-  FitLabel2Width();
-  // A drop-down combo box's height includes its list; the closed field is fitted after.
-  place(ComboBox1, kComboBox1Bounds,
-        Scale(kComboBox1Bounds.height + kComboBoxDropDownItems * kComboBoxItemHeight + 2));
-  FitComboBoxFieldHeight();
-  place(OpenButton, kOpenButtonBounds, Scale(kOpenButtonBounds.height));
-  place(ProgramButton, kProgramButtonBounds, Scale(kProgramButtonBounds.height));
-  place(ProgressBar1, kProgressBar1Bounds, Scale(kProgressBar1Bounds.height));
-}
-
-// Label2 keeps its laid-out width for the idle heading; a longer heading widens it to fit.
-void TForm1::FitLabel2Width() {
-  const std::wstring caption = WindowText(Label2);
-  int width = Scale(kLabel2Bounds.width);
-  if (caption != WideFromUtf8(texts::kIdleHeading)) {
-    width = std::max<int>(width,
-                          MeasureText(Label2, font_, caption, 0, DT_SINGLELINE | DT_NOPREFIX).cx);
-  }
-  SetWindowPos(Label2, nullptr, 0, 0, width, Scale(kLabel2Bounds.height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TForm1::FitSelectedFileHeight() {
-  const int width = Scale(kSelectedFileBounds.width);
-  const SIZE text =
-      MeasureText(SelectedFile, font_, WindowText(SelectedFile), width, kSelectedFileFormat);
-  SetWindowPos(SelectedFile, nullptr, 0, 0, width,
-               std::max<int>(Scale(kSelectedFileBounds.height), text.cy),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(SelectedFile, nullptr, TRUE);
-}
-
-// The closed field's height follows the font; it is set so the box keeps its laid-out height.
-// Some systems report the field two pixels taller than it was set, so the setting is corrected by
-// what is measured until the two agree.
-void TForm1::FitComboBoxFieldHeight() {
-  const int wanted_height = Scale(kComboBox1Bounds.height);
-  auto field_height =
-      static_cast<int>(SendMessageW(ComboBox1, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    RECT bounds;
-    GetWindowRect(ComboBox1, &bounds);
-    const int closed_height = bounds.bottom - bounds.top;
-    if (closed_height == wanted_height || field_height <= 0) {
-      return;
-    }
-    field_height += wanted_height - closed_height;
-    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field_height);
-  }
-}
-
-void TForm1::DrawComboBoxItem(const DRAWITEMSTRUCT& item) {
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  if (item.itemID == static_cast<UINT>(-1)) {
-    return;
-  }
-  const auto length = static_cast<int>(SendMessageW(ComboBox1, CB_GETLBTEXTLEN, item.itemID, 0));
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  SendMessageW(ComboBox1, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
-  RECT bounds = item.rcItem;
-  bounds.left += Scale(2);
-  const HGDIOBJ previous_font = SelectObject(item.hDC, font_);
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &bounds,
-            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(item.hDC, previous_font);
-  if ((item.itemState & ODS_FOCUS) != 0) {
-    DrawFocusRect(item.hDC, &item.rcItem);
-  }
-}
-
-void TForm1::DrawSelectedFile(const DRAWITEMSTRUCT& item) {
-  RECT bounds = item.rcItem;
-  FillRect(item.hDC, &bounds, GetSysColorBrush(COLOR_BTNFACE));
-  const std::wstring text = WindowText(SelectedFile);
-  const HGDIOBJ previous_font = SelectObject(item.hDC, font_);
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
-  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &bounds, kSelectedFileFormat);
-  SelectObject(item.hDC, previous_font);
+  // Last in the order, but no tab stop: nothing on it can be operated.
+  ProgressBar1 = create(PROGRESS_CLASSW, L"", 0, kProgressBar1Id);
+  progress_painter_.Attach(ProgressBar1);
+  progress_painter_.SetRange(0, kProgressMaximum);
 }
 
 // Gives the focus back to the control that had it, or to the first one that can take it.
@@ -439,10 +234,6 @@ void TForm1::RestoreFocus() {
   if (target != nullptr) {
     SetFocus(target);
   }
-}
-
-int TForm1::Scale(int pixels_at_96_dpi) const {
-  return MulDiv(pixels_at_96_dpi, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
 }
 
 void TForm1::ComboBox1DropDown() {
@@ -486,7 +277,46 @@ void TForm1::FormClose() {
   }
 }
 
-void TForm1::FinishDeferredWork() {
+void TForm1::HandlerFailed() {
+  failed_ = true;
+  if (handler_depth_ == 0) {
+    FinishDeferredWork();
+  }
+}
+
+void TForm1::RecoverFromFailure() noexcept {
+  failed_ = false;
+  // What the stopped run left in the link buffers is cleared by the next run as it starts.
+  try {
+    trv::FormClose(driver_, state_);
+  } catch (...) {
+    // The driver failed again; its handle is not used any more either way.
+    state_.adapter.open = false;
+  }
+  if (closed_) {
+    return;
+  }
+  // Counted as a handler, so a failure inside the report's own message loop waits for it.
+  ++handler_depth_;
+  try {
+    SetProgressBarVisible(false);
+    SetSelectedFileVisible(true);
+    SetLabel2Caption(texts::kIdleHeading);
+    SetInputControlsEnabled(true);
+    ShowErrorReport(texts::kUnexpectedErrorMessage);
+  } catch (...) {
+    // Not even the report could be shown: the controls at least are usable again.
+    for (const HWND control : {ComboBox1, OpenButton, ProgramButton}) {
+      EnableWindow(control, TRUE);
+    }
+  }
+  --handler_depth_;
+}
+
+void TForm1::FinishDeferredWork() noexcept {
+  while (failed_) {
+    RecoverFromFailure();
+  }
   if (closed_) {
     // Destroyed from the message loop, when no control's own code is on the stack either: the
     // combo box, for one, is still inside its click when it reports the list opening.
@@ -500,7 +330,7 @@ void TForm1::FinishDeferredWork() {
 }
 
 void TForm1::SetSelectedFileCaption(const std::wstring& path) {
-  if (closed_) {
+  if (Stopped()) {
     return;
   }
   SetWindowTextW(SelectedFile, path.c_str());
@@ -508,15 +338,15 @@ void TForm1::SetSelectedFileCaption(const std::wstring& path) {
 }
 
 std::string TForm1::DeviceDescription() {
-  return closed_ ? std::string() : AnsiFromWide(WindowText(ComboBox1));
+  return Stopped() ? std::string() : AnsiFromWide(WindowText(ComboBox1));
 }
 
 std::string TForm1::RomFilePath() {
-  return closed_ ? std::string() : Utf8FromWide(WindowText(SelectedFile));
+  return Stopped() ? std::string() : Utf8FromWide(WindowText(SelectedFile));
 }
 
 void TForm1::SetInputControlsEnabled(bool enabled) {
-  if (closed_) {
+  if (Stopped()) {
     return;
   }
   const HWND focus = GetFocus();
@@ -533,31 +363,31 @@ void TForm1::SetInputControlsEnabled(bool enabled) {
 }
 
 void TForm1::SetProgressBarVisible(bool visible) {
-  if (!closed_) {
+  if (!Stopped()) {
     ShowWindow(ProgressBar1, visible ? SW_SHOW : SW_HIDE);
   }
 }
 
 void TForm1::SetSelectedFileVisible(bool visible) {
-  if (!closed_) {
+  if (!Stopped()) {
     ShowWindow(SelectedFile, visible ? SW_SHOW : SW_HIDE);
   }
 }
 
 void TForm1::SetProgressRange(std::uint32_t minimum, std::uint32_t maximum) {
-  if (!closed_) {
-    SendMessageW(ProgressBar1, PBM_SETRANGE32, minimum, maximum);
+  if (!Stopped()) {
+    progress_painter_.SetRange(minimum, maximum);
   }
 }
 
 void TForm1::SetProgressPosition(std::uint32_t position) {
-  if (!closed_) {
-    SendMessageW(ProgressBar1, PBM_SETPOS, position, 0);
+  if (!Stopped()) {
+    progress_painter_.SetPosition(position);
   }
 }
 
 void TForm1::SetLabel2Caption(const std::string& caption) {
-  if (!closed_) {
+  if (!Stopped()) {
     SetWindowTextW(Label2, WideFromMessage(caption).c_str());
     FitLabel2Width();
   }
@@ -573,14 +403,18 @@ void TForm1::ShowErrorReport(const std::string& text) {
 
 // The system centres message boxes on the screen, as the operator's messages must be.
 void TForm1::ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
-  if (!closed_) {
-    MessageBoxW(Form1, WideFromMessage(text).c_str(), caption, style);
+  if (Stopped()) {
+    return;
   }
+  // The operator reads the box against the progress the run had really made.
+  progress_painter_.PaintNow();
+  MessageBoxW(Form1, WideFromMessage(text).c_str(), caption, style);
 }
 
 bool TForm1::PumpMessages() {
+  progress_painter_.PaintIfDue();
   MSG message;
-  while (!closed_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (!Stopped() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       // Kept until the handler has unwound, so the program still ends afterwards.
       quit_requested_ = true;
@@ -595,7 +429,7 @@ bool TForm1::PumpMessages() {
   if (handler_depth_ == 0) {
     FinishDeferredWork();
   }
-  return !closed_;
+  return !Stopped();
 }
 
 }  // namespace trv::ui

@@ -1,5 +1,6 @@
 // The programmer's one window, Form1: its controls, its four handlers, and the window
-// operations through which the core acts on it.
+// operations through which the core acts on it. Its placement, density, text measuring and
+// owner drawing are in main_window_layout.cpp.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,9 @@
 #include "common/clock.h"
 #include "common/rom_file.h"
 #include "programming/programming_run.h"
+#include "ui/gdi_guards.h"
 #include "ui/open_dialog.h"
+#include "ui/progress_painter.h"
 #include "ui/window_operations.h"
 
 namespace trv::ui {
@@ -36,7 +39,7 @@ class TForm1 final : public WindowOperations {
   void OpenButtonClick();
   // One programming run.
   void ProgramButtonClick();
-  // The window is closing: close the adapter if a run left it open.
+  // The window is closing, or the session is ending: close the adapter if a run left it open.
   void FormClose();
 
   std::string DeviceDescription() override;
@@ -54,26 +57,56 @@ class TForm1 final : public WindowOperations {
   // Shows `path` in the SelectedFile label, which grows to as many lines as it needs.
   void SetSelectedFileCaption(const std::wstring& path);
 
+  // What the operator sees of ProgressBar1, as opposed to its position.
+  const ProgressPainter& progress_painter() const { return progress_painter_; }
+
  private:
   class HandlerScope;
+
+  // Control identifiers stay clear of IDOK and IDCANCEL, which keyboard navigation sends.
+  enum ControlId : int {
+    kComboBox1Id = 101,
+    kOpenButtonId,
+    kProgramButtonId,
+    kProgressBar1Id,
+  };
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void HandleCommand(int control_id, int notification);
-
   void CreateControls();
+  void RestoreFocus();
+  void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
+  // A handler ended in an exception, which must not cross the system's code on its way out.
+  // The operation stops: at once if no handler of this window is running, otherwise once the
+  // outermost one has unwound, since it may still be using the adapter.
+  void HandlerFailed();
+  // Closes the adapter, hands the window back to the operator and reports the failure.
+  void RecoverFromFailure() noexcept;
+  // Work held back while a handler runs: recovering from a failure, destroying the closed
+  // window, passing on a quit request.
+  void FinishDeferredWork() noexcept;
+  // True once the window is closing or a handler failed: window operations do nothing and
+  // pumping reports the window gone, so the operation in progress stops.
+  bool Stopped() const { return closed_ || failed_; }
+
+  // Placement, screen density, text measuring and owner drawing (main_window_layout.cpp).
+  // Where the window is created, before it knows its density: the primary screen's corner.
+  RECT CreationBounds() const;
+  // Sizes the window for its density and centres it on the primary screen.
+  void FitToPrimaryScreen();
+  void LimitSize(MINMAXINFO& limits) const;
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  UINT WindowDpi() const;
   void ApplyDpi(UINT dpi);
   void LayoutControls();
   void FitLabel2Width();
   void FitSelectedFileHeight();
   void FitComboBoxFieldHeight();
+  bool MeasureItem(MEASUREITEMSTRUCT& item) const;
+  bool DrawItem(const DRAWITEMSTRUCT& item);
   void DrawComboBoxItem(const DRAWITEMSTRUCT& item);
   void DrawSelectedFile(const DRAWITEMSTRUCT& item);
-  void RestoreFocus();
-  void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
-  // Work held back while a handler runs: destroying the closed window, passing on a quit
-  // request.
-  void FinishDeferredWork();
   int Scale(int pixels_at_96_dpi) const;
 
   AdapterDriver& driver_;
@@ -91,11 +124,14 @@ class TForm1 final : public WindowOperations {
   HWND ProgressBar1 = nullptr;
   const FileOpenDialog OpenDialog1;
 
-  HFONT font_ = nullptr;
+  ProgressPainter progress_painter_;
+  OwnedFont font_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   HWND saved_focus_ = nullptr;
   // Set from the moment the window starts closing; every window operation is a no-op after it.
   bool closed_ = false;
+  // Set from a handler's failure until the window has been handed back.
+  bool failed_ = false;
   // How many handlers are running, nested through pumped messages.
   int handler_depth_ = 0;
   bool quit_requested_ = false;

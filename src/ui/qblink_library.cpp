@@ -25,12 +25,71 @@ void* LibraryHandle(AdapterHandle handle) {
   return reinterpret_cast<void*>(handle);
 }
 
+HMODULE Kernel32() {
+  return GetModuleHandleW(L"kernel32.dll");
+}
+
+// Windows 8 on, and Windows 7 with its library-loading update, offer both this call and the
+// LOAD_LIBRARY_SEARCH_* flags; without it those flags are refused as invalid.
+bool SearchFlagsUnderstood() {
+  return GetProcAddress(Kernel32(), "SetDefaultDllDirectories") != nullptr;
+}
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      return std::wstring();
+    }
+    if (length < path.size()) {
+      path.resize(length);
+      return path.substr(0, path.find_last_of(L'\\'));
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring SystemFolder() {
+  const UINT needed = GetSystemDirectoryW(nullptr, 0);
+  std::wstring folder(needed, L'\0');
+  folder.resize(GetSystemDirectoryW(folder.data(), needed));
+  return folder;
+}
+
 }  // namespace
+
+void RestrictLibrarySearch() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  const auto set_default_dll_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(Kernel32(), "SetDefaultDllDirectories")));
+  if (set_default_dll_directories != nullptr) {
+    set_default_dll_directories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  }
+  // Where that call is missing, this at least takes the current directory out of the order.
+  SetDllDirectoryW(L"");
+  // Files looked for by name come from the system's folders before the current one.
+  SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+}
+
+HMODULE LoadFromProgramOrSystemFolder(const wchar_t* library_name) {
+  // By full path, and the library's own dependencies are then looked for beside it first.
+  HMODULE module = LoadLibraryExW((ProgramFolder() + L"\\" + library_name).c_str(), nullptr,
+                                  LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (module == nullptr && GetLastError() == ERROR_MOD_NOT_FOUND) {
+    module = LoadLibraryExW((SystemFolder() + L"\\" + library_name).c_str(), nullptr,
+                            LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  return module;
+}
 
 std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
                                                    std::wstring* problem) {
-  const HMODULE module = LoadLibraryExW(
-      library_name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const HMODULE module =
+      SearchFlagsUnderstood()
+          ? LoadLibraryExW(library_name, nullptr,
+                           LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
+          : LoadFromProgramOrSystemFolder(library_name);
   if (module == nullptr) {
     const DWORD error = GetLastError();
     *problem = std::wstring(library_name) + WideFromUtf8(texts::kLibraryNotLoadedPrefix) +

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kExitDriverUnavailable = 1;
 constexpr int kExitWindowUnavailable = 2;
+constexpr int kExitUnexpectedError = 3;
 
 void InitialiseCommonControls() {
   INITCOMMONCONTROLSEX controls{};
@@ -49,12 +50,7 @@ int RunMessageLoop(trv::ui::TForm1& form) {
   return message.message == WM_QUIT ? static_cast<int>(message.wParam) : kExitWindowUnavailable;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
-  InitialiseCommonControls();
-  PreferPerMonitorDpiAwareness();
-
+int Run(HINSTANCE instance, int show_command) {
   std::wstring problem;
   const auto driver = trv::ui::QblinkLibrary::Load(trv::ui::kDriverLibraryName, &problem);
   if (driver == nullptr) {
@@ -72,4 +68,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     return kExitWindowUnavailable;
   }
   return RunMessageLoop(form);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  trv::ui::RestrictLibrarySearch();
+  InitialiseCommonControls();
+  PreferPerMonitorDpiAwareness();
+  // The window's handlers catch their own failures; this is for those of the start itself. The
+  // texts are ASCII, so the narrow call shows them without a conversion that could fail too.
+  try {
+    return Run(instance, show_command);
+  } catch (...) {
+    MessageBoxA(nullptr, trv::texts::kUnexpectedErrorMessage, trv::texts::kApplicationTitle,
+                MB_OK | MB_ICONERROR);
+    return kExitUnexpectedError;
+  }
 }

@@ -1,7 +1,5 @@
 #include "ui/win32_text.h"
 
-#include <windows.h>
-
 namespace trv::ui {
 namespace {
 
@@ -62,6 +60,13 @@ std::wstring WideFromMessage(const std::string& text) {
     ToWide(text, CP_ACP, 0, &wide);
   }
   return wide;
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
 }
 
 }  // namespace trv::ui

@@ -1,6 +1,8 @@
 // Conversions between the core's byte strings and the wide strings of the W calls.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace trv::ui {
@@ -15,5 +17,8 @@ std::string AnsiFromWide(const std::wstring& text);
 // Texts for the operator are UTF-8, but may carry an adapter description in the ANSI code page;
 // bytes that are not valid UTF-8 are read as ANSI so nothing turns into replacement marks.
 std::wstring WideFromMessage(const std::string& text);
+
+// The caption or text of a window or control.
+std::wstring WindowText(HWND window);
 
 }  // namespace trv::ui

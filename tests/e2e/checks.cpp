@@ -3,10 +3,28 @@
 #include <algorithm>
 
 #include "expected_texts.h"
+#include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
+
+namespace {
+
+// Whether `seen` holds the texts of `wanted` in that order, with others between them.
+bool InOrder(const std::vector<std::wstring>& seen, const std::vector<std::wstring>& wanted) {
+  auto next = seen.begin();
+  for (const std::wstring& text : wanted) {
+    next = std::find(next, seen.end(), text);
+    if (next == seen.end()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 ExpectedBox Information(const std::wstring& text) {
   return {kInformationCaption, text};
@@ -45,18 +63,40 @@ void ExpectBoxes(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes,
 
 void ExpectBoxes(Scenario& scenario, const RunObservation& run,
                  const std::vector<ExpectedBox>& expected) {
-  scenario.Check(!run.processEnded, "the programmer ended during the run");
-  scenario.Check(run.processEnded || run.backToIdle,
+  scenario.Check(!run.process_ended, "the programmer ended during the run");
+  scenario.Check(run.process_ended || run.back_to_idle,
                  "the window did not come back to idle (controls enabled, no box) in time");
   ExpectBoxes(scenario, run.boxes, expected);
 }
 
 void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer) {
   const MainControls& c = programmer.controls();
-  scenario.Check(!IsWindowVisible(c.progressBar1), "progress bar still shown");
-  scenario.Check(IsWindowVisible(c.selectedFile), "SelectedFile still hidden");
-  scenario.CheckText(TextOf(c.label2), kIdleHeading, "Label2");
+  scenario.Check(!IsWindowVisible(c.ProgressBar1), "progress bar still shown");
+  scenario.Check(IsWindowVisible(c.SelectedFile), "SelectedFile still hidden");
+  scenario.CheckText(TextOf(c.Label2), kIdleHeading, "Label2");
   scenario.Check(programmer.InputsEnabled(), "ComboBox1 / ROM File... / Program not all enabled");
+}
+
+void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
+                           const std::wstring& heading) {
+  const bool in_pass = heading != kIdleHeading;
+  scenario.CheckText(box.label2_when_shown, heading,
+                     "Label2 while " + Printable(box.text) + " was shown");
+  scenario.Check(box.progress_visible_when_shown == in_pass &&
+                     box.selected_file_visible_when_shown == !in_pass,
+                 std::string(in_pass ? "the progress bar was not" : "SelectedFile was not") +
+                     " in its place while " + Printable(box.text) + " was shown");
+  scenario.Check(!box.inputs_enabled_when_shown,
+                 "controls enabled while " + Printable(box.text) + " was shown");
+}
+
+void ExpectWindowsVersion(Scenario& scenario, const std::vector<std::string>& log,
+                          const std::string& seen) {
+  const size_t line = LastLine(log, "QBSIM Windows ");
+  scenario.Check(line != std::string::npos && log[line].rfind(seen, 0) == 0,
+                 "the programmer was not told the Windows version \"" + seen +
+                     "...\": the stand-in saw \"" +
+                     (line == std::string::npos ? "nothing" : log[line]) + "\"");
 }
 
 void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from) {
@@ -75,41 +115,41 @@ void ExpectClosedLast(Scenario& scenario, const std::vector<std::string>& log, s
 
 void ExpectCommandCounts(Scenario& scenario, const std::vector<std::string>& log, size_t writes,
                          size_t reads) {
-  const size_t actualWrites = CountLines(log, "chip write-address");
-  const size_t actualReads = CountLines(log, "chip read-address");
-  scenario.Check(actualWrites == writes && actualReads == reads,
-                 std::to_string(actualWrites) + " write-address and " +
-                     std::to_string(actualReads) + " read-address commands, want " +
+  const size_t actual_writes = CountLines(log, "chip write-address");
+  const size_t actual_reads = CountLines(log, "chip read-address");
+  scenario.Check(actual_writes == writes && actual_reads == reads,
+                 std::to_string(actual_writes) + " write-address and " +
+                     std::to_string(actual_reads) + " read-address commands, want " +
                      std::to_string(writes) + " and " + std::to_string(reads));
 }
 
 void ExpectReturnToRunMode(Scenario& scenario, const std::vector<std::string>& log) {
-  size_t afterPasses = 0;
+  size_t after_passes = 0;
   for (const char* command : {"chip write-address", "chip read-address"}) {
     const size_t last = LastLine(log, command);
     if (last != std::string::npos) {
-      afterPasses = std::max(afterPasses, last + 1);
+      after_passes = std::max(after_passes, last + 1);
     }
   }
-  bool baudBack = false;
-  size_t setBitModes = 0;
-  for (size_t i = afterPasses; i < log.size(); ++i) {
-    baudBack |=
+  bool baud_back = false;
+  size_t set_bit_modes = 0;
+  for (size_t i = after_passes; i < log.size(); ++i) {
+    baud_back |=
         log[i].rfind("QB_SetBaudRate", 0) == 0 && log[i].find("115200") != std::string::npos;
-    setBitModes += log[i].rfind("QB_SetBitMode", 0) == 0;
+    set_bit_modes += log[i].rfind("QB_SetBitMode", 0) == 0;
   }
-  scenario.Check(baudBack, "the port was not set back to 115200 baud after the passes");
-  scenario.Check(setBitModes == 2, "the chip was not restarted into normal operation (" +
-                                       std::to_string(setBitModes) +
-                                       " QB_SetBitMode calls after the passes, want 2)");
+  scenario.Check(baud_back, "the port was not set back to 115200 baud after the passes");
+  scenario.Check(set_bit_modes == 2, "the chip was not restarted into normal operation (" +
+                                         std::to_string(set_bit_modes) +
+                                         " QB_SetBitMode calls after the passes, want 2)");
   ExpectClosedLast(scenario, log, 0);
 }
 
-void ExpectFlashHolds(Scenario& scenario, const std::wstring& flashPath,
+void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
                       const std::vector<unsigned char>& image) {
   std::vector<unsigned char> flash;
-  if (!ReadWholeFile(flashPath, flash)) {
-    scenario.Check(false, "the simulated flash file " + Narrow(flashPath) + " is missing");
+  if (!ReadWholeFile(flash_path, flash)) {
+    scenario.Check(false, "the simulated flash file " + Narrow(flash_path) + " is missing");
     return;
   }
   if (flash.size() != image.size()) {
@@ -130,7 +170,51 @@ void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservat
                       const std::vector<unsigned char>& image) {
   ExpectBoxes(scenario, run, {Information(kProgrammed)});
   ExpectIdleWindow(scenario, *app);
-  ExpectFlashHolds(scenario, app.flashPath, image);
+  ExpectFlashHolds(scenario, app.flash_path, image);
+}
+
+void ExpectSuccessfulRun(Scenario& scenario, const Instance& app, const RunObservation& run,
+                         const std::vector<unsigned char>& image, size_t log_start) {
+  ExpectProgrammed(scenario, app, run, image);
+  if (run.boxes.size() == 1) {
+    ExpectWindowBehindBox(scenario, run.boxes[0], kVerifyingHeading);
+  }
+  scenario.Check(
+      InOrder(run.label2_captions, {kProgrammingHeading, kVerifyingHeading, kIdleHeading}),
+      "Label2 did not go \"Programming Flash:\", \"Verifying Flash:\", \"Selected File:\"");
+  scenario.Check(run.highest_progress == 65536,
+                 "progress reached " + std::to_string(run.highest_progress) + ", want 65536");
+  scenario.Check(!run.inputs_enabled_with_progress, "controls enabled during a pass");
+
+  const auto all = app.Log();
+  const std::vector<std::string> log(all.begin() + std::min(log_start, all.size()), all.end());
+  ExpectCommandCounts(scenario, log, 512, 512);
+  std::vector<std::string> writes;
+  for (const std::string& line : log) {
+    if (line.rfind("chip write-address", 0) == 0) {
+      writes.push_back(line);
+    }
+  }
+  scenario.Check(writes.size() == 512 && writes.front() == "chip write-address 0x0000" &&
+                     writes.back() == "chip write-address 0xff80",
+                 "blocks not written from 0x0000 up to 0xff80");
+  ExpectReturnToRunMode(scenario, log);
+}
+
+void ExpectMissingLibraryReport(Scenario& scenario, ProgrammerProcess& programmer,
+                                const std::wstring& screenshot) {
+  const HWND box = programmer.WaitForMessageBox(kLibraryReportTimeoutMs);
+  if (!box) {
+    scenario.Check(false, programmer.Running() ? "no message box about the missing library"
+                                               : "the programmer ended without a message box");
+    return;
+  }
+  const MessageBoxSeen report = programmer.ReadMessageBox(box);
+  SaveScreenAsBmp(screenshot);
+  ExpectBoxes(scenario, {report}, {ErrorReport(kLibraryMissing)});
+  programmer.DismissMessageBox(box);
+  scenario.Check(programmer.WaitForExit(kCloseTimeoutMs),
+                 "the programmer did not end after the report");
 }
 
 }  // namespace e2e

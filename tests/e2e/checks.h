@@ -28,6 +28,15 @@ void ExpectBoxes(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes,
 
 // Idle look: progress bar hidden, SelectedFile shown, Label2 "Selected File:", inputs enabled.
 void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer);
+// The window behind a box shown during a run: inputs disabled, Label2 `heading`, and the progress
+// bar in place of SelectedFile when the heading is a pass's, SelectedFile shown otherwise.
+void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
+                           const std::wstring& heading);
+
+// The stand-in, inside the programmer, was told it runs on the Windows whose log line starts
+// with `seen` ("QBSIM Windows 6.1 ").
+void ExpectWindowsVersion(Scenario& scenario, const std::vector<std::string>& log,
+                          const std::string& seen);
 
 // The driver log of one run: everything after `from`.
 void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from);
@@ -38,12 +47,22 @@ void ExpectCommandCounts(Scenario& scenario, const std::vector<std::string>& log
 void ExpectReturnToRunMode(Scenario& scenario, const std::vector<std::string>& log);
 void ExpectClosedLast(Scenario& scenario, const std::vector<std::string>& log, size_t from);
 
-void ExpectFlashHolds(Scenario& scenario, const std::wstring& flashPath,
+void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
                       const std::vector<unsigned char>& image);
 
 // A run that showed the completion message and nothing else, ended idle, and left the image in
 // the simulated flash; for runs whose driver log is not looked at.
 void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservation& run,
                       const std::vector<unsigned char>& image);
+// The same, with the window followed through both passes and the driver log of the run (from
+// line `log_start`): every block written in order and read back, the chip returned to normal
+// operation and the adapter closed last.
+void ExpectSuccessfulRun(Scenario& scenario, const Instance& app, const RunObservation& run,
+                         const std::vector<unsigned char>& image, size_t log_start);
+
+// A programmer that finds no QBLINK.DLL where it looks for one: it reports the missing library
+// with the Windows error code, in an error report with one OK button, and ends after the OK.
+void ExpectMissingLibraryReport(Scenario& scenario, ProgrammerProcess& programmer,
+                                const std::wstring& screenshot);
 
 }  // namespace e2e

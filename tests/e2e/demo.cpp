@@ -6,15 +6,14 @@
 #include "expected_texts.h"
 #include "programmer_process.h"
 #include "screen_capture.h"
+#include "suite.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kRunTimeoutMs = 120000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 constexpr DWORD kMidRunProgress = 32768;
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -24,30 +23,32 @@ std::wstring NameOf(const std::wstring& path) {
   return path.substr(path.rfind(L'\\') + 1);
 }
 
-int Demo(const std::wstring& exePath, const std::wstring& romPath, const std::wstring& demoFolder) {
-  MakeFolders(demoFolder);
-  const std::wstring flashPath = JoinPath(demoFolder, L"flash.bin");
-  DeleteFileW(flashPath.c_str());
+int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
+         const std::wstring& demo_folder) {
+  MakeFolders(demo_folder);
+  const std::wstring flash_path = JoinPath(demo_folder, L"flash.bin");
+  DeleteFileW(flash_path.c_str());
   // Started in the ROM's folder, so the file dialog opens there.
-  ProgrammerProcess app(exePath, FolderOf(romPath),
-                        {{L"QBSIM_FLASH", flashPath},
-                         {L"QBSIM_LOG", JoinPath(demoFolder, L"qbsim.log")},
-                         {L"QBSIM_LATENCY_MS", L"1"}});
+  ProgrammerProcess app(exe_path, FolderOf(rom_path),
+                        {{L"QBSIM_FLASH", flash_path},
+                         {L"QBSIM_LOG", JoinPath(demo_folder, L"qbsim.log")},
+                         {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}});
   app.WaitForMainWindow(kStartTimeoutMs);
   app.ChooseDevice(0);
-  app.ChooseFile(NameOf(romPath));
+  app.ChooseFile(NameOf(rom_path));
   std::printf("Device: %s\nROM file: %s\n", Narrow(app.DeviceText()).c_str(),
               Narrow(app.SelectedFilePath()).c_str());
-  SaveScreenAsBmp(JoinPath(demoFolder, L"1-idle.bmp"));
+  SaveScreenAsBmp(JoinPath(demo_folder, L"1-idle.bmp"));
 
-  bool midRunSaved = false;
+  bool mid_run_saved = false;
   const DWORD start = GetTickCount();
-  const RunObservation run = app.PressProgram(
-      kRunTimeoutMs, JoinPath(demoFolder, L"3-final-message.bmp"), [&](const RunObservation& seen) {
-        if (!midRunSaved && seen.highestProgress >= kMidRunProgress) {
-          midRunSaved = SaveScreenAsBmp(JoinPath(demoFolder, L"2-mid-run.bmp"));
-        }
-      });
+  const RunObservation run =
+      app.PressProgram(kFullRunTimeoutMs, JoinPath(demo_folder, L"3-final-message.bmp"),
+                       [&](const RunObservation& seen) {
+                         if (!mid_run_saved && seen.highest_progress >= kMidRunProgress) {
+                           mid_run_saved = SaveScreenAsBmp(JoinPath(demo_folder, L"2-mid-run.bmp"));
+                         }
+                       });
   std::printf("Programming took %.1f s\n", (GetTickCount() - start) / 1000.0);
   for (const MessageBoxSeen& box : run.boxes) {
     std::printf("Message [%s]: %s\n", Narrow(box.caption).c_str(), Printable(box.text).c_str());
@@ -58,23 +59,23 @@ int Demo(const std::wstring& exePath, const std::wstring& romPath, const std::ws
 
   std::vector<unsigned char> image;
   std::vector<unsigned char> flash;
-  ReadWholeFile(romPath, image);
-  const bool flashed = ReadWholeFile(flashPath, flash) && flash == image && image.size() == 65536;
+  ReadWholeFile(rom_path, image);
+  const bool flashed = ReadWholeFile(flash_path, flash) && flash == image && image.size() == 65536;
   const bool reported = run.boxes.size() == 1 && run.boxes[0].text == kProgrammed;
   std::printf("%s: the simulated flash %s %s\n",
               flashed && reported ? "DEMO PASSED" : "DEMO FAILED",
-              flashed ? "now holds" : "does NOT hold", Narrow(romPath).c_str());
+              flashed ? "now holds" : "does NOT hold", Narrow(rom_path).c_str());
   return flashed && reported ? 0 : 1;
 }
 
 }  // namespace
 
-int RunDemo(const std::wstring& exePath, const std::wstring& romPath,
-            const std::wstring& demoFolder) {
+int RunDemo(const std::wstring& exe_path, const std::wstring& rom_path,
+            const std::wstring& demo_folder) {
   try {
-    return Demo(exePath, romPath, demoFolder);
+    return Demo(exe_path, rom_path, demo_folder);
   } catch (const std::exception& error) {
-    SaveScreenAsBmp(JoinPath(demoFolder, L"error.bmp"));
+    SaveScreenAsBmp(JoinPath(demo_folder, L"error.bmp"));
     std::printf("DEMO FAILED: %s\n", error.what());
     return 1;
   }

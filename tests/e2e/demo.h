@@ -5,9 +5,9 @@
 
 namespace e2e {
 
-// Screenshots of the idle window, the run and the final message go to `demoFolder`; the
-// simulated flash is <demoFolder>\flash.bin. Returns 0 when the flash then holds the image.
-int RunDemo(const std::wstring& exePath, const std::wstring& romPath,
-            const std::wstring& demoFolder);
+// Screenshots of the idle window, the run and the final message go to `demo_folder`; the
+// simulated flash is <demo_folder>\flash.bin. Returns 0 when the flash then holds the image.
+int RunDemo(const std::wstring& exe_path, const std::wstring& rom_path,
+            const std::wstring& demo_folder);
 
 }  // namespace e2e

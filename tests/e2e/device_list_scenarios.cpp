@@ -1,19 +1,19 @@
+#include <cstdio>
+
 #include "checks.h"
 #include "expected_texts.h"
 #include "scenarios.h"
 #include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kBoxTimeoutMs = 10000;
+// After this long without a new box, no more boxes are coming.
 constexpr DWORD kQuietMs = 1500;
-// An enumeration that never gets ready must give the window back within this time.
-constexpr DWORD kEndlessListTimeoutMs = 15000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 
 }  // namespace
 
@@ -22,7 +22,7 @@ void DeviceListScenarios(Suite& suite) {
     suite.Run("no_devices_found", [&](Scenario& s) {
       Instance app = suite.Start("no_adapters", {{L"QBSIM_ADAPTERS", L""}});
       app->OpenDeviceList();
-      const auto boxes = app->CollectMessageBoxes(kQuietMs, kBoxTimeoutMs,
+      const auto boxes = app->CollectMessageBoxes(kQuietMs, kInputCheckTimeoutMs,
                                                   suite.ScreenshotPath("no_devices_found"));
       ExpectBoxes(s, boxes, {Information(kNoDevicesFound)});
       s.Check(app->DeviceItems().empty(), "the list is not empty");
@@ -34,32 +34,26 @@ void DeviceListScenarios(Suite& suite) {
     });
   }
 
-  if (suite.Wants("list_error")) {
-    suite.Run("device_list_driver_error", [&](Scenario& s) {
-      Instance app = suite.Start("list_error", {{L"QBSIM_FAULTS", L"list_status=4"}});
-      app->TypeDevice(L"typed description");
-      app->OpenDeviceList();
-      const auto boxes = app->CollectMessageBoxes(kQuietMs, kBoxTimeoutMs,
-                                                  suite.ScreenshotPath("device_list_driver_error"));
-      ExpectBoxes(s, boxes, {});
-      s.Check(app->DeviceItems().empty(), "the list is not empty");
-      s.CheckText(app->DeviceText(), L"", "device text");
-      SaveScreenAsBmp(suite.ScreenshotPath("device_list_driver_error"));
-      s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
-    });
-  }
-
   if (suite.Wants("list_never_ready")) {
     suite.Run("device_list_never_ready", [&](Scenario& s) {
-      Instance app = suite.Start("list_never_ready", {{L"QBSIM_FAULTS", L"list_busy=forever"}});
-      PostMessageW(app->controls().comboBox1, CB_SHOWDROPDOWN, TRUE, 0);
+      // No driver log: the enumeration is asked again and again for seconds, and no check here
+      // reads the calls.
+      Instance app = suite.Start("list_never_ready",
+                                 {{L"QBSIM_FAULTS", L"list_busy=forever"}, {L"QBSIM_LOG", L""}});
+      const DWORD start = GetTickCount();
+      PostMessageW(app->controls().ComboBox1, CB_SHOWDROPDOWN, TRUE, 0);
       // The list drops only once the drop-down handler has returned.
       const bool answered = WaitUntil(kEndlessListTimeoutMs, [&] {
         return app->DeviceListDropped() || !app->OpenMessageBoxes().empty();
       });
       s.Check(answered, "the window froze in an endless enumeration");
-      app->CollectMessageBoxes(kQuietMs, kBoxTimeoutMs,
-                               suite.ScreenshotPath("device_list_never_ready"));
+      std::printf("    (the drop-down handler gave up after %.1f s)\n",
+                  (GetTickCount() - start) / 1000.0);
+      // An enumeration that never gets ready is a failure like any other: nothing is shown.
+      ExpectBoxes(s,
+                  app->CollectMessageBoxes(kQuietMs, kInputCheckTimeoutMs,
+                                           suite.ScreenshotPath("device_list_never_ready")),
+                  {});
       s.Check(app->DeviceItems().empty(), "the list is not empty");
       SaveScreenAsBmp(suite.ScreenshotPath("device_list_never_ready"));
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");

@@ -3,6 +3,16 @@
 
 namespace e2e {
 
+// The window and its controls.
+constexpr wchar_t kApplicationTitle[] = L"ZORPA TRV2K-3B Flash Programmer";
+constexpr wchar_t kDeviceLabel[] = L"Select a device:";
+constexpr wchar_t kOpenButtonCaption[] = L"ROM File...";
+constexpr wchar_t kProgramButtonCaption[] = L"Program";
+constexpr wchar_t kIdleHeading[] = L"Selected File:";
+constexpr wchar_t kProgrammingHeading[] = L"Programming Flash:";
+constexpr wchar_t kVerifyingHeading[] = L"Verifying Flash:";
+
+// Information boxes (caption kInformationCaption) and error reports (caption kApplicationTitle).
 constexpr wchar_t kInformationCaption[] = L"Information";
 constexpr wchar_t kNoDevicesFound[] = L"No devices found.";
 constexpr wchar_t kDeviceRequired[] = L"A device must be selected to program the TRV2K-3B Flash.";
@@ -15,19 +25,16 @@ constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
 constexpr wchar_t kUartInitFailed[] = L"Failed to initialise UART.";
 constexpr wchar_t kTrvInitFailed[] = L"Failed to initialise TRV2K.";
-constexpr wchar_t kUartSetupFailed[] = L"Failed to set up UART.";
 constexpr wchar_t kSyncFailed[] =
     L"Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
     L"reset or re-power the TRV2K.";
 constexpr wchar_t kAckFailed[] = L"Failed to read ACK.";
 constexpr wchar_t kVerifyFailedPrefix[] = L"Failed Flash verification. (Address ";
-constexpr wchar_t kReadBackFailedPrefix[] = L"Failed to read back Flash data. (Address ";
 constexpr wchar_t kProgrammed[] = L"TRV2K-3B Flash reprogrammed and verified.";
+// The start-up report when no QBLINK.DLL can be found where the program looks for it.
+constexpr wchar_t kLibraryMissing[] = L"QBLINK.DLL could not be loaded (Windows error 126).";
 
-constexpr wchar_t kIdleHeading[] = L"Selected File:";
-constexpr wchar_t kProgrammingHeading[] = L"Programming Flash:";
-constexpr wchar_t kVerifyingHeading[] = L"Verifying Flash:";
-
+// The stand-in's one adapter when QBSIM_ADAPTERS is not set.
 constexpr wchar_t kDefaultAdapter[] = L"QB USB Serial Adapter";
 
 }  // namespace e2e

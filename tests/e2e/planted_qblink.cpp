@@ -1,7 +1,9 @@
-// A planted QBLINK.DLL: what someone could leave in a folder the programmer makes current (its
-// start folder, a ROM file's folder) in the hope that it loads in place of the genuine library.
-// It lists one adapter, "PLANTED DLL", and on loading creates the file named by
-// QBSIM_PLANTED_MARKER, so the end-to-end tests see both when it is wrongly loaded.
+// A planted library: what someone could leave in a folder the programmer makes current (its start
+// folder, a ROM file's folder) in the hope that it loads in place of a genuine one. Planted as
+// QBLINK.DLL it lists one adapter, "PLANTED DLL"; planted under the name of the stand-in's
+// companion library it is loaded, if at all, by the stand-in. Either way, on loading it writes
+// its own path into the file named by QBSIM_PLANTED_MARKER, so the end-to-end tests see when and
+// from where it was wrongly loaded.
 #include <windows.h>
 
 #include <cstdint>
@@ -15,27 +17,29 @@ constexpr std::uint32_t kDescriptionOffset = 32;
 // Everything but the list: the planted library must never look like a working adapter.
 constexpr std::uint32_t kRefused = 4;
 
-void LeaveMarker() {
+void LeaveMarker(HINSTANCE self) {
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetEnvironmentVariableW(L"QBSIM_PLANTED_MARKER", path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) {
     return;
   }
-  const HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  char loaded_from[MAX_PATH] = {};
+  const DWORD loaded_length = GetModuleFileNameA(self, loaded_from, MAX_PATH);
+  const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
-    const char text[] = "planted QBLINK.DLL loaded\n";
     DWORD written = 0;
-    WriteFile(file, text, sizeof text - 1, &written, nullptr);
+    WriteFile(file, loaded_from, loaded_length, &written, nullptr);
+    WriteFile(file, "\n", 1, &written, nullptr);
     CloseHandle(file);
   }
 }
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
-    LeaveMarker();
+    LeaveMarker(self);
   }
   return TRUE;
 }

@@ -12,7 +12,7 @@ namespace {
 constexpr SYSTEM_INFORMATION_CLASS kProcessList = SystemProcessInformation;
 
 // GetProcessHandleCount is not implemented by Wine; the system's process list is, on both.
-ULONG KernelHandles(DWORD processId) {
+ULONG KernelHandles(DWORD process_id) {
   using QueryFunction = NTSTATUS(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryFunction>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
@@ -29,7 +29,7 @@ ULONG KernelHandles(DWORD processId) {
   }
   for (size_t offset = 0;;) {
     const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[offset]);
-    if (DWORD(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)) == processId) {
+    if (DWORD(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)) == process_id) {
       return entry->HandleCount;
     }
     if (entry->NextEntryOffset == 0) {
@@ -40,7 +40,7 @@ ULONG KernelHandles(DWORD processId) {
 }
 
 struct WindowCount {
-  DWORD processId;
+  DWORD process_id;
   size_t count;
 };
 
@@ -53,7 +53,7 @@ BOOL CALLBACK CountTopLevel(HWND window, LPARAM context) {
   auto* windows = reinterpret_cast<WindowCount*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == windows->processId) {
+  if (owner == windows->process_id) {
     ++windows->count;
     EnumChildWindows(window, CountDescendant, context);
   }
@@ -62,32 +62,32 @@ BOOL CALLBACK CountTopLevel(HWND window, LPARAM context) {
 
 }  // namespace
 
-ProcessResources MeasureResources(HANDLE process, DWORD processId) {
+ProcessResources MeasureResources(HANDLE process, DWORD process_id) {
   ProcessResources resources;
-  resources.userObjects = GetGuiResources(process, GR_USEROBJECTS);
-  resources.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
-  resources.kernelHandles = KernelHandles(processId);
-  WindowCount windows{processId, 0};
+  resources.user_objects = GetGuiResources(process, GR_USEROBJECTS);
+  resources.gdi_objects = GetGuiResources(process, GR_GDIOBJECTS);
+  resources.kernel_handles = KernelHandles(process_id);
+  WindowCount windows{process_id, 0};
   EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
   resources.windows = windows.count;
   PROCESS_MEMORY_COUNTERS memory = {};
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(process, &memory, sizeof memory)) {
-    resources.privateBytes = memory.PagefileUsage;
+    resources.private_bytes = memory.PagefileUsage;
   }
   return resources;
 }
 
-bool GuiResourceCountsWork(HANDLE processWithWindow) {
-  return GetGuiResources(processWithWindow, GR_USEROBJECTS) > 0;
+bool GuiResourceCountsWork(HANDLE process_with_window) {
+  return GetGuiResources(process_with_window, GR_USEROBJECTS) > 0;
 }
 
 std::string Describe(const ProcessResources& resources) {
-  return "user objects " + std::to_string(resources.userObjects) + ", GDI objects " +
-         std::to_string(resources.gdiObjects) + ", kernel handles " +
-         std::to_string(resources.kernelHandles) + ", windows " +
+  return "user objects " + std::to_string(resources.user_objects) + ", GDI objects " +
+         std::to_string(resources.gdi_objects) + ", kernel handles " +
+         std::to_string(resources.kernel_handles) + ", windows " +
          std::to_string(resources.windows) + ", private memory " +
-         std::to_string(resources.privateBytes / 1024) + " KiB";
+         std::to_string(resources.private_bytes / 1024) + " KiB";
 }
 
 }  // namespace e2e

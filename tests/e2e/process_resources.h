@@ -10,20 +10,20 @@ namespace e2e {
 
 struct ProcessResources {
   // GetGuiResources; Wine answers 0 for both (see GuiResourceCountsWork).
-  DWORD userObjects = 0;
-  DWORD gdiObjects = 0;
+  DWORD user_objects = 0;
+  DWORD gdi_objects = 0;
   // Kernel handles, from the system's process list (NtQuerySystemInformation).
-  ULONG kernelHandles = 0;
+  ULONG kernel_handles = 0;
   // The process's windows: top-level ones, shown or not, and all their descendants.
   size_t windows = 0;
   // PROCESS_MEMORY_COUNTERS::PagefileUsage: private committed memory on Windows; under Wine the
   // process's resident anonymous memory and swap.
-  SIZE_T privateBytes = 0;
+  SIZE_T private_bytes = 0;
 };
 
-ProcessResources MeasureResources(HANDLE process, DWORD processId);
+ProcessResources MeasureResources(HANDLE process, DWORD process_id);
 // Whether GetGuiResources counts anything: a process with a window owns user objects.
-bool GuiResourceCountsWork(HANDLE processWithWindow);
+bool GuiResourceCountsWork(HANDLE process_with_window);
 std::string Describe(const ProcessResources& resources);
 
 }  // namespace e2e

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "expected_texts.h"
 #include "screen_capture.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
@@ -15,9 +17,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kPollMs = 20;
-constexpr DWORD kBoxCloseTimeoutMs = 5000;
-constexpr DWORD kDialogTimeoutMs = 20000;  // the first file dialog of a prefix is slow
-constexpr DWORD kDropDownTimeoutMs = 5000;
 // After the last box of a run, this long with enabled controls and no box means the run is over:
 // the final close of the adapter comes up to ~200 ms after the controls are enabled again.
 constexpr DWORD kRunQuietMs = 1000;
@@ -70,17 +69,17 @@ HWND FileNameField(HWND dialog) {
 
 }  // namespace
 
-ProgrammerProcess::ProgrammerProcess(const std::wstring& exePath,
-                                     const std::wstring& workingDirectory,
+ProgrammerProcess::ProgrammerProcess(const std::wstring& exe_path,
+                                     const std::wstring& working_directory,
                                      const EnvironmentOverrides& environment) {
-  std::wstring commandLine = L"\"" + exePath + L"\"";
+  std::wstring command_line = L"\"" + exe_path + L"\"";
   std::wstring block = EnvironmentBlock(environment);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_UNICODE_ENVIRONMENT, block.data(), workingDirectory.c_str(), &startup,
+  if (!CreateProcessW(exe_path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, block.data(), working_directory.c_str(), &startup,
                       &process_)) {
-    throw std::runtime_error("cannot start " + Narrow(exePath) + " (error " +
+    throw std::runtime_error("cannot start " + Narrow(exe_path) + " (error " +
                              std::to_string(GetLastError()) + ")");
   }
 }
@@ -95,8 +94,8 @@ bool ProgrammerProcess::Running() const {
   return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool ProgrammerProcess::WaitForExit(DWORD timeoutMs) {
-  return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+bool ProgrammerProcess::WaitForExit(DWORD timeout_ms) {
+  return WaitForSingleObject(process_.hProcess, timeout_ms) == WAIT_OBJECT_0;
 }
 
 void ProgrammerProcess::Kill() {
@@ -106,12 +105,12 @@ void ProgrammerProcess::Kill() {
   }
 }
 
-void ProgrammerProcess::WaitForMainWindow(DWORD timeoutMs) {
-  const bool appeared = WaitUntil(timeoutMs, [&] {
+void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
+  const bool appeared = WaitUntil(timeout_ms, [&] {
     if (!Running()) {
       return true;
     }
-    for (HWND candidate : TopLevelWindowsOf(processId())) {
+    for (HWND candidate : TopLevelWindowsOf(process_id())) {
       if (!HasClass(candidate, L"#32770") && TextOf(candidate) == kApplicationTitle) {
         window_ = candidate;
         return true;
@@ -127,35 +126,35 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeoutMs) {
                                       : "no window captioned \"" + Narrow(kApplicationTitle) +
                                             "\" appeared");
   }
-  const bool complete = WaitUntil(timeoutMs, [&] {
+  const bool complete = WaitUntil(timeout_ms, [&] {
     controls_ = {};
-    std::vector<HWND> otherStatics;
+    std::vector<HWND> other_statics;
     for (HWND child : ChildrenInZOrder(window_)) {
       const std::wstring text = TextOf(child);
       if (HasClass(child, L"Static")) {
-        if (text == L"Select a device:") {
-          controls_.label1 = child;
-        } else if (text == L"Selected File:") {
-          controls_.label2 = child;
+        if (text == kDeviceLabel) {
+          controls_.Label1 = child;
+        } else if (text == kIdleHeading) {
+          controls_.Label2 = child;
         } else {
-          otherStatics.push_back(child);
+          other_statics.push_back(child);
         }
       } else if (HasClass(child, L"ComboBox")) {
-        controls_.comboBox1 = child;
-      } else if (HasClass(child, L"Button") && text == L"ROM File...") {
-        controls_.openButton = child;
-      } else if (HasClass(child, L"Button") && text == L"Program") {
-        controls_.programButton = child;
+        controls_.ComboBox1 = child;
+      } else if (HasClass(child, L"Button") && text == kOpenButtonCaption) {
+        controls_.OpenButton = child;
+      } else if (HasClass(child, L"Button") && text == kProgramButtonCaption) {
+        controls_.ProgramButton = child;
       } else if (HasClass(child, PROGRESS_CLASSW)) {
-        controls_.progressBar1 = child;
+        controls_.ProgressBar1 = child;
       }
     }
-    if (otherStatics.size() == 1) {
-      controls_.selectedFile = otherStatics.front();
+    if (other_statics.size() == 1) {
+      controls_.SelectedFile = other_statics.front();
     }
     const MainControls& c = controls_;
-    return c.label1 && c.selectedFile && c.label2 && c.comboBox1 && c.openButton &&
-           c.programButton && c.progressBar1;
+    return c.Label1 && c.SelectedFile && c.Label2 && c.ComboBox1 && c.OpenButton &&
+           c.ProgramButton && c.ProgressBar1;
   });
   if (!complete) {
     throw std::runtime_error(
@@ -165,13 +164,13 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeoutMs) {
 }
 
 bool ProgrammerProcess::InputsEnabled() const {
-  return IsWindowEnabled(controls_.comboBox1) && IsWindowEnabled(controls_.openButton) &&
-         IsWindowEnabled(controls_.programButton);
+  return IsWindowEnabled(controls_.ComboBox1) && IsWindowEnabled(controls_.OpenButton) &&
+         IsWindowEnabled(controls_.ProgramButton);
 }
 
 std::vector<HWND> ProgrammerProcess::OpenMessageBoxes() const {
   std::vector<HWND> boxes;
-  for (HWND candidate : TopLevelWindowsOf(processId())) {
+  for (HWND candidate : TopLevelWindowsOf(process_id())) {
     if (HasClass(candidate, L"#32770") && !IsFileDialog(candidate)) {
       boxes.push_back(candidate);
     }
@@ -181,7 +180,7 @@ std::vector<HWND> ProgrammerProcess::OpenMessageBoxes() const {
 
 std::vector<HWND> ProgrammerProcess::OpenFileDialogs() const {
   std::vector<HWND> dialogs;
-  for (HWND candidate : TopLevelWindowsOf(processId())) {
+  for (HWND candidate : TopLevelWindowsOf(process_id())) {
     if (IsFileDialog(candidate)) {
       dialogs.push_back(candidate);
     }
@@ -189,9 +188,9 @@ std::vector<HWND> ProgrammerProcess::OpenFileDialogs() const {
   return dialogs;
 }
 
-HWND ProgrammerProcess::WaitForMessageBox(DWORD timeoutMs) const {
+HWND ProgrammerProcess::WaitForMessageBox(DWORD timeout_ms) const {
   HWND box = nullptr;
-  WaitUntil(timeoutMs, [&] {
+  WaitUntil(timeout_ms, [&] {
     const auto boxes = OpenMessageBoxes();
     box = boxes.empty() ? nullptr : boxes.front();
     return box != nullptr || !Running();
@@ -209,16 +208,16 @@ MessageBoxSeen ProgrammerProcess::ReadMessageBox(HWND box) const {
       const std::wstring text = TextOf(child);
       if (!text.empty()) {
         seen.text += text;
-        seen.textHeight = Height(RectIn(child, box));
+        seen.text_height = Height(RectIn(child, box));
       }
     }
   }
   if (window_) {
-    seen.inputsEnabledWhenShown = InputsEnabled();
-    seen.progressVisibleWhenShown = IsWindowVisible(controls_.progressBar1);
-    seen.progressWhenShown = DWORD(SendBounded(controls_.progressBar1, PBM_GETPOS, 0, 0, 0));
-    seen.selectedFileVisibleWhenShown = IsWindowVisible(controls_.selectedFile);
-    seen.label2WhenShown = TextOf(controls_.label2);
+    seen.inputs_enabled_when_shown = InputsEnabled();
+    seen.progress_visible_when_shown = IsWindowVisible(controls_.ProgressBar1);
+    seen.progress_when_shown = DWORD(SendBounded(controls_.ProgressBar1, PBM_GETPOS, 0, 0, 0));
+    seen.selected_file_visible_when_shown = IsWindowVisible(controls_.SelectedFile);
+    seen.label2_when_shown = TextOf(controls_.Label2);
   }
   return seen;
 }
@@ -231,35 +230,35 @@ void ProgrammerProcess::DismissMessageBox(HWND box) const {
   }
 }
 
-std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quietMs, DWORD timeoutMs,
+std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quiet_ms, DWORD timeout_ms,
                                                                    const std::wstring& screenshot) {
   std::vector<MessageBoxSeen> seen;
   const DWORD start = GetTickCount();
-  DWORD lastActivity = start;
-  while (GetTickCount() - lastActivity < quietMs && GetTickCount() - start < timeoutMs) {
+  DWORD last_activity = start;
+  while (GetTickCount() - last_activity < quiet_ms && GetTickCount() - start < timeout_ms) {
     const auto boxes = OpenMessageBoxes();
     if (boxes.empty()) {
       Sleep(kPollMs);
       continue;
     }
     seen.push_back(ReadMessageBox(boxes.front()));
-    seen.back().shownAfterMs = GetTickCount() - start;
+    seen.back().shown_after_ms = GetTickCount() - start;
     if (!screenshot.empty()) {
       SaveScreenAsBmp(screenshot);
     }
     DismissMessageBox(boxes.front());
-    lastActivity = GetTickCount();
+    last_activity = GetTickCount();
   }
   return seen;
 }
 
 bool ProgrammerProcess::DeviceListDropped() const {
-  return SendBounded(controls_.comboBox1, CB_GETDROPPEDSTATE, 0, 0, 0) != 0;
+  return SendBounded(controls_.ComboBox1, CB_GETDROPPEDSTATE, 0, 0, 0) != 0;
 }
 
 void ProgrammerProcess::OpenDeviceList() {
   // Posted, not sent: the handler may show a modal box before the list drops.
-  PostMessageW(controls_.comboBox1, CB_SHOWDROPDOWN, TRUE, 0);
+  PostMessageW(controls_.ComboBox1, CB_SHOWDROPDOWN, TRUE, 0);
   if (!WaitUntil(kDropDownTimeoutMs,
                  [&] { return DeviceListDropped() || !OpenMessageBoxes().empty(); })) {
     throw std::runtime_error("the device list did not drop down");
@@ -267,7 +266,7 @@ void ProgrammerProcess::OpenDeviceList() {
 }
 
 void ProgrammerProcess::CloseDeviceList() {
-  PostMessageW(controls_.comboBox1, CB_SHOWDROPDOWN, FALSE, 0);
+  PostMessageW(controls_.ComboBox1, CB_SHOWDROPDOWN, FALSE, 0);
   if (!WaitUntil(kDropDownTimeoutMs, [&] { return !DeviceListDropped(); })) {
     throw std::runtime_error("the device list did not close");
   }
@@ -275,11 +274,11 @@ void ProgrammerProcess::CloseDeviceList() {
 
 std::vector<std::wstring> ProgrammerProcess::DeviceItems() const {
   std::vector<std::wstring> items;
-  const LRESULT count = SendBounded(controls_.comboBox1, CB_GETCOUNT, 0, 0);
+  const LRESULT count = SendBounded(controls_.ComboBox1, CB_GETCOUNT, 0, 0);
   for (LRESULT index = 0; index < count; ++index) {
-    const LRESULT length = SendBounded(controls_.comboBox1, CB_GETLBTEXTLEN, index, 0);
+    const LRESULT length = SendBounded(controls_.ComboBox1, CB_GETLBTEXTLEN, index, 0);
     std::wstring item(size_t(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    const LRESULT copied = SendBounded(controls_.comboBox1, CB_GETLBTEXT, index,
+    const LRESULT copied = SendBounded(controls_.ComboBox1, CB_GETLBTEXT, index,
                                        reinterpret_cast<LPARAM>(item.data()));
     item.resize(copied < 0 ? 0 : size_t(copied));
     items.push_back(item);
@@ -297,7 +296,7 @@ void ProgrammerProcess::ChooseDevice(int index) {
   if (index >= int(items.size())) {
     throw std::runtime_error("the device list has " + std::to_string(items.size()) + " items");
   }
-  SendBounded(controls_.comboBox1, CB_SETCURSEL, WPARAM(index), 0);
+  SendBounded(controls_.ComboBox1, CB_SETCURSEL, WPARAM(index), 0);
   CloseDeviceList();
   if (DeviceText() != items[size_t(index)]) {
     throw std::runtime_error("choosing " + Printable(items[size_t(index)]) + " left the text " +
@@ -306,15 +305,15 @@ void ProgrammerProcess::ChooseDevice(int index) {
 }
 
 void ProgrammerProcess::TypeDevice(const std::wstring& text) {
-  SetTextOf(controls_.comboBox1, text);
+  SetTextOf(controls_.ComboBox1, text);
 }
 
 std::wstring ProgrammerProcess::DeviceText() const {
-  return TextOf(controls_.comboBox1);
+  return TextOf(controls_.ComboBox1);
 }
 
 HWND ProgrammerProcess::OpenFileDialog() {
-  PostMessageW(controls_.openButton, BM_CLICK, 0, 0);
+  PostMessageW(controls_.OpenButton, BM_CLICK, 0, 0);
   HWND dialog = nullptr;
   const bool ready = WaitUntil(kDialogTimeoutMs, [&] {
     const auto dialogs = OpenFileDialogs();
@@ -377,52 +376,52 @@ void ProgrammerProcess::CancelFileDialog() {
 }
 
 std::wstring ProgrammerProcess::SelectedFilePath() const {
-  return TextOf(controls_.selectedFile);
+  return TextOf(controls_.SelectedFile);
 }
 
 RunObservation ProgrammerProcess::PressProgram(
-    DWORD timeoutMs, const std::wstring& screenshot,
-    const std::function<void(const RunObservation&)>& onPoll) {
+    DWORD timeout_ms, const std::wstring& screenshot,
+    const std::function<void(const RunObservation&)>& on_poll) {
   RunObservation seen;
   const DWORD start = GetTickCount();
-  DWORD lastBoxGone = start;
-  PostMessageW(controls_.programButton, BM_CLICK, 0, 0);
-  while (GetTickCount() - start < timeoutMs) {
+  DWORD last_box_gone = start;
+  PostMessageW(controls_.ProgramButton, BM_CLICK, 0, 0);
+  while (GetTickCount() - start < timeout_ms) {
     if (!Running()) {
-      seen.processEnded = true;
+      seen.process_ended = true;
       break;
     }
     const auto boxes = OpenMessageBoxes();
     if (!boxes.empty()) {
       seen.boxes.push_back(ReadMessageBox(boxes.front()));
-      seen.boxes.back().shownAfterMs = GetTickCount() - start;
-      if (seen.boxes.back().progressVisibleWhenShown) {
-        seen.highestProgress = std::max(seen.highestProgress, seen.boxes.back().progressWhenShown);
+      seen.boxes.back().shown_after_ms = GetTickCount() - start;
+      if (seen.boxes.back().progress_visible_when_shown) {
+        seen.highest_progress =
+            std::max(seen.highest_progress, seen.boxes.back().progress_when_shown);
       }
       if (!screenshot.empty()) {
         SaveScreenAsBmp(screenshot);
       }
       DismissMessageBox(boxes.front());
-      lastBoxGone = GetTickCount();
+      last_box_gone = GetTickCount();
       continue;
     }
     // Enabled is read before visible: the run hides the bar before it enables the controls.
     const bool enabled = InputsEnabled();
-    if (IsWindowVisible(controls_.progressBar1)) {
-      seen.progressShown = true;
-      seen.inputsEnabledWithProgress |= enabled;
-      seen.highestProgress = std::max(
-          seen.highestProgress, DWORD(SendBounded(controls_.progressBar1, PBM_GETPOS, 0, 0, 0)));
+    if (IsWindowVisible(controls_.ProgressBar1)) {
+      seen.inputs_enabled_with_progress |= enabled;
+      seen.highest_progress = std::max(
+          seen.highest_progress, DWORD(SendBounded(controls_.ProgressBar1, PBM_GETPOS, 0, 0, 0)));
     }
-    const std::wstring caption = TextOf(controls_.label2);
-    if (seen.label2Captions.empty() || seen.label2Captions.back() != caption) {
-      seen.label2Captions.push_back(caption);
+    const std::wstring caption = TextOf(controls_.Label2);
+    if (seen.label2_captions.empty() || seen.label2_captions.back() != caption) {
+      seen.label2_captions.push_back(caption);
     }
-    if (onPoll) {
-      onPoll(seen);
+    if (on_poll) {
+      on_poll(seen);
     }
-    if (!seen.boxes.empty() && enabled && GetTickCount() - lastBoxGone >= kRunQuietMs) {
-      seen.backToIdle = true;
+    if (!seen.boxes.empty() && enabled && GetTickCount() - last_box_gone >= kRunQuietMs) {
+      seen.back_to_idle = true;
       break;
     }
     Sleep(kPollMs);
@@ -430,9 +429,9 @@ RunObservation ProgrammerProcess::PressProgram(
   return seen;
 }
 
-bool ProgrammerProcess::CloseWindow(DWORD timeoutMs) {
+bool ProgrammerProcess::CloseWindow(DWORD timeout_ms) {
   PostMessageW(window_, WM_CLOSE, 0, 0);
-  return WaitForExit(timeoutMs);
+  return WaitForExit(timeout_ms);
 }
 
 }  // namespace e2e

@@ -10,64 +10,61 @@
 
 namespace e2e {
 
-constexpr wchar_t kApplicationTitle[] = L"ZORPA TRV2K-3B Flash Programmer";
-
 // Name/value pairs added to the programmer's environment; every other QBSIM_* variable is removed.
 using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;
 
 struct MainControls {
-  HWND label1 = nullptr;
-  HWND selectedFile = nullptr;
-  HWND label2 = nullptr;
-  HWND comboBox1 = nullptr;
-  HWND openButton = nullptr;
-  HWND programButton = nullptr;
-  HWND progressBar1 = nullptr;
+  HWND Label1 = nullptr;
+  HWND SelectedFile = nullptr;
+  HWND Label2 = nullptr;
+  HWND ComboBox1 = nullptr;
+  HWND OpenButton = nullptr;
+  HWND ProgramButton = nullptr;
+  HWND ProgressBar1 = nullptr;
 };
 
 struct MessageBoxSeen {
   std::wstring caption;
   std::wstring text;
   std::vector<std::wstring> buttons;
-  int textHeight = 0;  // pixels of the control that shows the text
+  int text_height = 0;  // pixels of the control that shows the text
   // The window while the box was up.
-  bool inputsEnabledWhenShown = false;  // ComboBox1 and both buttons enabled
-  bool progressVisibleWhenShown = false;
-  DWORD progressWhenShown = 0;
-  bool selectedFileVisibleWhenShown = false;
-  std::wstring label2WhenShown;
-  DWORD shownAfterMs = 0;  // since the action that led to it
+  bool inputs_enabled_when_shown = false;  // ComboBox1 and both buttons enabled
+  bool progress_visible_when_shown = false;
+  DWORD progress_when_shown = 0;
+  bool selected_file_visible_when_shown = false;
+  std::wstring label2_when_shown;
+  DWORD shown_after_ms = 0;  // since the action that led to it
 };
 
 // What was seen while a run went on, sampled every few milliseconds.
 struct RunObservation {
   std::vector<MessageBoxSeen> boxes;
-  std::vector<std::wstring> label2Captions;  // each change, in order
-  bool progressShown = false;
-  bool inputsEnabledWithProgress = false;
-  DWORD highestProgress = 0;
-  bool backToIdle = false;  // controls enabled and no box for a while, within the time limit
-  bool processEnded = false;
+  std::vector<std::wstring> label2_captions;  // each change, in order
+  bool inputs_enabled_with_progress = false;
+  DWORD highest_progress = 0;
+  bool back_to_idle = false;  // controls enabled and no box for a while, within the time limit
+  bool process_ended = false;
 };
 
 class ProgrammerProcess {
  public:
   // Starts the programmer; throws std::runtime_error when it cannot be started.
-  ProgrammerProcess(const std::wstring& exePath, const std::wstring& workingDirectory,
+  ProgrammerProcess(const std::wstring& exe_path, const std::wstring& working_directory,
                     const EnvironmentOverrides& environment);
   ~ProgrammerProcess();
   ProgrammerProcess(const ProgrammerProcess&) = delete;
   ProgrammerProcess& operator=(const ProgrammerProcess&) = delete;
 
   // Waits for the main window and finds its seven controls; throws when they do not appear.
-  void WaitForMainWindow(DWORD timeoutMs);
+  void WaitForMainWindow(DWORD timeout_ms);
   HWND window() const { return window_; }
   const MainControls& controls() const { return controls_; }
-  DWORD processId() const { return process_.dwProcessId; }
-  HANDLE processHandle() const { return process_.hProcess; }
+  DWORD process_id() const { return process_.dwProcessId; }
+  HANDLE process_handle() const { return process_.hProcess; }
 
   bool Running() const;
-  bool WaitForExit(DWORD timeoutMs);
+  bool WaitForExit(DWORD timeout_ms);
   void Kill();
 
   bool InputsEnabled() const;
@@ -76,13 +73,13 @@ class ProgrammerProcess {
   // Message boxes (#32770 without edit fields) and file dialogs of this process now on screen.
   std::vector<HWND> OpenMessageBoxes() const;
   std::vector<HWND> OpenFileDialogs() const;
-  HWND WaitForMessageBox(DWORD timeoutMs) const;
+  HWND WaitForMessageBox(DWORD timeout_ms) const;
   MessageBoxSeen ReadMessageBox(HWND box) const;
   // Presses OK; throws when the box does not go away.
   void DismissMessageBox(HWND box) const;
   // Reads, captures (when a path is given) and dismisses every box until none appears for
-  // `quietMs`; stops at `timeoutMs`.
-  std::vector<MessageBoxSeen> CollectMessageBoxes(DWORD quietMs, DWORD timeoutMs,
+  // `quiet_ms`; stops at `timeout_ms`.
+  std::vector<MessageBoxSeen> CollectMessageBoxes(DWORD quiet_ms, DWORD timeout_ms,
                                                   const std::wstring& screenshot);
 
   // Opens the device drop-down as a click would (CBN_DROPDOWN fires); returns once it has
@@ -106,12 +103,12 @@ class ProgrammerProcess {
   std::wstring SelectedFilePath() const;
 
   // Presses "Program" and follows the run until the window is idle again, dismissing each
-  // message box after reading it. `onPoll` is called at every sample.
-  RunObservation PressProgram(DWORD timeoutMs, const std::wstring& screenshot,
-                              const std::function<void(const RunObservation&)>& onPoll = {});
+  // message box after reading it. `on_poll` is called at every sample.
+  RunObservation PressProgram(DWORD timeout_ms, const std::wstring& screenshot,
+                              const std::function<void(const RunObservation&)>& on_poll = {});
 
   // Asks the window to close (WM_CLOSE) and waits for the process to end.
-  bool CloseWindow(DWORD timeoutMs);
+  bool CloseWindow(DWORD timeout_ms);
 
  private:
   HWND OpenFileDialog();

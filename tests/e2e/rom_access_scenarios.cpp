@@ -1,19 +1,17 @@
-// ROM files that are read-only, open in another program, or locked by one.
+// ROM files that are read-only, open in another program, or locked by one; ROM paths that name
+// something other than a file on a disk, and paths longer than the old limit of 260 characters.
 #include <stdexcept>
 
 #include "checks.h"
 #include "expected_texts.h"
 #include "scenarios.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
-
-constexpr DWORD kFullRunTimeoutMs = 90000;
-constexpr DWORD kRefusalTimeoutMs = 15000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 
 // A handle on a file held by the driver for as long as the object lives, as another program
 // (an editor, a copy in progress) would hold it.
@@ -39,11 +37,51 @@ class HeldFile {
   DWORD error_;
 };
 
+// More than the 260 characters that long limited a path on Windows.
+constexpr size_t kLongPathLength = 300;
+constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\trv2k-e2e-rom";
+
 struct Lock {
   const char* how;
   DWORD access;
   DWORD share;
 };
+
+// A named pipe with a server waiting for readers, for as long as the object lives: a path that a
+// program can open and read from, but that holds no ROM image.
+class WaitingPipe {
+ public:
+  explicit WaitingPipe(const std::wstring& name) {
+    for (HANDLE& instance : instances_) {
+      instance = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                  PIPE_UNLIMITED_INSTANCES, kRomSize, kRomSize, 0, nullptr);
+    }
+  }
+  ~WaitingPipe() {
+    for (HANDLE instance : instances_) {
+      if (instance != INVALID_HANDLE_VALUE) {
+        CloseHandle(instance);
+      }
+    }
+  }
+  WaitingPipe(const WaitingPipe&) = delete;
+  WaitingPipe& operator=(const WaitingPipe&) = delete;
+
+ private:
+  // One for the driver's own check that the pipe opens, one for the programmer.
+  HANDLE instances_[2];
+};
+
+// A folder path of more than 260 characters under `base`, created.
+std::wstring LongFolder(const std::wstring& base) {
+  std::wstring folder = base;
+  while (folder.size() <= kLongPathLength) {
+    folder += L"\\a folder with a name of some forty characters";
+    // The \\?\ form reaches beyond 260 characters on every Windows, whatever its settings.
+    CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr);
+  }
+  return folder;
+}
 
 const Lock kLocks[] = {
     {"opened for reading with no sharing", GENERIC_READ, 0},
@@ -100,25 +138,79 @@ void RomAccessScenarios(Suite& suite) {
       app->ChooseDevice(0);
       app->ChooseFile(path);
       for (const Lock& lock : kLocks) {
-        const std::string how = lock.how;
+        const ScopedTrace trace(s, std::string("a ROM file ") + lock.how);
         const HeldFile holder(path, lock.access, lock.share);
         if (!holder.open()) {
-          throw std::runtime_error("cannot lock the ROM file (error " +
+          throw std::runtime_error(s.trace + "cannot lock the ROM file (error " +
                                    std::to_string(holder.error()) + ")");
         }
         // The programmer opens its ROM file this way; the lock must really refuse it here.
         const HeldFile probe(path, GENERIC_READ, FILE_SHARE_READ);
         s.Check(!probe.open() && probe.error() == ERROR_SHARING_VIOLATION,
-                "a file " + how + " can still be opened for reading (error " +
-                    std::to_string(probe.error()) + "): the lock does not hold on this system");
-        const size_t logStart = app.Log().size();
+                "the file can still be opened for reading (error " + std::to_string(probe.error()) +
+                    "): the lock does not hold on this system");
+        const size_t log_start = app.Log().size();
         const RunObservation run =
-            app->PressProgram(kRefusalTimeoutMs, suite.ScreenshotPath("locked_rom_file"));
+            app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("locked_rom_file"));
         ExpectBoxes(s, run, {ErrorReport(kFileAccessDenied)});
         ExpectIdleWindow(s, *app);
-        s.Check(CountLines(app.Log(), "QB_OpenEx", logStart) == 0,
-                "an adapter was opened for a ROM file " + how);
+        ExpectNoAdapterOpened(s, app.Log(), log_start);
       }
+      s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
+    });
+  }
+
+  if (suite.Wants("rom_paths")) {
+    Instance app;
+
+    suite.Run("non_disk_rom_paths", [&](Scenario& s) {
+      app = suite.Start("rom_paths", {});
+      const std::wstring folder = app.Path(L"folder.ROM");
+      MakeFolders(folder);
+      const WaitingPipe pipe(kPipeName);
+      {
+        const HeldFile reader(kPipeName, GENERIC_READ, FILE_SHARE_READ);
+        s.Check(reader.open(), "the driver's named pipe cannot be opened for reading (error " +
+                                   std::to_string(reader.error()) + ")");
+      }
+      app->TypeDevice(kDefaultAdapter);
+      struct NonDiskPath {
+        const char* what;
+        std::wstring path;
+      };
+      const NonDiskPath paths[] = {
+          {"a folder", folder},
+          {"the device NUL", app.Path(L"NUL")},
+          {"a named pipe", kPipeName},
+      };
+      for (const NonDiskPath& path : paths) {
+        const ScopedTrace trace(s, std::string(path.what) + " (" + Narrow(path.path) + ")");
+        // Set as the operator would by typing it in the file dialog, which takes any name.
+        SetTextOf(app->controls().SelectedFile, path.path);
+        const size_t log_start = app.Log().size();
+        const RunObservation run =
+            app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("non_disk_rom_paths"));
+        ExpectBoxes(s, run, {ErrorReport(kFileAccessDenied)});
+        ExpectIdleWindow(s, *app);
+        ExpectNoAdapterOpened(s, app.Log(), log_start);
+      }
+      // The window is as usable as before: a file chosen now is taken.
+      WriteWholeFile(app.Path(L"image.ROM"), RomImage(kRomSize, 24));
+      app->ChooseFile(app.Path(L"image.ROM"));
+      s.CheckText(app->SelectedFilePath(), app.Path(L"image.ROM"), "the file chosen afterwards");
+    });
+
+    suite.Run("long_rom_path", [&](Scenario& s) {
+      app.RequireRunning();
+      const std::wstring path = JoinPath(LongFolder(app.folder), L"image.ROM");
+      const std::vector<unsigned char> image = RomImage(kRomSize, 25);
+      s.Check(WriteWholeFile(L"\\\\?\\" + path, image),
+              "cannot write the ROM file at the long path");
+      SetTextOf(app->controls().SelectedFile, path);
+      s.CheckText(app->SelectedFilePath(), path, "the long path");
+      ExpectProgrammed(s, app,
+                       app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("long_rom_path")),
+                       image);
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
     });
   }

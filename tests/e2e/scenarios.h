@@ -7,16 +7,18 @@ namespace e2e {
 
 // Layout, input checks, device list and file selection on one idle window.
 void WindowScenarios(Suite& suite);
-// Empty adapter list, a failing enumeration and an enumeration that never gets ready.
+// An empty adapter list and an enumeration that never gets ready.
 void DeviceListScenarios(Suite& suite);
-// One programmer per simulated fault, each followed through a programming run.
-void FaultScenarios(Suite& suite);
-// Successful runs, their time against the wire's, closing the window mid-run, and starting
-// without the driver library.
+// A failure message, a whole successful run and a start without the driver library, with the
+// programmer told it runs on Windows 10 (every other group tells it Windows 7).
+void SmokeScenarios(Suite& suite);
+// The time of whole runs against the wire's bound and against a run without a window.
+void TimingScenarios(Suite& suite);
+// Runs cut short by closing the window or by the end of the Windows session.
 void RunScenarios(Suite& suite);
-// Read-only, shared and locked ROM files.
+// Read-only, shared and locked ROM files; paths that name no disk file, and very long paths.
 void RomAccessScenarios(Suite& suite);
-// A look-alike driver library in the folders the programmer makes current.
+// Look-alike libraries in the folders the programmer makes current.
 void PlantedLibraryScenarios(Suite& suite);
 // Twenty runs in one programmer, successes and failures in turn, with its resources compared.
 void RepeatedRunScenarios(Suite& suite);

@@ -34,17 +34,17 @@ bool SaveScreenAsBmp(const std::wstring& path) {
     return false;
   }
 
-  BITMAPFILEHEADER fileHeader = {};
-  fileHeader.bfType = 0x4D42;  // "BM"
-  fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
-  fileHeader.bfSize = fileHeader.bfOffBits + DWORD(pixels.size());
+  BITMAPFILEHEADER file_header = {};
+  file_header.bfType = 0x4D42;  // "BM"
+  file_header.bfOffBits = sizeof file_header + sizeof header;
+  file_header.bfSize = file_header.bfOffBits + DWORD(pixels.size());
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
   DWORD written = 0;
-  bool ok = WriteFile(file, &fileHeader, sizeof fileHeader, &written, nullptr);
+  bool ok = WriteFile(file, &file_header, sizeof file_header, &written, nullptr);
   ok = ok && WriteFile(file, &header, sizeof header, &written, nullptr);
   ok = ok && WriteFile(file, pixels.data(), DWORD(pixels.size()), &written, nullptr);
   CloseHandle(file);

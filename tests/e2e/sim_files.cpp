@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "sim/sim_log.h"
 #include "win_helpers.h"
 
 namespace e2e {
@@ -21,15 +22,14 @@ std::vector<unsigned char> RomImage(size_t size, std::uint32_t seed) {
 
 namespace {
 
-constexpr char kRepeatPrefix[] = "... (repeated ";
-constexpr char kRepeatSuffix[] = " more times)";
-
 // The count of a "... (repeated N more times)" line, or 0 for any other line.
 size_t RepeatCount(const std::string& line) {
-  const size_t prefix = sizeof kRepeatPrefix - 1;
-  const size_t suffix = sizeof kRepeatSuffix - 1;
-  if (line.size() <= prefix + suffix || line.compare(0, prefix, kRepeatPrefix) != 0 ||
-      line.compare(line.size() - suffix, suffix, kRepeatSuffix) != 0) {
+  using trv::sim::kRepeatLinePrefix;
+  using trv::sim::kRepeatLineSuffix;
+  const size_t prefix = sizeof kRepeatLinePrefix - 1;
+  const size_t suffix = sizeof kRepeatLineSuffix - 1;
+  if (line.size() <= prefix + suffix || line.compare(0, prefix, kRepeatLinePrefix) != 0 ||
+      line.compare(line.size() - suffix, suffix, kRepeatLineSuffix) != 0) {
     return 0;
   }
   const std::string digits = line.substr(prefix, line.size() - prefix - suffix);

@@ -5,19 +5,14 @@
 
 #include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
-namespace {
-
-constexpr DWORD kStartTimeoutMs = 30000;
-
-}  // namespace
-
 void Scenario::Check(bool ok, const std::string& what) {
   if (!ok) {
-    failures.push_back(what);
+    failures.push_back(trace + what);
   }
 }
 
@@ -41,23 +36,23 @@ void Instance::RequireRunning() const {
 }
 
 std::vector<std::string> Instance::Log() const {
-  return ReadLogLines(logPath);
+  return ReadLogLines(log_path);
 }
 
 std::wstring Instance::Path(const std::wstring& name) const {
   return JoinPath(folder, name);
 }
 
-Suite::Suite(std::wstring exePath, std::wstring workRoot, std::vector<std::string> onlyGroups)
-    : exePath_(std::move(exePath)),
-      workRoot_(std::move(workRoot)),
-      onlyGroups_(std::move(onlyGroups)) {}
+Suite::Suite(std::wstring exe_path, std::wstring work_root, std::vector<std::string> only_groups)
+    : exe_path_(std::move(exe_path)),
+      work_root_(std::move(work_root)),
+      only_groups_(std::move(only_groups)) {}
 
 bool Suite::Wants(const std::string& group) const {
-  if (onlyGroups_.empty()) {
+  if (only_groups_.empty()) {
     return true;
   }
-  for (const std::string& wanted : onlyGroups_) {
+  for (const std::string& wanted : only_groups_) {
     if (wanted == group) {
       return true;
     }
@@ -66,7 +61,7 @@ bool Suite::Wants(const std::string& group) const {
 }
 
 void Suite::Run(const std::string& name, const std::function<void(Scenario&)>& body) {
-  Scenario scenario{name, {}};
+  Scenario scenario{name, {}, {}};
   const DWORD start = GetTickCount();
   try {
     body(scenario);
@@ -88,23 +83,32 @@ void Suite::Run(const std::string& name, const std::function<void(Scenario&)>& b
 }
 
 std::wstring Suite::Folder(const std::string& name) const {
-  return JoinPath(workRoot_, Widen(name));
+  return JoinPath(work_root_, Widen(name));
 }
 
 std::wstring Suite::ScreenshotPath(const std::string& scenario) const {
-  return JoinPath(workRoot_, Widen(scenario) + L".bmp");
+  return JoinPath(work_root_, Widen(scenario) + L".bmp");
+}
+
+std::wstring Suite::CopyProgrammerAlone(const std::wstring& folder) const {
+  MakeFolders(folder);
+  const std::wstring copy = JoinPath(folder, L"TRV2KFlash.exe");
+  if (!CopyFileW(exe_path_.c_str(), copy.c_str(), FALSE)) {
+    throw std::runtime_error("cannot copy the programmer into " + Narrow(folder));
+  }
+  return copy;
 }
 
 Instance Suite::Start(const std::string& folder, const EnvironmentOverrides& settings) {
   Instance instance;
   instance.folder = Folder(folder);
   MakeFolders(instance.folder);
-  instance.flashPath = instance.Path(L"flash.bin");
-  instance.logPath = instance.Path(L"qbsim.log");
-  DeleteFileW(instance.flashPath.c_str());
-  DeleteFileW(instance.logPath.c_str());
+  instance.flash_path = instance.Path(L"flash.bin");
+  instance.log_path = instance.Path(L"qbsim.log");
+  DeleteFileW(instance.flash_path.c_str());
+  DeleteFileW(instance.log_path.c_str());
   EnvironmentOverrides environment = settings;
-  const auto setByCaller = [&](const wchar_t* name) {
+  const auto set_by_caller = [&](const wchar_t* name) {
     for (const auto& setting : settings) {
       if (setting.first == name) {
         return true;
@@ -112,14 +116,15 @@ Instance Suite::Start(const std::string& folder, const EnvironmentOverrides& set
     }
     return false;
   };
-  for (const auto& [name, value] : EnvironmentOverrides{{L"QBSIM_FLASH", instance.flashPath},
-                                                        {L"QBSIM_LOG", instance.logPath},
-                                                        {L"QBSIM_LATENCY_MS", kFastLatencyMs}}) {
-    if (!setByCaller(name.c_str())) {
+  for (const auto& [name, value] :
+       EnvironmentOverrides{{L"QBSIM_FLASH", instance.flash_path},
+                            {L"QBSIM_LOG", instance.log_path},
+                            {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}}) {
+    if (!set_by_caller(name.c_str())) {
       environment.emplace_back(name, value);
     }
   }
-  instance.process = std::make_unique<ProgrammerProcess>(exePath_, instance.folder, environment);
+  instance.process = std::make_unique<ProgrammerProcess>(exe_path_, instance.folder, environment);
   instance.process->WaitForMainWindow(kStartTimeoutMs);
   return instance;
 }

@@ -50,9 +50,9 @@ bool HasClass(HWND window, const wchar_t* name) {
   return lstrcmpiW(ClassOf(window).c_str(), name) == 0;
 }
 
-LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT failed) {
+LRESULT SendBounded(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT failed) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
                            &result)) {
     return failed;
   }
@@ -92,7 +92,7 @@ int Height(const RECT& rect) {
 namespace {
 
 struct TopLevelSearch {
-  DWORD processId;
+  DWORD process_id;
   std::vector<HWND> found;
 };
 
@@ -100,7 +100,7 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<TopLevelSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window)) {
+  if (owner == search->process_id && IsWindowVisible(window)) {
     search->found.push_back(window);
   }
   return TRUE;
@@ -113,8 +113,8 @@ BOOL CALLBACK CollectDescendant(HWND window, LPARAM context) {
 
 }  // namespace
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-  TopLevelSearch search{processId, {}};
+std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
+  TopLevelSearch search{process_id, {}};
   EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -134,14 +134,14 @@ std::vector<HWND> DescendantsOf(HWND parent) {
 }
 
 std::wstring FullPath(const std::wstring& path) {
-  std::wstring windowsPath = path;
-  for (wchar_t& c : windowsPath) {
+  std::wstring windows_path = path;
+  for (wchar_t& c : windows_path) {
     if (c == L'/') {
       c = L'\\';
     }
   }
   wchar_t full[MAX_PATH * 2] = {};
-  GetFullPathNameW(windowsPath.c_str(), MAX_PATH * 2, full, nullptr);
+  GetFullPathNameW(windows_path.c_str(), MAX_PATH * 2, full, nullptr);
   return full;
 }
 

@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+#include "time_limits.h"
 
-// How long a message sent to the programmer may take before we give up on it.
-constexpr UINT kMessageTimeoutMs = 3000;
+namespace e2e {
 
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
@@ -24,26 +23,26 @@ bool HasClass(HWND window, const wchar_t* name);
 std::wstring TextOf(HWND window);
 bool SetTextOf(HWND window, const std::wstring& text);
 // A message sent with a time limit; returns `failed` when the target does not answer.
-LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT failed = -1);
+LRESULT SendBounded(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT failed = -1);
 
 // The window's rectangle in the client coordinates of `parent`.
 RECT RectIn(HWND window, HWND parent);
 int Width(const RECT& rect);
 int Height(const RECT& rect);
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+std::vector<HWND> TopLevelWindowsOf(DWORD process_id);
 std::vector<HWND> ChildrenInZOrder(HWND parent);
 std::vector<HWND> DescendantsOf(HWND parent);
 
-// Polls `done` every `pollMs` until it holds or `timeoutMs` has passed; returns its last value.
+// Polls `done` every `poll_ms` until it holds or `timeout_ms` has passed; returns its last value.
 template <typename Condition>
-bool WaitUntil(DWORD timeoutMs, Condition done, DWORD pollMs = 20) {
+bool WaitUntil(DWORD timeout_ms, Condition done, DWORD poll_ms = 20) {
   const DWORD start = GetTickCount();
   while (!done()) {
-    if (GetTickCount() - start >= timeoutMs) {
+    if (GetTickCount() - start >= timeout_ms) {
       return done();
     }
-    Sleep(pollMs);
+    Sleep(poll_ms);
   }
   return true;
 }

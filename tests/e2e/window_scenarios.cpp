@@ -7,14 +7,13 @@
 #include "scenarios.h"
 #include "screen_capture.h"
 #include "sim_files.h"
+#include "time_limits.h"
 #include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kInputCheckTimeoutMs = 15000;
-constexpr DWORD kCloseTimeoutMs = 5000;
 // A description of the full 64 characters, which the driver's record holds without a zero byte.
 constexpr wchar_t kLongestAdapter[] =
     L"Adapter description of exactly sixty-four characters, no NUL 064";
@@ -39,19 +38,19 @@ RECT At(int left, int top, int width, int height) {
 
 void CheckFrame(Scenario& s, HWND window) {
   HDC screen = GetDC(nullptr);
-  const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSX);
+  const int dots_per_inch = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
-  s.Check(dotsPerInch == 96,
-          "the screen has " + std::to_string(dotsPerInch) + " dpi: the sizes below are for 96 dpi");
+  s.Check(dots_per_inch == 96, "the screen has " + std::to_string(dots_per_inch) +
+                                   " dpi: the sizes below are for 96 dpi");
   RECT outer = {};
   GetWindowRect(window, &outer);
   s.Check(Width(outer) == 388 && Height(outer) == 150,
           "outer size " + std::to_string(Width(outer)) + " x " + std::to_string(Height(outer)) +
               ", want 388 x 150");
-  const int screenCentreX = GetSystemMetrics(SM_CXSCREEN) / 2;
-  const int screenCentreY = GetSystemMetrics(SM_CYSCREEN) / 2;
-  s.Check(std::abs((outer.left + outer.right) / 2 - screenCentreX) <= 2 &&
-              std::abs((outer.top + outer.bottom) / 2 - screenCentreY) <= 2,
+  const int screen_centre_x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int screen_centre_y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  s.Check(std::abs((outer.left + outer.right) / 2 - screen_centre_x) <= 2 &&
+              std::abs((outer.top + outer.bottom) / 2 - screen_centre_y) <= 2,
           "window at " + Describe(outer) + " is not centred on the screen");
 
   const LONG style = GetWindowLongW(window, GWL_STYLE);
@@ -76,15 +75,15 @@ void CheckFrame(Scenario& s, HWND window) {
 void CheckControls(Scenario& s, const ProgrammerProcess& app) {
   const MainControls& c = app.controls();
   const ControlLayout layout[] = {
-      {"Label1", c.label1, At(16, 16, 77, 13), L"Select a device:", true},
-      {"SelectedFile", c.selectedFile, At(16, 72, 257, 13), L"", true},
-      {"Label2", c.label2, At(16, 59, 64, 13), kIdleHeading, true},
-      {"ComboBox1", c.comboBox1, At(16, 32, 257, 21), L"", true},
-      {"OpenButton", c.openButton, At(288, 32, 75, 25), L"ROM File...", true},
-      {"ProgramButton", c.programButton, At(288, 64, 75, 25), L"Program", true},
-      {"ProgressBar1", c.progressBar1, At(16, 80, 257, 16), L"", false},
+      {"Label1", c.Label1, At(16, 16, 77, 13), kDeviceLabel, true},
+      {"SelectedFile", c.SelectedFile, At(16, 72, 257, 13), L"", true},
+      {"Label2", c.Label2, At(16, 59, 64, 13), kIdleHeading, true},
+      {"ComboBox1", c.ComboBox1, At(16, 32, 257, 21), L"", true},
+      {"OpenButton", c.OpenButton, At(288, 32, 75, 25), kOpenButtonCaption, true},
+      {"ProgramButton", c.ProgramButton, At(288, 64, 75, 25), kProgramButtonCaption, true},
+      {"ProgressBar1", c.ProgressBar1, At(16, 80, 257, 16), L"", false},
   };
-  std::vector<HWND> creationOrder;
+  std::vector<HWND> creation_order;
   for (const ControlLayout& control : layout) {
     const RECT actual = RectIn(control.window, app.window());
     s.Check(EqualRect(&actual, &control.expected), std::string(control.name) + " at " +
@@ -93,35 +92,35 @@ void CheckControls(Scenario& s, const ProgrammerProcess& app) {
     s.CheckText(TextOf(control.window), control.caption, std::string(control.name) + " caption");
     s.Check(bool(IsWindowVisible(control.window)) == control.visible,
             std::string(control.name) + (control.visible ? " hidden" : " shown") + " at start");
-    creationOrder.push_back(control.window);
+    creation_order.push_back(control.window);
   }
   s.Check(app.InputsEnabled(), "controls disabled at start");
-  s.Check((GetWindowLongW(c.comboBox1, GWL_STYLE) & 3) == CBS_DROPDOWN,
+  s.Check((GetWindowLongW(c.ComboBox1, GWL_STYLE) & 3) == CBS_DROPDOWN,
           "ComboBox1 is not an editable drop-down combo box");
-  s.Check(SendBounded(c.comboBox1, CB_GETCOUNT, 0, 0) == 0, "ComboBox1 has items at start");
-  const LRESULT itemHeight = SendBounded(c.comboBox1, CB_GETITEMHEIGHT, 0, 0);
-  s.Check(itemHeight == 13, "ComboBox1 item height " + std::to_string(itemHeight) + ", want 13");
-  const LRESULT low = SendBounded(c.progressBar1, PBM_GETRANGE, TRUE, 0);
-  const LRESULT high = SendBounded(c.progressBar1, PBM_GETRANGE, FALSE, 0);
+  s.Check(SendBounded(c.ComboBox1, CB_GETCOUNT, 0, 0) == 0, "ComboBox1 has items at start");
+  const LRESULT item_height = SendBounded(c.ComboBox1, CB_GETITEMHEIGHT, 0, 0);
+  s.Check(item_height == 13, "ComboBox1 item height " + std::to_string(item_height) + ", want 13");
+  const LRESULT low = SendBounded(c.ProgressBar1, PBM_GETRANGE, TRUE, 0);
+  const LRESULT high = SendBounded(c.ProgressBar1, PBM_GETRANGE, FALSE, 0);
   s.Check(low == 0 && high == 65536, "progress range " + std::to_string(low) + ".." +
                                          std::to_string(high) + ", want 0..65536");
 
-  s.Check(ChildrenInZOrder(app.window()) == creationOrder,
+  s.Check(ChildrenInZOrder(app.window()) == creation_order,
           "controls not in the order Label1, SelectedFile, Label2, ComboBox1, OpenButton, "
           "ProgramButton, ProgressBar1");
-  std::vector<HWND> tabStops;
+  std::vector<HWND> tab_stops;
   for (HWND child : ChildrenInZOrder(app.window())) {
     if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) {
-      tabStops.push_back(child);
+      tab_stops.push_back(child);
     }
   }
-  const std::vector<HWND> tabOrder = {c.comboBox1, c.openButton, c.programButton};
-  std::vector<HWND> withBar = tabOrder;
-  withBar.push_back(c.progressBar1);
-  s.Check(tabStops == tabOrder || tabStops == withBar,
+  const std::vector<HWND> tab_order = {c.ComboBox1, c.OpenButton, c.ProgramButton};
+  std::vector<HWND> with_bar = tab_order;
+  with_bar.push_back(c.ProgressBar1);
+  s.Check(tab_stops == tab_order || tab_stops == with_bar,
           "tab stops are not ComboBox1, OpenButton, ProgramButton(, ProgressBar1) in that order");
-  s.Check(GetNextDlgTabItem(app.window(), c.comboBox1, FALSE) == c.openButton &&
-              GetNextDlgTabItem(app.window(), c.openButton, FALSE) == c.programButton,
+  s.Check(GetNextDlgTabItem(app.window(), c.ComboBox1, FALSE) == c.OpenButton &&
+              GetNextDlgTabItem(app.window(), c.OpenButton, FALSE) == c.ProgramButton,
           "Tab from ComboBox1 does not go to OpenButton and then ProgramButton");
 }
 
@@ -144,6 +143,7 @@ void WindowScenarios(Suite& suite) {
                                                        L"|Twin Port|Twin Port|" + kLongestAdapter},
                                {L"QBSIM_FAULTS", L"list_busy=2"}});
     MakeFolders(roms);
+    ExpectWindowsVersion(s, app.Log(), "QBSIM Windows 6.1 ");
     CheckFrame(s, app->window());
     CheckControls(s, *app);
     SaveScreenAsBmp(suite.ScreenshotPath("window_layout"));
@@ -154,7 +154,7 @@ void WindowScenarios(Suite& suite) {
     const RunObservation run = app->PressProgram(
         kInputCheckTimeoutMs, suite.ScreenshotPath("program_with_nothing_chosen"));
     ExpectBoxes(s, run, {Information(kDeviceRequired)});
-    s.Check(run.boxes.empty() || !run.boxes[0].inputsEnabledWhenShown,
+    s.Check(run.boxes.empty() || !run.boxes[0].inputs_enabled_when_shown,
             "controls were enabled while the message was up");
     ExpectIdleWindow(s, *app);
     ExpectNoAdapterOpened(s, app.Log(), 0);
@@ -180,7 +180,7 @@ void WindowScenarios(Suite& suite) {
     s.CheckText(app->DeviceText(), L"", "a typed description survives opening the list");
     s.Check(app->DeviceItems() == expected, "reopening the list does not give the same 4 items");
     SaveScreenAsBmp(suite.ScreenshotPath("device_list"));
-    SendBounded(app->controls().comboBox1, CB_SETCURSEL, 2, 0);
+    SendBounded(app->controls().ComboBox1, CB_SETCURSEL, 2, 0);
     app->CloseDeviceList();
     s.CheckText(app->DeviceText(), L"Twin Port", "the chosen item's text");
   });
@@ -190,7 +190,7 @@ void WindowScenarios(Suite& suite) {
     const RunObservation run =
         app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("program_without_rom_file"));
     ExpectBoxes(s, run, {Information(kRomFileRequired)});
-    s.Check(run.boxes.size() != 1 || run.boxes[0].textHeight >= 24,
+    s.Check(run.boxes.size() != 1 || run.boxes[0].text_height >= 24,
             "the two-line message is shown on one line");
     ExpectIdleWindow(s, *app);
     ExpectNoAdapterOpened(s, app.Log(), 0);
@@ -211,7 +211,7 @@ void WindowScenarios(Suite& suite) {
     app->ChooseFile(L"other.ROM");
     s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\other.ROM"),
                 "the next dialog does not open in the folder of the chosen file");
-    s.Check(IsWindowVisible(app->controls().selectedFile), "SelectedFile hidden");
+    s.Check(IsWindowVisible(app->controls().SelectedFile), "SelectedFile hidden");
     SaveScreenAsBmp(suite.ScreenshotPath("file_selection"));
   });
 
@@ -228,6 +228,7 @@ void WindowScenarios(Suite& suite) {
     app.RequireRunning();
     app->TypeDevice(kDefaultAdapter);
     for (size_t size : {kRomSize - 1, kRomSize + 1}) {
+      const ScopedTrace trace(s, "a file of " + std::to_string(size) + " bytes");
       const std::wstring name = L"roms\\size" + std::to_wstring(size) + L".ROM";
       WriteRom(app, name, size, 4);
       app->ChooseFile(app.Path(name));
@@ -260,7 +261,7 @@ void WindowScenarios(Suite& suite) {
     WriteRom(app, folder + L"\\Long Path Image.ROM", kRomSize, 5);
     app->ChooseFile(path);
     s.CheckText(app->SelectedFilePath(), path, "long path");
-    const RECT label = RectIn(app->controls().selectedFile, app->window());
+    const RECT label = RectIn(app->controls().SelectedFile, app->window());
     s.Check(label.left == 16 && label.top == 72 && Width(label) == 257 && Height(label) >= 26,
             "SelectedFile at " + Describe(label) +
                 " with a long path, want 16,72, 257 wide and at least two lines high");
@@ -272,7 +273,7 @@ void WindowScenarios(Suite& suite) {
     WriteRom(app, L"roms\\Tom & Jerry.ROM", kRomSize, 6);
     app->ChooseFile(app.Path(L"roms\\Tom & Jerry.ROM"));
     s.CheckText(app->SelectedFilePath(), app.Path(L"roms\\Tom & Jerry.ROM"), "path with '&'");
-    s.Check((GetWindowLongW(app->controls().selectedFile, GWL_STYLE) & SS_NOPREFIX) != 0,
+    s.Check((GetWindowLongW(app->controls().SelectedFile, GWL_STYLE) & SS_NOPREFIX) != 0,
             "SelectedFile turns '&' into an underline (no SS_NOPREFIX)");
     SaveScreenAsBmp(suite.ScreenshotPath("ampersand_in_file_name"));
   });

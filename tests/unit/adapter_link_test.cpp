@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "sim/virtual_clock.h"
@@ -142,8 +143,11 @@ TEST_F(EnumerateAdaptersTest, ListNeverReady_GivesUpAfterTheRetryLimit) {
   const AdapterList list = EnumerateAdapters(driver, clock);
   EXPECT_EQ(list.status, kStatusListNotReady);
   EXPECT_TRUE(list.descriptions.empty());
-  EXPECT_GE(clock.NowMs() - start, kListRetryLimitMs);
-  EXPECT_LE(clock.NowMs() - start, kListRetryLimitMs + 10);
+  EXPECT_FALSE(list.none_attached);
+  // Each call takes 1 ms here: the asking stops at the first answer after the limit.
+  EXPECT_EQ(clock.NowMs() - start, kListRetryLimitMs);
+  EXPECT_EQ(std::count(driver.calls.begin(), driver.calls.end(), "QB_CreateDeviceInfoList"),
+            kListRetryLimitMs);
 }
 
 TEST_F(EnumerateAdaptersTest, OtherFailureOrNoAdapters_GiveAnEmptyList) {
@@ -163,6 +167,59 @@ TEST_F(EnumerateAdaptersTest, SecondCallReportingMore_TakesOnlyTheRecordsAllocat
   driver.adapters = {"One", "Two"};
   driver.list_count_override = 50;
   EXPECT_EQ(EnumerateAdapters(driver, clock).descriptions.size(), 2u);
+}
+
+std::vector<std::string> Numbered(std::size_t count) {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < count; ++i)
+    names.push_back("Adapter " + std::to_string(i));
+  return names;
+}
+
+TEST_F(EnumerateAdaptersTest, AbsurdCount_IsBoundedAndTheRecordsStillListed) {
+  driver.adapters = Numbered(kMaxListedAdapters + 50);
+  for (std::uint32_t count : {kMaxListedAdapters + 1, 0x80000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    driver.created_count = count;
+    const AdapterList list = EnumerateAdapters(driver, clock);
+    EXPECT_EQ(list.status, kStatusOk);
+    EXPECT_FALSE(list.none_attached);
+    ASSERT_EQ(list.descriptions.size(), kMaxListedAdapters);
+    EXPECT_EQ(list.descriptions.front(), "Adapter 0");
+    EXPECT_EQ(list.descriptions.back(), "Adapter 255");
+  }
+}
+
+TEST_F(EnumerateAdaptersTest, DriverFillingMoreRecordsThanAsked_StaysInOurMemoryAndIsNotListed) {
+  // Under AddressSanitizer a record written beyond the array fails this test.
+  driver.adapters = Numbered(1 + kSpareAdapterRecords);
+  driver.created_count = 1;
+  driver.records_beyond_room = kSpareAdapterRecords;
+  driver.list_count_override = 1 + kSpareAdapterRecords;
+  EXPECT_EQ(EnumerateAdapters(driver, clock).descriptions, std::vector<std::string>{"Adapter 0"});
+}
+
+TEST_F(EnumerateAdaptersTest, FailedRecordCall_ListsNothingAndIsNotTakenForNoAdapters) {
+  driver.adapters = {"One", "Two"};
+  driver.statuses["QB_GetDeviceInfoList"] = 4;
+  const AdapterList list = EnumerateAdapters(driver, clock);
+  EXPECT_TRUE(list.descriptions.empty());
+  EXPECT_FALSE(list.none_attached);
+}
+
+TEST_F(EnumerateAdaptersTest, OnlyACountOfZeroMeansNoAdapters) {
+  driver.adapters.clear();
+  EXPECT_TRUE(EnumerateAdapters(driver, clock).none_attached);
+
+  // Unplugged between the two calls: the list is simply empty.
+  driver.created_count = 2;
+  const AdapterList unplugged = EnumerateAdapters(driver, clock);
+  EXPECT_TRUE(unplugged.descriptions.empty());
+  EXPECT_FALSE(unplugged.none_attached);
+
+  driver.created_count.reset();
+  driver.statuses["QB_CreateDeviceInfoList"] = 4;
+  EXPECT_FALSE(EnumerateAdapters(driver, clock).none_attached);
 }
 
 }  // namespace

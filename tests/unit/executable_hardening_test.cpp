@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "support/pe_image.h"
 
@@ -25,8 +26,8 @@ std::string Upper(std::string text) {
 class ExecutableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto read = test::ReadPeImage(TRV_WINDOWS_BUILD_DIR "/TRV2KFlash.exe");
-    ASSERT_TRUE(read.has_value()) << "build/windows/TRV2KFlash.exe missing or not PE32";
+    auto read = test::ReadPeImage(TRV_WINDOWS_PROGRAM);
+    ASSERT_TRUE(read.has_value()) << TRV_WINDOWS_PROGRAM " missing or not PE32";
     image = *read;
   }
   test::PeImage image;
@@ -45,6 +46,20 @@ TEST_F(ExecutableTest, ManifestAsksForCommonControls6AndTheUsersRights) {
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
+// Without these, Windows 8.1 and later run the program in the compatibility mode of an older
+// system and report an older version to it.
+TEST_F(ExecutableTest, ManifestDeclaresWindows7To11) {
+  const std::vector<std::pair<std::string, std::string>> systems = {
+      {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+      {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+      {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+      {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}};
+  for (const auto& [system, id] : systems) {
+    EXPECT_NE(image.manifest.find("<supportedOS Id=\"" + id + "\"/>"), std::string::npos)
+        << "the manifest does not declare " << system;
+  }
 }
 
 TEST_F(ExecutableTest, ImportsOnlySystemDllsAndNeverTheDriverLibrary) {

@@ -160,6 +160,56 @@ TEST_F(LoaderProtocolTest, WaitForAck_NothingArrives_FailsAfterThreeSeconds) {
   EXPECT_LT(ElapsedMs(start), 3010u);
 }
 
+TEST_F(LoaderProtocolTest, WaitForAck_FailedReadClaimingAByteOverAnEarlierAck_IsNoAcknowledgement) {
+  driver.arrivals[0] = {kAckByte};
+  ASSERT_TRUE(WaitForAck(context, handle));  // the receive buffer now starts with 0x02
+  driver.arrivals[1] = {0x55};
+  driver.statuses["QB_Read"] = 4;
+  driver.failed_read_claims = 1;
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(WaitForAck(context, handle));
+  EXPECT_GE(ElapsedMs(start), 3000u);
+}
+
+TEST_F(LoaderProtocolTest, WaitForAck_AfterAFailedWriteThatClaimedItsBytes_FailsInItsTime) {
+  driver.statuses["QB_Write"] = 4;
+  driver.failed_write_claims_all = true;
+  // The claim is believed: nothing stays pending to be sent in front of a later command.
+  EXPECT_EQ(SendWriteAddress(context, handle, 0x0100), kStatusOk);
+  EXPECT_EQ(link.pending(), 0u);
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(WaitForAck(context, handle));
+  EXPECT_GE(ElapsedMs(start), 3000u);
+  EXPECT_LT(ElapsedMs(start), 3010u);
+}
+
+TEST_F(LoaderProtocolTest, WaitForBytes_EndsAtThePollThatFindsThemWithinThreeSeconds) {
+  MillisecondPolls();
+  driver.arrivals[2998] = Bytes(128, 0xA5);
+  std::uint64_t start = clock.NowMs();
+  EXPECT_TRUE(WaitForBytes(context, handle, 128));
+  EXPECT_EQ(ElapsedMs(start), 2999u);
+
+  // Arriving in the poll that reaches 3 s is too late, as for an acknowledgement.
+  driver.waiting.clear();
+  driver.queue_queries = 0;
+  driver.arrivals.clear();
+  driver.arrivals[2999] = Bytes(128, 0xA5);
+  start = clock.NowMs();
+  EXPECT_FALSE(WaitForBytes(context, handle, 128));
+  EXPECT_EQ(ElapsedMs(start), 3000u);
+}
+
+TEST_F(LoaderProtocolTest, WaitForBytes_FewerThanAsked_FailsAtThreeSecondsWithoutPumping) {
+  MillisecondPolls();
+  driver.arrivals[0] = Bytes(127, 0xA5);
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(WaitForBytes(context, handle, 128));
+  EXPECT_EQ(ElapsedMs(start), 3000u);
+  EXPECT_EQ(window.pumps, 0);
+  EXPECT_EQ(driver.read_requests.size(), 0u);
+}
+
 TEST_F(LoaderProtocolTest, Waits_PumpOncePerPoll) {
   driver.arrivals[9] = {kAckByte};
   EXPECT_TRUE(WaitForAck(context, handle));

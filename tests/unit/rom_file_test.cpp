@@ -1,10 +1,15 @@
-// The operator's texts for I/O errors, and the POSIX file layer's Windows error codes.
+// The operator's texts for I/O errors, the POSIX file layer's Windows error codes, and the
+// in-memory file system the run's tests use.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "common/memory_rom_file_system.h"
 #include "common/posix_rom_file.h"
 
 namespace trv {
@@ -68,8 +73,68 @@ TEST_F(PosixRomFileTest, FailuresCarryTheWindowsCodes) {
   EXPECT_EQ(OpenError(dir + "does_not_exist.rom"), kIoFileNotFound);
   const std::string plain = Write("posix_plain.rom", 1);
   EXPECT_EQ(OpenError(plain + "/inside.rom"), kIoPathNotFound);
-  EXPECT_EQ(OpenError(dir), kIoAccessDenied);  // a folder is not a ROM file
   std::remove(plain.c_str());
+}
+
+TEST_F(PosixRomFileTest, AnythingButAPlainFile_IsRefusedAtOnceAsAccessDenied) {
+  EXPECT_EQ(OpenError(dir), kIoAccessDenied);
+  EXPECT_EQ(OpenError("/dev/null"), kIoAccessDenied);
+  // A pipe nobody writes to: opening it must not wait for a writer, nor reading it for data.
+  const std::string fifo = dir + "posix_fifo.rom";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(OpenError(fifo), kIoAccessDenied);
+  std::remove(fifo.c_str());
+}
+
+struct ErrnoCase {
+  int error_number;
+  IoError code;
+};
+
+class ErrnoMappingTest : public ::testing::TestWithParam<ErrnoCase> {};
+
+TEST_P(ErrnoMappingTest, GivesTheWindowsCode) {
+  EXPECT_EQ(IoErrorFromErrno(GetParam().error_number), GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ErrnoMappingTest,
+    ::testing::Values(ErrnoCase{ENOENT, 2}, ErrnoCase{ENOTDIR, 3}, ErrnoCase{EMFILE, 4},
+                      ErrnoCase{ENFILE, 4}, ErrnoCase{EACCES, 5}, ErrnoCase{EPERM, 5},
+                      ErrnoCase{EISDIR, 5}, ErrnoCase{EBADF, 6}, ErrnoCase{ENOMEM, 8},
+                      ErrnoCase{EIO, 30}, ErrnoCase{ETXTBSY, 32}, ErrnoCase{EBUSY, 32},
+                      ErrnoCase{ENOSPC, 101}, ErrnoCase{EINVAL, 123}, ErrnoCase{ENAMETOOLONG, 206},
+                      ErrnoCase{EXDEV, 31}, ErrnoCase{0, 31}),
+    [](const ::testing::TestParamInfo<ErrnoCase>& param) {
+      return "Errno" + std::to_string(param.param.error_number);
+    });
+
+TEST(MemoryRomFileSystemTest, FailsTheNthCallOfAnOperationAndSeesChangesWhileOpen) {
+  MemoryRomFileSystem files;
+  files.Put("a.rom", std::vector<std::uint8_t>(300, 0x11));
+  files.FailOn(MemoryRomFileSystem::Operation::kRead, 2, 23);
+  IoError error = 99;
+  auto file = files.Open("a.rom", &error);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(files.open_files(), 1);
+  std::uint8_t buffer[256];
+  std::uint32_t got = 7;
+  EXPECT_EQ(file->Read(buffer, 100, &got), kIoOk);
+  EXPECT_EQ(got, 100u);
+  EXPECT_EQ(file->Read(buffer, 100, &got), 23u);
+  EXPECT_EQ(got, 0u);
+  files.Bytes("a.rom").resize(150);  // cut short while open
+  EXPECT_EQ(file->Read(buffer, 256, &got), kIoOk);
+  EXPECT_EQ(got, 50u);
+  EXPECT_EQ(file->Read(buffer, 256, &got), kIoOk);
+  EXPECT_EQ(got, 0u);
+  files.FailOn(MemoryRomFileSystem::Operation::kClose, 1, 6);
+  EXPECT_EQ(file->Close(), 6u);
+  EXPECT_EQ(files.open_files(), 0);  // a failed close still let the file go
+  EXPECT_EQ(files.Calls(MemoryRomFileSystem::Operation::kRead), 4u);
+  EXPECT_EQ(files.Open("missing.rom", &error), nullptr);
+  EXPECT_EQ(error, kIoFileNotFound);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The simulated adapter on virtual time: the wire's timing and lost bytes, the driver calls'
-// answers, the adapter faults, and the log and flash files of the stand-in DLL.
+// answers, the adapter faults, and the flash file of the stand-in DLL.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "sim/flash_file.h"
-#include "sim/sim_log.h"
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
 
@@ -29,8 +28,9 @@ Bytes AddressCommand(std::uint8_t command, std::uint16_t address) {
 
 Flash Pattern() {
   Flash flash;
-  for (std::size_t i = 0; i < flash.size(); ++i)
+  for (std::size_t i = 0; i < flash.size(); ++i) {
     flash[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  }
   return flash;
 }
 
@@ -85,8 +85,9 @@ class SimulatedAdapterTest : public ::testing::Test {
   }
   // Polls as the programmer does, yielding between polls, until `count` bytes wait.
   Bytes Await(std::uint32_t count) {
-    for (int poll = 0; poll < 100000 && Waiting() < count; ++poll)
+    for (int poll = 0; poll < 100000 && Waiting() < count; ++poll) {
       clock.SleepMs(0);
+    }
     return Read(count);
   }
   // The chip only learns of bytes that reached it when the next call looks at the wire.
@@ -208,6 +209,7 @@ TEST_F(SimulatedAdapterTest, FullImage_ProgramsAndReadsBackEveryBlock) {
   OpenAtProgrammingRate();
   const Flash image = Pattern();
   for (std::uint32_t address = 0; address < kRomImageSize; address += 128) {
+    SCOPED_TRACE("programming block at " + std::to_string(address));
     Send(AddressCommand(0x03, static_cast<std::uint16_t>(address)));
     ASSERT_EQ(Await(1), Bytes{0x02});
     Send(Bytes(image.begin() + address, image.begin() + address + 128));
@@ -215,6 +217,7 @@ TEST_F(SimulatedAdapterTest, FullImage_ProgramsAndReadsBackEveryBlock) {
   }
   EXPECT_EQ(sim.chip().flash(), image);
   for (std::uint32_t address = 0; address < kRomImageSize; address += 128) {
+    SCOPED_TRACE("reading back block at " + std::to_string(address));
     Send(AddressCommand(0x02, static_cast<std::uint16_t>(address)));
     const Bytes reply = Await(129);
     ASSERT_EQ(reply.size(), 129u);
@@ -287,8 +290,10 @@ TEST_F(SimulatedAdapterTest, Faults_ListBusyCountsDownThenListStatusApplies) {
   sim.faults().list_status = 5;
   EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), 5u);
   sim.faults().list_busy = SimFaults::kForever;
-  for (int i = 0; i < 3; ++i)
+  for (int call = 1; call <= 3; ++call) {
+    SCOPED_TRACE("call " + std::to_string(call) + " after list_busy=forever");
     EXPECT_EQ(sim.QB_CreateDeviceInfoList(&count), kStatusListNotReady);
+  }
 }
 
 TEST_F(SimulatedAdapterTest, Faults_OpenAndPortSettingStatuses) {
@@ -362,43 +367,6 @@ class TempFile {
  private:
   std::string path_;
 };
-
-TEST_F(SimulatedAdapterTest, LogFile_OneFlushedLinePerCallAndChipCommand) {
-  TempFile log_path("sim_adapter_test.log");
-  LogFile log(log_path.path());
-  ASSERT_TRUE(log.is_open());
-  sim.set_observer(&log);
-  OpenAtProgrammingRate();
-  Send(AddressCommand(0x03, 0x0000));
-  clock.AdvanceUs(1000);
-  std::uint32_t read = 0;
-  sim.QB_Read(handle, nullptr, 0, &read);
-  sim.QB_Close(handle);
-
-  const std::string text = log_path.Contents();  // read while the log is still open
-  for (const char* line :
-       {"QB_OpenEx \"QB USB Serial Adapter\" 2 handle=0x1 -> 0\n",
-        "QB_SetBitMode 0x1 0xc0 0x20 -> 0\n", "QB_SetDataCharacteristics 0x1 8 0 0 -> 0\n",
-        "QB_Write 0x1 6 written=6 -> 0\n", "chip baud 1000000\n", "chip write-address 0x0000\n",
-        "QB_Read 0x1 0 read=0 -> 0\n", "QB_Close 0x1 -> 0\n"}) {
-    EXPECT_NE(text.find(line), std::string::npos) << line;
-  }
-}
-
-TEST(SimLogTest, FormatsChipCommandsAndListCalls) {
-  EXPECT_EQ(FormatChipCommand({ChipCommandKind::kReadAddress, 0xFF80, 0}),
-            "chip read-address 0xff80");
-  EXPECT_EQ(FormatChipCommand({ChipCommandKind::kBaudChange, 0, 0}), "chip baud unknown");
-  EXPECT_EQ(FormatChipCommand({ChipCommandKind::kSyncProbe, 0xFF, 0}), "chip sync 0xff");
-  DriverCall call;
-  call.name = "QB_SetFlowControl";
-  call.has_handle = true;
-  call.handle = 2;
-  call.args = {0x0100, 0, 0};
-  call.arg_count = 3;
-  call.status = 11;
-  EXPECT_EQ(FormatCall(call), "QB_SetFlowControl 0x2 0x100 0 0 -> 11");
-}
 
 TEST(FlashFileTest, MissingFileIsErasedShortFileIsPaddedAndSaveRoundTrips) {
   TempFile file("sim_flash_test.bin");

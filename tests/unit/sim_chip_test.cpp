@@ -46,8 +46,9 @@ class SimulatedChipTest : public ::testing::Test {
   }
   static Bytes Block(std::uint8_t first) {
     Bytes block(128);
-    for (std::size_t i = 0; i < block.size(); ++i)
+    for (std::size_t i = 0; i < block.size(); ++i) {
       block[i] = static_cast<std::uint8_t>(first + i);
+    }
     return block;
   }
 };

@@ -101,9 +101,10 @@ TEST(SimConfigTest, Faults_MistakesAreRefusedWithTheirReason) {
       {"open_status=forever", "bad value"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.faults);
     const auto result = Faults(c.faults);
-    EXPECT_FALSE(result.ok()) << c.faults;
-    EXPECT_NE(result.error.find(c.reason), std::string::npos) << c.faults << ": " << result.error;
+    EXPECT_FALSE(result.ok());
+    EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
   }
 }
 

@@ -2,156 +2,25 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "sim/simulated_adapter.h"
-#include "sim/virtual_clock.h"
-#include "ui/win32_rom_file.h"
+#include "form_fixture.h"
+#include "ui/gdi_guards.h"
 #include "ui/win32_text.h"
 #include "ui_test.h"
 
 namespace {
 
+using ui_test::DispatchUntilQuit;
+using ui_test::FormFixture;
+using ui_test::SeenBox;
+
 trv::sim::SimConfig Adapters(std::vector<std::string> descriptions) {
   trv::sim::SimConfig config;
   config.adapters = std::move(descriptions);
   return config;
-}
-
-struct SeenBox {
-  HWND window;
-  std::wstring caption;
-  std::wstring text;
-  RECT bounds;
-};
-
-// Records and dismisses every message box that comes up on this thread while it exists. Its
-// timer runs inside the box's own message loop.
-class BoxWatcher {
- public:
-  BoxWatcher() {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, &BoxWatcher::OnTimer);
-  }
-  ~BoxWatcher() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  BoxWatcher(const BoxWatcher&) = delete;
-  BoxWatcher& operator=(const BoxWatcher&) = delete;
-
-  std::vector<SeenBox> boxes;
-
- private:
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), &BoxWatcher::Dismiss, 0);
-  }
-  static BOOL CALLBACK Dismiss(HWND window, LPARAM) {
-    wchar_t window_class[16] = L"";
-    GetClassNameW(window, window_class, 16);
-    const auto seen = std::find_if(current_->boxes.begin(), current_->boxes.end(),
-                                   [&](const SeenBox& box) { return box.window == window; });
-    if (std::wstring(window_class) != L"#32770" || !IsWindowVisible(window) ||
-        seen != current_->boxes.end()) {
-      return TRUE;
-    }
-    wchar_t caption[256] = L"";
-    wchar_t text[256] = L"";
-    GetWindowTextW(window, caption, 256);
-    GetDlgItemTextW(window, 0xFFFF, text, 256);  // the box's message
-    SeenBox box{window, caption, text, {}};
-    GetWindowRect(window, &box.bounds);
-    current_->boxes.push_back(box);
-    PostMessageW(window, WM_COMMAND, IDOK, 0);
-    return TRUE;
-  }
-
-  static BoxWatcher* current_;
-  UINT_PTR timer_;
-};
-BoxWatcher* BoxWatcher::current_ = nullptr;
-
-// One window on the simulated adapter, hidden (showing and hiding windows is slow without a window
-// manager); anything it posted for the thread is cleared away after it.
-struct FormFixture {
-  struct QueueDrain {
-    ~QueueDrain() {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      }
-    }
-  } drain;
-  trv::sim::VirtualClock clock;
-  trv::sim::SimulatedAdapter driver;
-  trv::ui::Win32RomFileSystem files;
-  std::unique_ptr<trv::ProgrammerState> state = std::make_unique<trv::ProgrammerState>();
-  trv::ui::TForm1 form{driver, clock, files, *state};
-  // Any box that comes up is recorded and dismissed, so no test waits for an operator.
-  BoxWatcher watcher;
-  HWND window = nullptr;
-  HWND combo_box = nullptr;
-  HWND selected_file = nullptr;
-
-  explicit FormFixture(trv::sim::SimConfig config = {}) : driver(clock, std::move(config)) {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    form.Create(GetModuleHandleW(nullptr), SW_HIDE);
-    window = form.handle();
-    combo_box = FindWindowExW(window, nullptr, WC_COMBOBOXW, nullptr);
-    selected_file = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDNEXT);
-  }
-
-  // As a programming run leaves it when the window closes in the middle.
-  void OpenAdapter() {
-    state->adapter.open =
-        driver.QB_OpenEx(trv::sim::kDefaultAdapterDescription, trv::kOpenByDescription,
-                         &state->adapter.handle) == trv::kStatusOk;
-  }
-
-  // As the combo box reports its list opening.
-  void OpenDeviceList() {
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo_box), CBN_DROPDOWN),
-                 reinterpret_cast<LPARAM>(combo_box));
-  }
-  std::vector<std::wstring> DeviceItems() const {
-    std::vector<std::wstring> items;
-    const auto count = static_cast<int>(SendMessageW(combo_box, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      wchar_t item[128] = L"";
-      SendMessageW(combo_box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-      items.push_back(item);
-    }
-    return items;
-  }
-  RECT BoundsInClient(HWND control) const {
-    RECT bounds;
-    GetWindowRect(control, &bounds);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
-    return bounds;
-  }
-  int Scale(int pixels) const {
-    HDC dc = GetDC(window);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(window, dc);
-    return MulDiv(pixels, dpi, 96);
-  }
-};
-
-// Dispatches what is queued, as the message loop would; true with its code if a quit was among it.
-bool DispatchUntilQuit(int* code) {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      *code = static_cast<int>(message.wParam);
-      return true;
-    }
-    DispatchMessageW(&message);
-  }
-  return false;
 }
 
 }  // namespace
@@ -178,16 +47,16 @@ UI_TEST(Form_RomFilePath_KeepsEveryCharacterAndAmpersands) {
 
 UI_TEST(Form_Label2_GrowsForALongerHeading) {
   FormFixture fixture;
-  const HWND label2 = GetWindow(fixture.selected_file, GW_HWNDNEXT);
+  const HWND label2 = fixture.label2;
   fixture.form.SetLabel2Caption("Programming Flash:");
   const RECT bounds = fixture.BoundsInClient(label2);
-  HDC dc = GetDC(label2);
-  const HGDIOBJ font =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label2, WM_GETFONT, 0, 0)));
   SIZE text{};
-  GetTextExtentPoint32W(dc, L"Programming Flash:", 18, &text);
-  SelectObject(dc, font);
-  ReleaseDC(label2, dc);
+  {
+    const trv::ui::WindowDc dc(label2);
+    const trv::ui::SelectedObject font(
+        dc.get(), reinterpret_cast<HFONT>(SendMessageW(label2, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc.get(), L"Programming Flash:", 18, &text);
+  }
   UI_EXPECT(bounds.right - bounds.left >= text.cx);
 }
 
@@ -272,4 +141,84 @@ UI_TEST(Form_DestroyedWithoutClose_StillClosesAdapter) {
   UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   UI_EXPECT(!fixture.state->adapter.open);
   UI_EXPECT(!fixture.form.PumpMessages());
+}
+
+// During a pass the bar is shown and the input controls are off: the focus must not land on the
+// bar, there or when the window is activated; with the controls back, Tab cycles the three.
+UI_TEST(Form_ProgressBar_KeepsItsPlaceButIsNoTabStop) {
+  FormFixture fixture;
+  UI_EXPECT((GetWindowLongW(fixture.progress_bar, GWL_STYLE) & WS_TABSTOP) == 0);
+  UI_EXPECT(GetWindow(fixture.progress_bar, GW_HWNDNEXT) == nullptr);
+  fixture.form.SetProgressBarVisible(true);
+  fixture.form.SetSelectedFileVisible(false);
+  fixture.form.SetInputControlsEnabled(false);
+  UI_EXPECT(GetNextDlgTabItem(fixture.window, nullptr, FALSE) != fixture.progress_bar);
+
+  fixture.form.SetInputControlsEnabled(true);
+  const HWND order[] = {fixture.combo_box, fixture.open_button, fixture.program_button};
+  for (int step = 0; step < 6; ++step) {
+    UI_SCOPED_TRACE("Tab number " + std::to_string(step + 1));
+    UI_EXPECT(GetNextDlgTabItem(fixture.window, order[step % 3], FALSE) == order[(step + 1) % 3]);
+    UI_EXPECT(GetNextDlgTabItem(fixture.window, order[(step + 1) % 3], TRUE) == order[step % 3]);
+  }
+}
+
+// Moved to a screen of 144 dots per inch: the window and every control are 1.5 times their size
+// and place at 96, and so are the font and the list's rows.
+UI_TEST(Form_ScreenDensity144_ScalesEveryBoundByOneAndAHalf) {
+  FormFixture fixture;
+  RECT suggested{40, 30, 40 + 582, 30 + 225};
+  SendMessageW(fixture.window, WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT outer;
+  GetWindowRect(fixture.window, &outer);
+  UI_EXPECT_EQ(582, outer.right - outer.left);
+  UI_EXPECT_EQ(225, outer.bottom - outer.top);
+  struct Expected {
+    const char* name;
+    HWND control;
+    int left, top, width, height;  // at 96 dots per inch
+  };
+  const Expected controls[] = {
+      {"Label1", fixture.label1, 16, 16, 77, 13},
+      {"SelectedFile", fixture.selected_file, 16, 72, 257, 13},
+      {"Label2", fixture.label2, 16, 59, 64, 13},
+      {"ComboBox1", fixture.combo_box, 16, 32, 257, 21},
+      {"OpenButton", fixture.open_button, 288, 32, 75, 25},
+      {"ProgramButton", fixture.program_button, 288, 64, 75, 25},
+      {"ProgressBar1", fixture.progress_bar, 16, 80, 257, 16},
+  };
+  auto at144 = [](int pixels) { return MulDiv(pixels, 144, 96); };
+  for (const Expected& control : controls) {
+    UI_SCOPED_TRACE(control.name);
+    const RECT bounds = fixture.BoundsInClient(control.control);
+    UI_EXPECT_EQ(at144(control.left), bounds.left);
+    UI_EXPECT_EQ(at144(control.top), bounds.top);
+    UI_EXPECT_EQ(at144(control.width), bounds.right - bounds.left);
+    UI_EXPECT_EQ(at144(control.height), bounds.bottom - bounds.top);
+  }
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(fixture.label1, WM_GETFONT, 0, 0)), sizeof(font),
+             &font);
+  UI_EXPECT_EQ(-16, font.lfHeight);
+  UI_EXPECT_EQ(at144(13),
+               static_cast<int>(SendMessageW(fixture.combo_box, CB_GETITEMHEIGHT, 0, 0)));
+}
+
+// A box in the middle of a pass comes up over the bar as far as the pass has really got, though
+// the last move came too soon after the one before to be painted then.
+UI_TEST(Form_BoxDuringAPass_ShowsTheProgressMadeSoFar) {
+  FormFixture fixture;
+  ShowWindow(fixture.window, SW_SHOWNOACTIVATE);
+  fixture.form.SetProgressBarVisible(true);
+  fixture.form.SetProgressPosition(128);
+  fixture.form.SetProgressPosition(256);
+  UI_EXPECT_EQ(128u, fixture.form.progress_painter().painted_position());
+  std::uint32_t painted_when_shown = 0;
+  fixture.watcher.on_box = [&](const SeenBox&) {
+    painted_when_shown = fixture.form.progress_painter().painted_position();
+  };
+  fixture.form.ShowInformation("Failed to read ACK.");
+  UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
+  UI_EXPECT_EQ(256u, painted_when_shown);
 }

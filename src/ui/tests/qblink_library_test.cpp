@@ -64,15 +64,53 @@ UI_TEST(DriverLibrary_WithoutTheCalls_NamesTheFirstMissingOne) {
   UI_EXPECT(problem == L"version.dll has no entry point QB_CreateDeviceInfoList.");
 }
 
-// The file dialog moves the current directory, so a library placed there must never be taken.
-UI_TEST(DriverLibrary_InCurrentDirectoryOnly_IsNotLoaded) {
-  ui_test::ScratchFolder folder;
-  const std::wstring planted = folder.Write(L"PLANTED_QB.DLL", {});
-  CopyFileW((ProgramFolder() + L"\\" + kDriverLibraryName).c_str(), planted.c_str(), FALSE);
-  wchar_t previous[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  SetCurrentDirectoryW(folder.Path(L"").c_str());
-  std::wstring problem;
-  UI_EXPECT(QblinkLibrary::Load(L"PLANTED_QB.DLL", &problem) == nullptr);
-  SetCurrentDirectoryW(previous);
+// A working library of `name` (a copy of the stand-in) in a scratch folder that is the current
+// directory while this exists, as the file dialog leaves it after a ROM file there was chosen.
+class PlantedLibrary {
+ public:
+  explicit PlantedLibrary(const std::wstring& name) : path_(folder_.Write(name, {})) {
+    UI_EXPECT(
+        CopyFileW((ProgramFolder() + L"\\" + kDriverLibraryName).c_str(), path_.c_str(), FALSE));
+    GetCurrentDirectoryW(MAX_PATH, previous_);
+    UI_EXPECT(SetCurrentDirectoryW(folder_.Path(L"").c_str()));
+    // The copy loads by its full path, so only where it lies can keep it out.
+    const HMODULE module = LoadLibraryW(path_.c_str());
+    UI_EXPECT(module != nullptr);
+    FreeLibrary(module);
+  }
+  ~PlantedLibrary() { SetCurrentDirectoryW(previous_); }
+  PlantedLibrary(const PlantedLibrary&) = delete;
+  PlantedLibrary& operator=(const PlantedLibrary&) = delete;
+
+ private:
+  ui_test::ScratchFolder folder_;
+  std::wstring path_;
+  wchar_t previous_[MAX_PATH] = L"";
+};
+
+// The way taken on systems without the search flags.
+UI_TEST(DriverLibrary_ByFullPath_FromProgramThenSystemFolderOnly) {
+  const HMODULE stand_in = trv::ui::LoadFromProgramOrSystemFolder(kDriverLibraryName);
+  UI_EXPECT(stand_in != nullptr && GetProcAddress(stand_in, "QB_OpenEx") != nullptr);
+  FreeLibrary(stand_in);
+  const HMODULE system = trv::ui::LoadFromProgramOrSystemFolder(L"version.dll");
+  UI_EXPECT(system != nullptr);
+  FreeLibrary(system);
+
+  const PlantedLibrary planted(L"PLANTED_QB.DLL");
+  UI_EXPECT(trv::ui::LoadFromProgramOrSystemFolder(L"PLANTED_QB.DLL") == nullptr);
+  UI_EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+}
+
+// What start-up does first, so that no library loaded by name, by anyone, comes from the folder
+// the file dialog made current.
+UI_TEST(DriverLibrary_SearchRestricted_NothingLoadsFromTheCurrentDirectory) {
+  const PlantedLibrary planted(L"PLANTED_QB2.DLL");
+  trv::ui::RestrictLibrarySearch();
+  const HMODULE module = LoadLibraryW(L"PLANTED_QB2.DLL");
+  UI_EXPECT(module == nullptr);
+  if (module != nullptr) {
+    FreeLibrary(module);
+  }
+  UI_EXPECT(LoadLibraryW(L"version.dll") != nullptr);
 }

@@ -1,6 +1,14 @@
 #include "scratch_files.h"
 
 namespace ui_test {
+namespace {
+
+// The form that is not held to 260 characters.
+std::wstring Extended(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
+
+}  // namespace
 
 ScratchFolder::ScratchFolder() {
   wchar_t temp[MAX_PATH];
@@ -10,21 +18,30 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
-  for (const std::wstring& file : files_) {
-    DeleteFileW(file.c_str());
+  for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
+    if (!DeleteFileW(Extended(*made).c_str())) {
+      RemoveDirectoryW(Extended(*made).c_str());
+    }
   }
   RemoveDirectoryW(folder_.c_str());
+}
+
+std::wstring ScratchFolder::Folder(const std::wstring& name) {
+  const std::wstring path = Path(name);
+  CreateDirectoryW(Extended(path).c_str(), nullptr);
+  made_.push_back(path);
+  return path;
 }
 
 std::wstring ScratchFolder::Write(const std::wstring& name,
                                   const std::vector<unsigned char>& bytes) {
   const std::wstring path = Path(name);
   const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
-  files_.push_back(path);
+  made_.push_back(path);
   return path;
 }
 

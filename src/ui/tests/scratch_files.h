@@ -15,13 +15,17 @@ class ScratchFolder {
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
+  // The full path of `name` in the folder; `name` may lead through folders made with Folder.
   std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+  // Makes the folder `name` and returns its full path. Paths may exceed 260 characters.
+  std::wstring Folder(const std::wstring& name);
   // Writes `bytes` to a new file `name` and returns its full path.
   std::wstring Write(const std::wstring& name, const std::vector<unsigned char>& bytes);
 
  private:
   std::wstring folder_;
-  std::vector<std::wstring> files_;
+  // Everything made here, removed in the reverse order.
+  std::vector<std::wstring> made_;
 };
 
 }  // namespace ui_test

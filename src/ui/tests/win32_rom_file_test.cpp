@@ -1,6 +1,7 @@
 #include "ui/win32_rom_file.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "scratch_files.h"
@@ -26,6 +27,30 @@ IoError OpenError(const std::wstring& path) {
   IoError error = trv::kIoOk;
   const auto file = files.Open(Utf8FromWide(path), &error);
   return file == nullptr ? error : trv::kIoOk;
+}
+
+// Opens `path`, takes its size and reads it whole in 128-byte blocks.
+std::vector<unsigned char> ReadWhole(const std::wstring& path, std::uint64_t* size) {
+  Win32RomFileSystem files;
+  IoError error = trv::kIoOk;
+  const auto file = files.Open(Utf8FromWide(path), &error);
+  std::vector<unsigned char> bytes;
+  if (file == nullptr || file->Size(size) != trv::kIoOk) {
+    return bytes;
+  }
+  unsigned char block[128];
+  std::uint32_t got = 0;
+  while (file->Read(block, sizeof(block), &got) == trv::kIoOk && got > 0) {
+    bytes.insert(bytes.end(), block, block + got);
+  }
+  file->Close();
+  return bytes;
+}
+
+std::wstring CurrentDirectory() {
+  wchar_t directory[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, directory);
+  return directory;
 }
 
 }  // namespace
@@ -76,4 +101,63 @@ UI_TEST(RomFile_NonAsciiPath_Opens) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"R\u00f6m \u20ac & \u4e2d.ROM", Image(128));
   UI_EXPECT_EQ(trv::kIoOk, OpenError(path));
+}
+
+// Refused before anything is read, and without waiting: reading a device or a pipe may never
+// end. Device names are refused before they are opened at all, so the pipe is still free for a
+// client afterwards.
+UI_TEST(RomFile_NotAFileOnDisk_IsAccessDenied) {
+  ui_test::ScratchFolder folder;
+  const std::wstring pipe_name =
+      L"\\\\.\\pipe\\trv_ui_tests_" + std::to_wstring(GetCurrentProcessId());
+  const HANDLE pipe =
+      CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+  UI_EXPECT(pipe != INVALID_HANDLE_VALUE);
+  const std::wstring not_files[] = {
+      folder.Path(L""),
+      folder.Folder(L"image.ROM"),
+      L"NUL",
+      L"CON",
+      L"COM1",
+      L"\\\\.\\COM1",
+      folder.Path(L"nul.rom"),
+      pipe_name,
+      L"\\\\.\\pipe\\absent",
+      L"\\\\?\\GLOBALROOT\\Device\\Null",
+      L"Z:\\dev\\null",  // the Unix null device, as Wine shows it: a device behind a drive path
+  };
+  for (const std::wstring& path : not_files) {
+    UI_SCOPED_TRACE(Utf8FromWide(path));
+    UI_EXPECT_EQ(trv::kIoAccessDenied, OpenError(path));
+  }
+  const HANDLE client =
+      CreateFileW(pipe_name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  UI_EXPECT(client != INVALID_HANDLE_VALUE);
+  CloseHandle(client);
+  CloseHandle(pipe);
+}
+
+// 300 characters, through a ".." that only the full-path form resolves; and a name relative
+// to the current directory.
+UI_TEST(RomFile_LongOrRelativePath_OpensSizesAndReads) {
+  ui_test::ScratchFolder folder;
+  const std::wstring first(120, L'a');
+  const std::wstring second(120, L'b');
+  folder.Folder(first);
+  folder.Folder(first + L"\\" + second);
+  const std::vector<unsigned char> image = Image(65536);
+  const std::wstring written = folder.Write(first + L"\\" + second + L"\\image.ROM", image);
+  UI_EXPECT(written.size() > MAX_PATH);
+  const std::wstring detour =
+      folder.Path(first + L"\\..\\" + first + L"\\" + second + L"\\image.ROM");
+  std::uint64_t size = 0;
+  UI_EXPECT(ReadWhole(detour, &size) == image);
+  UI_EXPECT_EQ(65536u, size);
+
+  const std::wstring previous = CurrentDirectory();
+  UI_EXPECT(SetCurrentDirectoryW(folder.Path(first).c_str()));
+  size = 0;
+  UI_EXPECT(ReadWhole(second + L"\\image.ROM", &size) == image);
+  UI_EXPECT_EQ(65536u, size);
+  SetCurrentDirectoryW(previous.c_str());
 }

@@ -1,5 +1,7 @@
 #include "support/pe_image.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -53,15 +55,42 @@ class Reader {
   std::vector<std::uint8_t> bytes_;
 };
 
-std::vector<std::string> ImportedDlls(const Reader& pe, std::uint32_t directory_rva) {
-  std::vector<std::string> names;
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The functions of one DLL: its lookup table holds 32-bit entries, an ordinal when the top bit is
+// set and otherwise the address of a 2-byte hint followed by the name; a zero entry ends it.
+void AddImportedFunctions(const Reader& pe, const std::string& dll, std::uint32_t lookup_rva,
+                          std::vector<std::string>* functions) {
+  std::size_t entry = pe.Offset(lookup_rva);
+  for (int count = 0; entry != 0 && pe.Has(entry, 4) && pe.U32(entry) != 0 && count < 4096;
+       entry += 4, ++count) {
+    const std::uint32_t value = pe.U32(entry);
+    std::string name = "?";
+    if (value & 0x80000000u) {
+      name = "#" + std::to_string(value & 0xFFFFu);
+    } else if (const std::size_t hint = pe.Offset(value); hint != 0) {
+      name = pe.Text(hint + 2, 256);
+    }
+    functions->push_back(Lower(dll) + "!" + name);
+  }
+}
+
+void ReadImports(const Reader& pe, std::uint32_t directory_rva, PeImage* image) {
   std::size_t entry = pe.Offset(directory_rva);
   // Each 20-byte descriptor names one DLL; a zeroed one ends the table.
-  for (; entry != 0 && pe.Has(entry, 20) && pe.U32(entry + 12) != 0 && names.size() < 64;
+  for (; entry != 0 && pe.Has(entry, 20) && pe.U32(entry + 12) != 0 &&
+         image->imported_dlls.size() < 64;
        entry += 20) {
-    names.push_back(pe.Text(pe.Offset(pe.U32(entry + 12)), 260));
+    const std::string dll = pe.Text(pe.Offset(pe.U32(entry + 12)), 260);
+    image->imported_dlls.push_back(dll);
+    // The lookup table, or where a linker left it out, the address table it fills at load time.
+    const std::uint32_t lookup = pe.U32(entry) != 0 ? pe.U32(entry) : pe.U32(entry + 16);
+    AddImportedFunctions(pe, dll, lookup, &image->imported_functions);
   }
-  return names;
 }
 
 // The first entry of a resource directory whose id is `id` (any id when `id` is 0): the offset
@@ -121,7 +150,7 @@ std::optional<PeImage> ReadPeImage(const std::string& path) {
   for (std::size_t s = optional + optional_size, i = 0; i < section_count; ++i, s += 40) {
     pe.sections.push_back({pe.U32(s + 12), pe.U32(s + 8), pe.U32(s + 20), pe.U32(s + 16)});
   }
-  image.imported_dlls = ImportedDlls(pe, pe.U32(directories + kImportDirectory * 8));
+  ReadImports(pe, pe.U32(directories + kImportDirectory * 8), &image);
   image.manifest = Manifest(pe, pe.U32(directories + kResourceDirectory * 8));
   return image;
 }

@@ -1,5 +1,5 @@
 // Just enough of a PE32 reader to check how the Windows program was linked: its header flags,
-// the DLLs it imports and its embedded manifest.
+// the DLLs and functions it imports and its embedded manifest.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,9 @@ struct PeImage {
   std::uint16_t subsystem = 0;
   std::uint16_t dll_characteristics = 0;
   std::vector<std::string> imported_dlls;
+  // Every imported function as "dll!name", or "dll!#ordinal" for one imported by number, with the
+  // DLL's name in lower case, in the order of the import table.
+  std::vector<std::string> imported_functions;
   std::string manifest;  // the RT_MANIFEST resource's text, empty when there is none
 };
 

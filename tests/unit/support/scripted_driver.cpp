@@ -18,14 +18,14 @@ StatusResult ScriptedDriver::QB_CreateDeviceInfoList(std::uint32_t* count) {
     if (list_not_ready_calls > 0) --list_not_ready_calls;
     return kStatusListNotReady;
   }
-  *count = static_cast<std::uint32_t>(adapters.size());
+  *count = created_count.value_or(static_cast<std::uint32_t>(adapters.size()));
   const auto it = statuses.find("QB_CreateDeviceInfoList");
   return it == statuses.end() ? kStatusOk : it->second;
 }
 
 StatusResult ScriptedDriver::QB_GetDeviceInfoList(AdapterInfoRecord* records,
                                                   std::uint32_t* count) {
-  const std::uint32_t room = *count;
+  const std::uint32_t room = *count + records_beyond_room;
   for (std::uint32_t i = 0; i < room && i < adapters.size(); ++i) {
     std::memset(records[i].bytes, 0xEE, sizeof records[i].bytes);
     const std::string& text = adapters[i];
@@ -65,21 +65,32 @@ StatusResult ScriptedDriver::QB_GetQueueStatus(AdapterHandle, std::uint32_t* cou
 StatusResult ScriptedDriver::QB_Read(AdapterHandle, void* buffer, std::uint32_t count,
                                      std::uint32_t* read) {
   read_requests.push_back(count);
+  const StatusResult status = Call("QB_Read");
+  if (status != kStatusOk) {
+    *read = failed_read_claims;
+    return status;
+  }
   const std::uint32_t n =
       std::min<std::uint32_t>(count, static_cast<std::uint32_t>(waiting.size()));
   std::memcpy(buffer, waiting.data(), n);
   waiting.erase(waiting.begin(), waiting.begin() + n);
   *read = n;
-  return Call("QB_Read");
+  return status;
 }
 
 StatusResult ScriptedDriver::QB_Write(AdapterHandle, const void* buffer, std::uint32_t count,
                                       std::uint32_t* written) {
+  const StatusResult status = Call("QB_Write");
+  if (status != kStatusOk && failed_write_claims_all) {
+    writes.emplace_back();
+    *written = count;
+    return status;
+  }
   const std::uint32_t n = std::min(count, write_limit);
   const auto* bytes = static_cast<const std::uint8_t*>(buffer);
   writes.emplace_back(bytes, bytes + n);
   *written = n;
-  return Call("QB_Write");
+  return status;
 }
 
 std::vector<std::uint8_t> ScriptedDriver::WrittenBytes() const {

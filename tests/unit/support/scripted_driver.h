@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,17 @@ class ScriptedDriver final : public AdapterDriver {
   std::vector<std::string> adapters;
   // Reported by QB_GetDeviceInfoList instead of the real count, when set.
   std::uint32_t list_count_override = 0;
-  // How many QB_CreateDeviceInfoList calls answer 19 before the scripted status.
+  // How many QB_CreateDeviceInfoList calls answer 19 before the scripted status (-1: for ever).
   int list_not_ready_calls = 0;
+  // Reported by QB_CreateDeviceInfoList instead of the number of adapters, when set.
+  std::optional<std::uint32_t> created_count;
+  // QB_GetDeviceInfoList fills this many records beyond the room it was given, as a driver does
+  // for adapters plugged in between the two calls.
+  std::uint32_t records_beyond_room = 0;
+  // A failing QB_Read (see `statuses`) still claims this many bytes, and copies none.
+  std::uint32_t failed_read_claims = 0;
+  // A failing QB_Write still claims every byte written, and takes none.
+  bool failed_write_claims_all = false;
 
   std::vector<std::string> calls;                 // call names in order
   std::vector<std::vector<std::uint8_t>> writes;  // bytes taken by each QB_Write

@@ -1,0 +1,41 @@
+# The program's version for its version resource and manifest, from scripts/version.sh. CMake runs
+# again at every `make windows`, so a new commit or tag is picked up.
+execute_process(
+  COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/version.sh
+  OUTPUT_VARIABLE TRV_VERSION
+  OUTPUT_STRIP_TRAILING_WHITESPACE
+  COMMAND_ERROR_IS_FATAL ANY)
+if(NOT TRV_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)(-([0-9]+)-g)?")
+  message(FATAL_ERROR "scripts/version.sh gave '${TRV_VERSION}', not MAJOR.MINOR.PATCH[...]")
+endif()
+# Windows keeps four numbers of at most 65535: major, minor, patch and the commits since the tag.
+set(TRV_VERSION_MAJOR ${CMAKE_MATCH_1})
+set(TRV_VERSION_MINOR ${CMAKE_MATCH_2})
+set(TRV_VERSION_PATCH ${CMAKE_MATCH_3})
+set(TRV_VERSION_BUILD 0)
+if(CMAKE_MATCH_5)
+  set(TRV_VERSION_BUILD ${CMAKE_MATCH_5})
+endif()
+foreach(part MAJOR MINOR PATCH BUILD)
+  if(TRV_VERSION_${part} GREATER 65535)
+    set(TRV_VERSION_${part} 65535)
+  endif()
+endforeach()
+message(STATUS "Program version ${TRV_VERSION}")
+
+set(TRV_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/trv_version.h.in ${TRV_GENERATED_DIR}/trv_version.h @ONLY)
+
+# The program's manifest with its own assembly version set to the program's version. The file in
+# src/ui stays as written, since the Windows tests embed it too.
+set(manifest_source ${CMAKE_SOURCE_DIR}/src/ui/TRV2KFlash.exe.manifest)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifest_source})
+file(READ ${manifest_source} manifest)
+set(identity_pattern "(name=\"Zorpa\\.TRV2KFlash\" version=\")[0-9.]+\"")
+if(NOT manifest MATCHES "${identity_pattern}")
+  message(FATAL_ERROR "${manifest_source}: no assemblyIdentity name=\"Zorpa.TRV2KFlash\" version=...")
+endif()
+string(REGEX REPLACE "${identity_pattern}"
+       "\\1${TRV_VERSION_MAJOR}.${TRV_VERSION_MINOR}.${TRV_VERSION_PATCH}.${TRV_VERSION_BUILD}\""
+       manifest "${manifest}")
+file(CONFIGURE OUTPUT ${TRV_GENERATED_DIR}/versioned.manifest CONTENT "${manifest}" @ONLY)

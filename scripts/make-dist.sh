@@ -1,0 +1,56 @@
+#!/bin/sh
+# `make dist`: build/dist/TRV2KFlash-<version>-win32.zip from the Windows build's TRV2KFlash.exe
+# (argument 1), the operator's guide rendered as one self-contained HTML page, a README for the
+# operator and SHA256SUMS. The same commit gives the same zip, byte for byte, wherever it is built:
+# every file's time is the commit's, the names go in sorted, and nothing of the machine goes in.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+EXE=$1
+DIST=build/dist
+
+VERSION=$(sh scripts/version.sh)
+# The commit's time; outside git, the earliest time a zip file can hold.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 315532800)
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+NAME="TRV2KFlash-$VERSION-win32"
+STAGE="$DIST/$NAME"
+ZIP="$DIST/$NAME.zip"
+GUIDE=TRV2KFlash-Guide.html
+
+# The executable must be the one of this version, not a build left from an earlier commit.
+if ! strings -a -el "$EXE" | grep -qxF "$VERSION"; then
+  echo "$EXE does not carry the version $VERSION: rebuild it with 'make dist'" >&2
+  exit 1
+fi
+# Internet Explorer 8, the browser of a bare Windows 7, shows no embedded picture over 32 KiB.
+for image in docs/images/*.png; do
+  if [ "$(wc -c <"$image")" -gt 32768 ]; then
+    echo "$image is over 32 KiB: older browsers would not show it in the guide" >&2
+    exit 1
+  fi
+done
+
+rm -rf "$STAGE" "$ZIP"
+mkdir -p "$STAGE"
+cp "$EXE" "$STAGE/TRV2KFlash.exe"
+pandoc docs/operator-guide.md --from markdown-smart --to html4 --standalone --self-contained \
+  --resource-path=docs --css docs/guide.css --metadata subtitle="Version $VERSION" \
+  --fail-if-warnings --output "$STAGE/$GUIDE"
+# Windows line ends, so that every Notepad shows the lines.
+sed "s/@VERSION@/$VERSION/; s/\$/\r/" docs/release-readme.txt >"$STAGE/README.txt"
+(cd "$STAGE" && sha256sum README.txt TRV2KFlash.exe "$GUIDE" >SHA256SUMS)
+
+chmod 644 "$STAGE"/*
+touch -d "@$SOURCE_DATE_EPOCH" "$STAGE"/*
+# Extra fields with times and owners left out (-X); names in a fixed order.
+(cd "$STAGE" && ls | sort | zip -X -q -9 "../$NAME.zip" -@)
+
+expected="README.txt SHA256SUMS $GUIDE TRV2KFlash.exe"
+listed=$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ' | sed 's/ $//')
+if [ "$listed" != "$(echo "$expected" | tr ' ' '\n' | sort | tr '\n' ' ' | sed 's/ $//')" ]; then
+  echo "$ZIP holds [$listed], not [$expected]" >&2
+  exit 1
+fi
+echo "$ZIP"
+sha256sum "$ZIP" | sed 's/ .*//'

@@ -1,0 +1,132 @@
+// The main window on the simulated adapter and a virtual clock, for the tests of the window.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/simulated_adapter.h"
+#include "sim/virtual_clock.h"
+#include "ui/main_window.h"
+#include "ui/win32_rom_file.h"
+
+namespace ui_test {
+
+struct SeenBox {
+  HWND window;
+  std::wstring caption;
+  std::wstring text;
+  RECT bounds;
+};
+
+// Records and dismisses every message box that comes up on this thread while it exists. Its
+// timer runs inside the box's own message loop.
+class BoxWatcher {
+ public:
+  BoxWatcher();
+  ~BoxWatcher();
+  BoxWatcher(const BoxWatcher&) = delete;
+  BoxWatcher& operator=(const BoxWatcher&) = delete;
+
+  std::vector<SeenBox> boxes;
+  // Called for each box as it is seen, before it is dismissed.
+  std::function<void(const SeenBox&)> on_box;
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  static BOOL CALLBACK Dismiss(HWND window, LPARAM);
+
+  static BoxWatcher* current_;
+  UINT_PTR timer_;
+};
+
+// The simulated adapter behind a hook that runs before every call with the call's name: a test
+// makes a call fail in ways the simulator does not, by throwing, or acts at a chosen moment.
+class HookedDriver final : public trv::AdapterDriver {
+ public:
+  explicit HookedDriver(trv::sim::SimulatedAdapter& inner) : inner_(inner) {}
+
+  std::function<void(std::string_view call)> before_call;
+
+  trv::StatusResult QB_CreateDeviceInfoList(std::uint32_t* count) override;
+  trv::StatusResult QB_GetDeviceInfoList(trv::AdapterInfoRecord* records,
+                                         std::uint32_t* count) override;
+  trv::StatusResult QB_OpenEx(const char* description, std::uint32_t flags,
+                              trv::AdapterHandle* handle) override;
+  trv::StatusResult QB_Close(trv::AdapterHandle handle) override;
+  trv::StatusResult QB_SetBitMode(trv::AdapterHandle handle, std::uint8_t mask,
+                                  std::uint8_t mode) override;
+  trv::StatusResult QB_SetRts(trv::AdapterHandle handle) override;
+  trv::StatusResult QB_SetDtr(trv::AdapterHandle handle) override;
+  trv::StatusResult QB_SetBaudRate(trv::AdapterHandle handle, std::uint32_t baud) override;
+  trv::StatusResult QB_SetDataCharacteristics(trv::AdapterHandle handle, std::uint8_t word_length,
+                                              std::uint8_t stop_bits, std::uint8_t parity) override;
+  trv::StatusResult QB_SetFlowControl(trv::AdapterHandle handle, std::uint16_t flow,
+                                      std::uint8_t xon, std::uint8_t xoff) override;
+  trv::StatusResult QB_SetTimeouts(trv::AdapterHandle handle, std::uint32_t read_ms,
+                                   std::uint32_t write_ms) override;
+  trv::StatusResult QB_GetQueueStatus(trv::AdapterHandle handle, std::uint32_t* waiting) override;
+  trv::StatusResult QB_Read(trv::AdapterHandle handle, void* buffer, std::uint32_t count,
+                            std::uint32_t* read) override;
+  trv::StatusResult QB_Write(trv::AdapterHandle handle, const void* buffer, std::uint32_t count,
+                             std::uint32_t* written) override;
+
+ private:
+  void Before(std::string_view call) {
+    if (before_call) {
+      before_call(call);
+    }
+  }
+
+  trv::sim::SimulatedAdapter& inner_;
+};
+
+// One window on the simulated adapter, hidden unless a test shows it (showing and hiding windows
+// is slow without a window manager); anything it posted for the thread is cleared away after it.
+struct FormFixture {
+  struct QueueDrain {
+    ~QueueDrain();
+  } drain;
+  trv::sim::VirtualClock clock;
+  trv::sim::SimulatedAdapter driver;
+  HookedDriver hooked{driver};
+  trv::ui::Win32RomFileSystem files;
+  std::unique_ptr<trv::ProgrammerState> state = std::make_unique<trv::ProgrammerState>();
+  trv::ui::TForm1 form{hooked, clock, files, *state};
+  // Any box that comes up is recorded and dismissed, so no test waits for an operator.
+  BoxWatcher watcher;
+  HWND window = nullptr;
+  HWND label1 = nullptr;
+  HWND selected_file = nullptr;
+  HWND label2 = nullptr;
+  HWND combo_box = nullptr;
+  HWND open_button = nullptr;
+  HWND program_button = nullptr;
+  HWND progress_bar = nullptr;
+
+  explicit FormFixture(trv::sim::SimConfig config = {});
+
+  // As a programming run leaves it when the window closes in the middle.
+  void OpenAdapter();
+  // As the combo box reports its list opening.
+  void OpenDeviceList();
+  // As the operator presses "Program" with `device` chosen and the file `path`.
+  void Program(const std::wstring& device, const std::wstring& path);
+  std::vector<std::wstring> DeviceItems() const;
+  RECT BoundsInClient(HWND control) const;
+  // `pixels` at 96 dots per inch on this screen.
+  int Scale(int pixels) const;
+  bool InputsEnabled() const;
+};
+
+// Dispatches what is queued, as the message loop would; true with its code if a quit was among it.
+bool DispatchUntilQuit(int* code);
+
+// A 64 KiB image that differs from block to block.
+std::vector<unsigned char> RomImage();
+
+}  // namespace ui_test

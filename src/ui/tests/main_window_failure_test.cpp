@@ -1,0 +1,152 @@
+// The window when things go wrong around it: the session ends, or a handler fails in a way no
+// result code reports.
+#include <functional>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "form_fixture.h"
+#include "scratch_files.h"
+#include "ui/main_window.h"
+#include "ui/win32_text.h"
+#include "ui_test.h"
+
+namespace {
+
+using ui_test::FormFixture;
+
+const std::wstring kDevice = trv::ui::WideFromUtf8(trv::sim::kDefaultAdapterDescription);
+constexpr wchar_t kUnexpectedError[] = L"An unexpected error stopped the operation.";
+
+// Acknowledgements come quickly, so a run takes little real time.
+trv::sim::SimConfig FastChip() {
+  trv::sim::SimConfig config;
+  config.latency_us = 20;
+  return config;
+}
+
+// Throws from the `nth` call named `name` (counting from 1), once.
+std::function<void(std::string_view)> ThrowAt(std::string_view name, int nth) {
+  auto seen = std::make_shared<int>(0);
+  return [=](std::string_view call) {
+    if (call == name && ++*seen == nth) {
+      throw std::bad_alloc();
+    }
+  };
+}
+
+bool IdleLook(const FormFixture& fixture) {
+  const auto visible = [](HWND control) {
+    return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  return fixture.InputsEnabled() && !visible(fixture.progress_bar) &&
+         visible(fixture.selected_file) && trv::ui::WindowText(fixture.label2) == L"Selected File:";
+}
+
+}  // namespace
+
+UI_TEST(Form_SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
+  FormFixture fixture;
+  fixture.OpenAdapter();
+  UI_EXPECT_EQ(TRUE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+  SendMessageW(fixture.window, WM_ENDSESSION, FALSE, 0);
+  UI_EXPECT(fixture.state->adapter.open);
+  UI_EXPECT(fixture.form.PumpMessages());
+
+  SendMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
+  UI_EXPECT(!fixture.state->adapter.open);
+  UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
+  UI_EXPECT(!fixture.form.PumpMessages());
+  int code = -1;
+  UI_EXPECT(ui_test::DispatchUntilQuit(&code));
+  UI_EXPECT(fixture.watcher.boxes.empty());
+}
+
+// The end arrives while a pass waits for an acknowledgement: the adapter is closed there, and the
+// run stops at its next pump without another call on it and without a message.
+UI_TEST(Form_SessionEndsDuringARun_RunStopsWithoutTheAdapter) {
+  FormFixture fixture(FastChip());
+  ui_test::ScratchFolder folder;
+  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  int writes = 0;
+  fixture.hooked.before_call = [&](std::string_view call) {
+    if (call == "QB_Write" && ++writes == 300) {
+      PostMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
+    }
+  };
+  fixture.Program(kDevice, path);
+  UI_EXPECT_EQ(300, writes);
+  UI_EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
+  UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
+  UI_EXPECT(!fixture.driver.CalledOnClosedHandle());
+  UI_EXPECT(fixture.driver.calls().back().name == "QB_Close");
+  UI_EXPECT(fixture.watcher.boxes.empty());
+  int code = -1;
+  UI_EXPECT(ui_test::DispatchUntilQuit(&code));
+}
+
+UI_TEST(Form_HandlerThrows_ReportedAndTheWindowStaysUsable) {
+  FormFixture fixture;
+  fixture.hooked.before_call = ThrowAt("QB_CreateDeviceInfoList", 1);
+  fixture.OpenDeviceList();
+  UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
+  if (!fixture.watcher.boxes.empty()) {
+    UI_EXPECT(fixture.watcher.boxes[0].caption == L"ZORPA TRV2K-3B Flash Programmer");
+    UI_EXPECT(fixture.watcher.boxes[0].text == kUnexpectedError);
+  }
+  UI_EXPECT(IsWindow(fixture.window));
+  UI_EXPECT(IdleLook(fixture));
+  fixture.OpenDeviceList();
+  UI_EXPECT_EQ(1u, fixture.DeviceItems().size());
+}
+
+// A driver call throws in the middle of a pass: the adapter is closed, the window looks as
+// between runs, and the one message is the report.
+UI_TEST(Form_RunThrows_AdapterClosedAndWindowHandedBack) {
+  FormFixture fixture(FastChip());
+  ui_test::ScratchFolder folder;
+  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  fixture.hooked.before_call = ThrowAt("QB_Write", 300);
+  fixture.Program(kDevice, path);
+  UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
+  UI_EXPECT(!fixture.state->adapter.open);
+  UI_EXPECT(!fixture.driver.CalledOnClosedHandle());
+  UI_EXPECT(IdleLook(fixture));
+  UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
+  if (!fixture.watcher.boxes.empty()) {
+    UI_EXPECT(fixture.watcher.boxes[0].text == kUnexpectedError);
+  }
+  // The next run goes through.
+  fixture.hooked.before_call = nullptr;
+  fixture.Program(kDevice, path);
+  UI_EXPECT_EQ(2u, fixture.watcher.boxes.size());
+  if (fixture.watcher.boxes.size() == 2) {
+    UI_EXPECT(fixture.watcher.boxes[1].text == L"TRV2K-3B Flash reprogrammed and verified.");
+  }
+}
+
+// The window is closed during a run and the driver throws as the close handler closes the
+// adapter: the handler is nested in the run, which stops first; the adapter is then closed and
+// the window goes, with nothing shown.
+UI_TEST(Form_CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
+  FormFixture fixture(FastChip());
+  ui_test::ScratchFolder folder;
+  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  const auto throw_at_close = ThrowAt("QB_Close", 1);
+  int writes = 0;
+  fixture.hooked.before_call = [&](std::string_view call) {
+    if (call == "QB_Write" && ++writes == 300) {
+      PostMessageW(fixture.window, WM_CLOSE, 0, 0);
+    }
+    throw_at_close(call);
+  };
+  fixture.Program(kDevice, path);
+  UI_EXPECT_EQ(300, writes);
+  UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
+  UI_EXPECT(!fixture.state->adapter.open);
+  UI_EXPECT(!fixture.driver.CalledOnClosedHandle());
+  UI_EXPECT(fixture.watcher.boxes.empty());
+  int code = -1;
+  UI_EXPECT(ui_test::DispatchUntilQuit(&code));
+  UI_EXPECT(!IsWindow(fixture.window));
+}

@@ -1,0 +1,96 @@
+#include "ui/progress_painter.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "sim/virtual_clock.h"
+#include "ui_test.h"
+
+namespace {
+
+using trv::ui::ProgressPainter;
+
+constexpr std::uint32_t kMaximum = 65536;
+constexpr std::uint32_t kBlock = 128;
+
+// A shown window holding one progress bar under a painter, on virtual time: only a window on
+// the screen paints at all.
+struct BarFixture {
+  trv::sim::VirtualClock clock;
+  HWND host = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 40, nullptr,
+                              nullptr, nullptr, nullptr);
+  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 257, 16, host,
+                             nullptr, nullptr, nullptr);
+  ProgressPainter painter{clock};
+
+  BarFixture() {
+    painter.Attach(bar);
+    painter.SetRange(0, kMaximum);
+    painter.SetPosition(0);
+  }
+  ~BarFixture() { DestroyWindow(host); }
+  BarFixture(const BarFixture&) = delete;
+  BarFixture& operator=(const BarFixture&) = delete;
+
+  std::uint32_t Position() const {
+    return static_cast<std::uint32_t>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+  }
+};
+
+}  // namespace
+
+// A pass of 512 blocks of 1 ms each, pumping after every block: each position can be read at
+// once, but the bar paints about once per frame, and the last position is painted as it comes.
+UI_TEST(Progress_BlockEveryMillisecond_ReadAtOnceButPaintedOncePerFrame) {
+  BarFixture fixture;
+  UI_EXPECT_EQ(0u, fixture.painter.painted_position());
+  const std::uint32_t paints_at_start = fixture.painter.paint_count();
+  for (std::uint32_t position = kBlock; position < kMaximum; position += kBlock) {
+    UI_SCOPED_TRACE("position " + std::to_string(position));
+    fixture.clock.AdvanceUs(1000);
+    fixture.painter.SetPosition(position);
+    UI_EXPECT_EQ(position, fixture.Position());
+    fixture.painter.PaintIfDue();
+    UI_EXPECT(position - fixture.painter.painted_position() <= 17 * kBlock);
+  }
+  // 511 ms is 30.7 frames.
+  const std::uint32_t paints = fixture.painter.paint_count() - paints_at_start;
+  UI_EXPECT(paints >= 29 && paints <= 32);
+
+  fixture.clock.AdvanceUs(1000);
+  fixture.painter.SetPosition(kMaximum);
+  UI_EXPECT_EQ(kMaximum, fixture.Position());
+  UI_EXPECT_EQ(kMaximum, fixture.painter.painted_position());
+}
+
+UI_TEST(Progress_HeldPosition_IsPaintedWhenAskedOrOnceAFrameHasPassed) {
+  BarFixture fixture;
+  // Nothing has been shown yet, so the first move is.
+  fixture.painter.SetPosition(kBlock);
+  UI_EXPECT_EQ(kBlock, fixture.painter.painted_position());
+  fixture.painter.SetPosition(2 * kBlock);
+  UI_EXPECT_EQ(kBlock, fixture.painter.painted_position());
+  fixture.painter.PaintNow();
+  UI_EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
+
+  fixture.painter.SetPosition(3 * kBlock);
+  fixture.clock.AdvanceUs(ProgressPainter::kFrameIntervalUs - 1);
+  fixture.painter.PaintIfDue();
+  UI_EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
+  fixture.clock.AdvanceUs(1);
+  fixture.painter.PaintIfDue();
+  UI_EXPECT_EQ(3 * kBlock, fixture.painter.painted_position());
+
+  // A new pass starts again from the beginning, shown at once.
+  fixture.painter.SetPosition(0);
+  UI_EXPECT_EQ(0u, fixture.painter.painted_position());
+}
+
+UI_TEST(Progress_PositionOutsideTheRange_IsHeldWithinIt) {
+  BarFixture fixture;
+  fixture.painter.SetPosition(kMaximum + 1);
+  UI_EXPECT_EQ(kMaximum, fixture.Position());
+  fixture.painter.SetRange(0, 1024);
+  UI_EXPECT_EQ(1024u, fixture.Position());
+}

@@ -1,0 +1,131 @@
+// The pictures of the operator's guide: the real window in each state an operator meets, on the
+// simulated adapter. Everything that shows in them is fixed here (adapter names, the ROM file's
+// path, the fault of the failed run), so taking them again gives the same pictures apart from
+// where the progress bar happened to stand.
+#include "guide_screenshots.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "expected_texts.h"
+#include "programmer_process.h"
+#include "screen_capture.h"
+#include "suite.h"
+#include "time_limits.h"
+#include "win_helpers.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kSettleMs = 300;  // lets a list or a repaint finish before the picture
+constexpr DWORD kHalfway = 32768;
+constexpr wchar_t kAdapters[] = L"QB USB Serial Adapter|QB USB Serial Adapter #2";
+// The loader never answers, so the run ends in the synchronisation message.
+constexpr char kSilentChip[] = "silent_chip";
+
+class Pictures {
+ public:
+  explicit Pictures(std::wstring folder) : folder_(std::move(folder)) {}
+
+  void Take(const std::wstring& name) {
+    Sleep(kSettleMs);
+    if (!SaveScreenAsBmp(Path(name))) {
+      throw std::runtime_error("could not save " + Narrow(Path(name)));
+    }
+    std::printf("picture %s\n", Narrow(name).c_str());
+  }
+  std::wstring Path(const std::wstring& name) const { return JoinPath(folder_, name + L".bmp"); }
+
+ private:
+  std::wstring folder_;
+};
+
+void ExpectOnlyBox(const RunObservation& run, const std::wstring& text) {
+  if (run.boxes.size() != 1 || run.boxes[0].text != text) {
+    throw std::runtime_error("the run did not end in the one message " + Printable(text));
+  }
+}
+
+int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
+            const std::wstring& folder) {
+  MakeFolders(folder);
+  const std::wstring rom_folder = rom_path.substr(0, rom_path.rfind(L'\\'));
+  MakeFolders(rom_folder);
+  std::vector<unsigned char> image(65536);
+  for (size_t i = 0; i < image.size(); ++i) {
+    image[i] = static_cast<unsigned char>(i * 7);
+  }
+  const std::wstring flash_path = JoinPath(folder, L"flash.bin");
+  const std::wstring faults_path = JoinPath(folder, L"faults.txt");
+  DeleteFileW(flash_path.c_str());
+  DeleteFileW(faults_path.c_str());
+  if (!WriteWholeFile(rom_path, image)) {
+    throw std::runtime_error("cannot write the ROM file");
+  }
+
+  ProgrammerProcess app(exe_path, rom_folder,
+                        {{L"QBSIM_ADAPTERS", kAdapters},
+                         {L"QBSIM_FLASH", flash_path},
+                         {L"QBSIM_FAULTS_FILE", faults_path},
+                         {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}});
+  app.WaitForMainWindow(kStartTimeoutMs);
+  Pictures pictures(folder);
+  pictures.Take(L"idle");
+
+  app.OpenDeviceList();
+  pictures.Take(L"device-list");
+  app.CloseDeviceList();
+  app.ChooseDevice(0);
+  app.ChooseFile(rom_path);
+  pictures.Take(L"ready");
+
+  // Each pass is pictured once, as its bar passes the middle.
+  bool programming_taken = false;
+  bool verifying_taken = false;
+  const RunObservation run = app.PressProgram(
+      kFullRunTimeoutMs, pictures.Path(L"completed"), [&](const RunObservation& seen) {
+        const DWORD position = DWORD(SendBounded(app.controls().ProgressBar1, PBM_GETPOS, 0, 0, 0));
+        if (seen.label2_captions.empty() || position < kHalfway) {
+          return;
+        }
+        if (!programming_taken && seen.label2_captions.back() == kProgrammingHeading) {
+          programming_taken = SaveScreenAsBmp(pictures.Path(L"programming"));
+        } else if (!verifying_taken && seen.label2_captions.back() == kVerifyingHeading) {
+          verifying_taken = SaveScreenAsBmp(pictures.Path(L"verifying"));
+        }
+      });
+  ExpectOnlyBox(run, kProgrammed);
+  if (!programming_taken || !verifying_taken) {
+    throw std::runtime_error("a pass went by without its picture");
+  }
+
+  const std::string fault = kSilentChip;
+  if (!WriteWholeFile(faults_path, std::vector<unsigned char>(fault.begin(), fault.end()))) {
+    throw std::runtime_error("cannot write the fault file");
+  }
+  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"sync-failed")), kSyncFailed);
+  app.CloseWindow(kCloseTimeoutMs);
+  DeleteFileW(flash_path.c_str());
+  DeleteFileW(faults_path.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int TakeGuideScreenshots(const std::wstring& exe_path, const std::wstring& rom_path,
+                         const std::wstring& folder) {
+  try {
+    return TakeAll(exe_path, rom_path, folder);
+  } catch (const std::exception& error) {
+    std::printf("GUIDE SCREENSHOTS FAILED: %s\n", error.what());
+    return 1;
+  }
+}
+
+}  // namespace e2e

@@ -1,0 +1,194 @@
+// How long the real program takes for a whole run under Wine, set against the wire's lower bound
+// and against the same run of the core and the stand-in in one process with no window at all, so
+// that what the window and the library boundary cost shows on its own.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "bench/timed_run.h"
+#include "checks.h"
+#include "expected_texts.h"
+#include "scenarios.h"
+#include "screen_capture.h"
+#include "sim/wire_bound.h"
+#include "sim_files.h"
+#include "time_limits.h"
+#include "win_helpers.h"
+
+namespace e2e {
+
+namespace {
+
+constexpr int kTimedRuns = 3;
+// The long waits (for the passes, for the box) are polled at this interval: often enough to time
+// a run of seconds to a fraction of a percent, seldom enough to leave the CPU to the programmer.
+constexpr DWORD kLongWaitPollMs = 10;
+// The short waits at the end of a run are polled every millisecond.
+constexpr DWORD kShortWaitPollMs = 1;
+constexpr double kBlocks = 2 * kRomSize / 128.0;  // both passes
+// The whole run may take at most this many times as long as the same run without a window.
+constexpr double kWindowCostLimit = 1.5;
+
+double Seconds() {
+  LARGE_INTEGER count;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return double(count.QuadPart) / double(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// " 4.41 s 4.35 s 4.52 s"
+std::string List(const std::vector<double>& values, const char* unit = " s") {
+  std::string listed;
+  for (double value : values) {
+    char text[24];
+    std::snprintf(text, sizeof text, " %.2f%s", value, unit);
+    listed += text;
+  }
+  return listed;
+}
+
+// One run of the real program, in three parts: from the click to the progress bar (restart into
+// the loader, baud change, handshake), the two passes up to the completion message, and from the
+// message's OK to the adapter's close (return to normal operation). The time the message is up
+// waiting for its OK is not counted. The stand-in saves the simulated flash as the adapter
+// closes, so the flash file appearing marks the end of the run.
+struct ExeRun {
+  bool complete = false;
+  double set_up = 0;
+  double passes = 0;
+  double finish = 0;
+
+  double Total() const { return set_up + passes + finish; }
+};
+
+ExeRun TimeExeRun(Scenario& s, const Instance& app, const std::wstring& screenshot) {
+  ExeRun run;
+  DeleteFileW(app.flash_path.c_str());
+  const HWND bar = app->controls().ProgressBar1;
+  HWND box = nullptr;
+  const auto box_up = [&] {
+    const auto boxes = app->OpenMessageBoxes();
+    box = boxes.empty() ? nullptr : boxes.front();
+    return box != nullptr || !app->Running();
+  };
+
+  const double start = Seconds();
+  PostMessageW(app->controls().ProgramButton, BM_CLICK, 0, 0);
+  WaitUntil(
+      kFullRunTimeoutMs, [&] { return IsWindowVisible(bar) || box_up(); }, kLongWaitPollMs);
+  const double passes_start = Seconds();
+  WaitUntil(kFullRunTimeoutMs, box_up, kLongWaitPollMs);
+  const double box_seen = Seconds();
+  if (box == nullptr) {
+    s.Check(false,
+            "the run did not complete within " + std::to_string(kFullRunTimeoutMs / 1000) + " s");
+    return run;
+  }
+  const MessageBoxSeen seen = app->ReadMessageBox(box);
+  if (!screenshot.empty()) {
+    SaveScreenAsBmp(screenshot);
+  }
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  WaitUntil(
+      kBoxCloseTimeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); },
+      kShortWaitPollMs);
+  const double box_gone = Seconds();
+  const auto flash_saved = [&] {
+    return GetFileAttributesW(app.flash_path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  WaitUntil(kQuickRunTimeoutMs, flash_saved, kShortWaitPollMs);
+  const double end = Seconds();
+
+  ExpectBoxes(s, {seen}, {Information(kProgrammed)});
+  s.Check(flash_saved(), "the adapter was not closed after the run");
+  run.complete = seen.text == kProgrammed && flash_saved();
+  run.set_up = passes_start - start;
+  run.passes = box_seen - passes_start;
+  run.finish = end - box_gone;
+  return run;
+}
+
+}  // namespace
+
+void TimingScenarios(Suite& suite) {
+  if (!suite.Wants("wine_timing")) {
+    return;
+  }
+  suite.Run("wine_timing", [&](Scenario& s) {
+    // No driver log: writing it would be timed along with the program.
+    Instance app = suite.Start("wine_timing", {{L"QBSIM_LOG", L""}});
+    const std::vector<unsigned char> image = RomImage(kRomSize, 14);
+    WriteWholeFile(app.Path(L"image.ROM"), image);
+    app->ChooseDevice(0);
+    app->ChooseFile(app.Path(L"image.ROM"));
+
+    const std::uint64_t latency_us = kStandInLatencyMs * 1000;
+    const double bound = trv::sim::WireBoundSeconds(latency_us);
+    // In turn, so that both see the same load on the machine: the run without a window (in this
+    // process, while the programmer waits idle), then the programmer's.
+    std::vector<double> windowless;
+    std::vector<double> windowless_passes;
+    std::vector<ExeRun> exe;
+    std::vector<double> window_cost;  // each programmer run against the run before it
+    for (int i = 0; i < kTimedRuns; ++i) {
+      const ScopedTrace trace(s, "run " + std::to_string(i + 1));
+      const trv::bench::TimedRun reference = trv::bench::TimeProgrammingRun(latency_us);
+      s.Check(reference.Verified(), "the run without a window did not verify");
+      windowless.push_back(reference.wall_seconds);
+      windowless_passes.push_back(reference.passes_seconds);
+      exe.push_back(
+          TimeExeRun(s, app, i + 1 < kTimedRuns ? L"" : suite.ScreenshotPath("wine_timing")));
+      if (!exe.back().complete) {
+        return;
+      }
+      window_cost.push_back(exe.back().Total() / reference.wall_seconds);
+      // The click handler returns just after the close; the next click waits for that anyway.
+      WaitUntil(kCloseTimeoutMs, [&] { return app->InputsEnabled(); });
+    }
+    ExpectFlashHolds(s, app.flash_path, image);
+    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
+
+    std::vector<double> totals;
+    std::vector<double> set_ups;
+    std::vector<double> passes;
+    std::vector<double> finishes;
+    for (const ExeRun& run : exe) {
+      totals.push_back(run.Total());
+      set_ups.push_back(run.set_up);
+      passes.push_back(run.passes);
+      finishes.push_back(run.finish);
+    }
+    std::printf("    wine timing at %u ms latency, wire bound %.3f s, %d runs of each in turn:\n",
+                kStandInLatencyMs, bound, kTimedRuns);
+    std::printf(
+        "      without a window (core and stand-in in one process):%s; median %.2f s, "
+        "ratio %.2f; passes %.2f s\n",
+        List(windowless).c_str(), Median(windowless), Median(windowless) / bound,
+        Median(windowless_passes));
+    std::printf(
+        "      TRV2KFlash.exe:%s; median %.2f s, ratio %.2f; set-up %.2f s, passes %.2f s, "
+        "return to run mode %.2f s\n",
+        List(totals).c_str(), Median(totals), Median(totals) / bound, Median(set_ups),
+        Median(passes), Median(finishes));
+    const double window_seconds = Median(passes) - Median(windowless_passes);
+    std::printf(
+        "      the program takes%s times as long as the run before it without a window; its "
+        "passes %.2f ms more per block\n",
+        List(window_cost, "").c_str(), window_seconds * 1000 / kBlocks);
+    const double least_cost = *std::min_element(window_cost.begin(), window_cost.end());
+    s.Check(least_cost <= kWindowCostLimit,
+            "every run of the program took more than " + std::to_string(kWindowCostLimit) +
+                " times as long as the run without a window before it");
+  });
+}
+
+}  // namespace e2e
