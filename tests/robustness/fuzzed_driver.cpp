@@ -265,9 +265,16 @@ StatusResult FuzzedDriver::QB_Write(AdapterHandle handle, const void* buffer, st
   StatusResult status;
   const std::uint8_t event = Event("QB_Write", handle);
   if (Fails(event, &status)) {
-    // Nothing went out, whatever count a failing driver claims.
-    *written = status != kStatusOk && (event & 1) ? ClaimedCount(count, decide_) : 0;
-    NoteTaken(bytes, count, 0);
+    *written = 0;
+    if (status != kStatusOk && (event & 1) && !unplugged_) {
+      // A failing write that still reports bytes written did write them: only its status is
+      // wrong, and the count is what the programmer goes by. A claim beyond the request is the
+      // overstated kind, with every byte taken.
+      const std::uint32_t claimed = ClaimedCount(count, decide_);
+      inner_.QB_Write(handle, buffer, std::min(claimed, count), written);
+      if (claimed > count) *written = claimed;
+    }
+    NoteTaken(bytes, count, *written);
     return status;
   }
   const bool shorten = event >= 0x80 && event < 0xA0 && count > 0;

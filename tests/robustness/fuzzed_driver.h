@@ -52,8 +52,9 @@ class Decisions {
 };
 
 // Event bytes, by range. Anything else leaves the call alone.
-//   0x40-0x7F  the call fails (status picked by the byte; a failing read, write or queue query
-//              may still report a count, and a failing read may leave bytes in the buffer)
+//   0x40-0x7F  the call fails (status picked by the byte). A failing queue query or read may
+//              still report a count, and a failing read may leave bytes in the buffer, though
+//              nothing was delivered; a failing write may still report the bytes it did write.
 //   0x80-0x9F  junk in front of the replies (queue query), a corrupted byte (read),
 //              a short write (write)
 //   0xA0-0xAF  bytes lost from a read; an overstated write count
