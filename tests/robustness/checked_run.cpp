@@ -73,7 +73,7 @@ class WatchingWindow final : public WindowOperations {
   std::uint32_t boxes_ = 0;
 };
 
-RunOutcome RunCounting(const RunScript& script, Bench& bench, std::uint32_t* pumps) {
+RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint32_t* pumps) {
   RunOutcome outcome;
   outcome.flash_before = bench.flash();
   outcome.open_files_before = OpenFileCount();
@@ -150,14 +150,14 @@ std::uint32_t Bench::PumpAt(std::uint64_t latency_us, std::uint16_t fraction) {
     RunScript clean;
     clean.latency_us = latency_us;
     std::uint32_t pumps = 0;
-    RunCounting(clean, scratch, &pumps);
+    RunOnceCountingPumps(clean, scratch, &pumps);
     known = clean_run_pumps_.emplace(latency_us, pumps).first;
   }
   return 1 + static_cast<std::uint32_t>(std::uint64_t{fraction} * known->second / 65536);
 }
 
 RunOutcome RunOnce(const RunScript& script, Bench& bench) {
-  return RunCounting(script, bench, nullptr);
+  return RunOnceCountingPumps(script, bench, nullptr);
 }
 
 RunReport CheckedRun(const RunScript& script, Bench& bench) {

@@ -271,10 +271,13 @@ StatusResult FuzzedDriver::QB_Write(AdapterHandle handle, const void* buffer, st
       // wrong, and the count is what the programmer goes by. A claim beyond the request is the
       // overstated kind, with every byte taken.
       const std::uint32_t claimed = ClaimedCount(count, decide_);
-      inner_.QB_Write(handle, buffer, std::min(claimed, count), written);
+      const StatusResult inner = inner_.QB_Write(handle, buffer, std::min(claimed, count), written);
+      NoteTaken(bytes, count, *written);
+      if (inner != kStatusOk) untaken_.clear();
       if (claimed > count) *written = claimed;
+      return status;
     }
-    NoteTaken(bytes, count, *written);
+    NoteTaken(bytes, count, 0);
     return status;
   }
   const bool shorten = event >= 0x80 && event < 0xA0 && count > 0;
