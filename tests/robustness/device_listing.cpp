@@ -4,31 +4,14 @@
 #include <cstring>
 #include <exception>
 
+#include "fuzzed_driver.h"
 #include "sim/virtual_clock.h"
 
 namespace trv::robustness {
 namespace {
 
-// Reads the script from the front of the input; missing bytes read as 0.
-class Cursor {
- public:
-  Cursor(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
-  std::uint32_t Word() {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-      value = (value << 8) | Byte();
-    return value;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t position_ = 0;
-};
-
 // The counts worth trying, the absurd ones among them.
-std::uint32_t PickCount(Cursor& in) {
+std::uint32_t PickCount(ByteCursor& in) {
   switch (in.Byte() % 12) {
     case 0:
       return 0;
@@ -83,7 +66,7 @@ std::string Description(std::uint8_t style, std::uint32_t index, std::uint8_t fi
 
 class ListingDriver final : public AdapterDriver {
  public:
-  ListingDriver(Cursor& in, sim::VirtualClock& clock, ListingFacts& facts)
+  ListingDriver(ByteCursor& in, sim::VirtualClock& clock, ListingFacts& facts)
       : clock_(clock), facts_(facts) {
     const std::uint8_t busy = in.Byte();
     busy_calls_ = busy % 4 == 2 ? UINT32_MAX : busy % 4 == 1 ? in.Byte() : 0;
@@ -260,7 +243,7 @@ std::vector<std::string> CheckListing(const ListingFacts& facts, const AdapterLi
 }
 
 std::vector<std::string> CheckedListing(const std::uint8_t* data, std::size_t size) {
-  Cursor in(data, size);
+  ByteCursor in(data, size);
   sim::VirtualClock clock;
   ListingFacts facts;
   ListingDriver driver(in, clock, facts);

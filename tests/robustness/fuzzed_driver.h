@@ -18,21 +18,10 @@
 
 namespace trv::robustness {
 
-// Hands out decisions from a byte string. Faults are sparse events: two bytes give the number of
-// driver calls until the next event, whose own bytes follow, so a short input can still reach a
-// fault deep into a run. Once the string is used up, no further events happen.
-class Decisions {
+// Reads a fuzz input from the front; bytes past its end read as 0.
+class ByteCursor {
  public:
-  Decisions(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {
-    next_event_ = Gap();
-  }
-
-  // Called once per driver call: true when an event falls on this call.
-  bool EventNow() {
-    if (position_ >= size_ || calls_++ < next_event_) return false;
-    next_event_ = calls_ + Gap();
-    return true;
-  }
+  ByteCursor(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
   std::uint32_t Word() {
     std::uint32_t value = 0;
@@ -40,13 +29,36 @@ class Decisions {
       value = (value << 8) | Byte();
     return value;
   }
+  bool used_up() const { return position_ >= size_; }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+};
+
+// Hands out decisions from a byte string. Faults are sparse events: two bytes give the number of
+// driver calls until the next event, whose own bytes follow, so a short input can still reach a
+// fault deep into a run. Once the string is used up, no further events happen.
+class Decisions {
+ public:
+  Decisions(const std::uint8_t* data, std::size_t size) : input_(data, size) {
+    next_event_ = Gap();
+  }
+
+  // Called once per driver call: true when an event falls on this call.
+  bool EventNow() {
+    if (input_.used_up() || calls_++ < next_event_) return false;
+    next_event_ = calls_ + Gap();
+    return true;
+  }
+  std::uint8_t Byte() { return input_.Byte(); }
+  std::uint32_t Word() { return input_.Word(); }
 
  private:
   std::uint64_t Gap() { return Byte() | std::uint64_t{Byte()} << 8; }
 
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t position_ = 0;
+  ByteCursor input_;
   std::uint64_t calls_ = 0;
   std::uint64_t next_event_ = 0;
 };
