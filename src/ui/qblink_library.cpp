@@ -25,14 +25,14 @@ void* LibraryHandle(AdapterHandle handle) {
   return reinterpret_cast<void*>(handle);
 }
 
-HMODULE Kernel32() {
-  return GetModuleHandleW(L"kernel32.dll");
-}
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
-// Windows 8 on, and Windows 7 with its library-loading update, offer both this call and the
-// LOAD_LIBRARY_SEARCH_* flags; without it those flags are refused as invalid.
-bool SearchFlagsUnderstood() {
-  return GetProcAddress(Kernel32(), "SetDefaultDllDirectories") != nullptr;
+// Windows 8 on, and Windows 7 with its library-loading update, offer this call and understand
+// the LOAD_LIBRARY_SEARCH_* flags; without the update the call is missing and the flags are
+// refused as invalid. Null where it is missing.
+SetDefaultDllDirectoriesFunction SetDefaultDllDirectoriesEntry() {
+  return reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
 }
 
 std::wstring ProgramFolder() {
@@ -60,9 +60,7 @@ std::wstring SystemFolder() {
 }  // namespace
 
 void RestrictLibrarySearch() {
-  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-  const auto set_default_dll_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(Kernel32(), "SetDefaultDllDirectories")));
+  const auto set_default_dll_directories = SetDefaultDllDirectoriesEntry();
   if (set_default_dll_directories != nullptr) {
     set_default_dll_directories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   }
@@ -86,7 +84,7 @@ HMODULE LoadFromProgramOrSystemFolder(const wchar_t* library_name) {
 std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
                                                    std::wstring* problem) {
   const HMODULE module =
-      SearchFlagsUnderstood()
+      SetDefaultDllDirectoriesEntry() != nullptr
           ? LoadLibraryExW(library_name, nullptr,
                            LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
           : LoadFromProgramOrSystemFolder(library_name);
