@@ -74,7 +74,7 @@ void HeldWindowScenarios(Suite& suite) {
     return;
   }
   suite.Run("held_window", [&](Scenario& s) {
-    Instance app = suite.Start("held_window", {});
+    Instance app = suite.Start("held_window", {{L"QBSIM_LOG", L""}});
     const std::vector<unsigned char> image = RomImage(kRomSize, 29);
     WriteWholeFile(app.Path(L"image.ROM"), image);
     app->ChooseDevice(0);
