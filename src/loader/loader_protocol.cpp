@@ -8,16 +8,36 @@ constexpr std::uint8_t kBaudChangeCommand[] = {0x01, 0x70, 0x17};
 constexpr std::uint8_t kDivisor115200 = 0x1A;
 constexpr std::uint8_t kDivisor1000000 = 0x03;
 
-// Every reply wait's time limit: it has timed out once its whole-second count passes 2, that is
-// after 3 full seconds on the monotonic clock.
+// Every reply wait's time limit: it has timed out once the whole-second count of its own time
+// passes 2, that is after 3 full seconds on the monotonic clock. Its own time leaves out each late
+// pump together with the poll after it, so that a reply that came in while the operator held the
+// window is still read, and a hold never by itself fails the wait.
 class ReplyTimer {
  public:
   explicit ReplyTimer(Clock& clock) : clock_(clock), start_ms_(clock.NowMs()) {}
-  bool TimedOut() { return (clock_.NowMs() - start_ms_) / 1000 >= kReplyTimeoutSeconds; }
+
+  // Pumps the window's messages once, for the waits that pump; false once the window is closed.
+  bool Pump(LoaderContext& context) {
+    const std::uint64_t pump_start_ms = clock_.NowMs();
+    if (paused_) paused_ms_ += pump_start_ms - pause_start_ms_;
+    const bool open = context.Pump();
+    paused_ = clock_.NowMs() - pump_start_ms >= kLatePumpMs;
+    pause_start_ms_ = pump_start_ms;
+    return open;
+  }
+  // From a late pump's start until the next pump begins, the wait's clock stands still: a wait
+  // whose own time was under 3 s at the hold polls at least once more before it gives up.
+  bool TimedOut() {
+    const std::uint64_t now_ms = paused_ ? pause_start_ms_ : clock_.NowMs();
+    return (now_ms - start_ms_ - paused_ms_) / 1000 >= kReplyTimeoutSeconds;
+  }
 
  private:
   Clock& clock_;
   std::uint64_t start_ms_;
+  std::uint64_t paused_ms_ = 0;
+  bool paused_ = false;  // from a late pump's start, at `pause_start_ms_`, to the next pump
+  std::uint64_t pause_start_ms_ = 0;
 };
 
 // The last byte of the most recent read, which the handshake tests; none before the first read.
@@ -80,7 +100,7 @@ bool Synchronise(LoaderContext& context, AdapterHandle handle) {
     link.AppendByte(kSyncProbeByte);
     link.SendPending(handle, 1);
     if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
-    if (!context.Pump()) return false;
+    if (!probe_timer.Pump(context)) return false;
     if (last_read.EndsWith(link, kSyncProbeByte) || probe_timer.TimedOut()) break;
   }
 
@@ -89,7 +109,7 @@ bool Synchronise(LoaderContext& context, AdapterHandle handle) {
   ReplyTimer confirm_timer(clock);
   for (;;) {
     if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
-    if (!context.Pump()) return false;
+    if (!confirm_timer.Pump(context)) return false;
     const bool timed_out = confirm_timer.TimedOut();
     if (last_read.EndsWith(link, kSyncConfirmByte)) return !timed_out;
     if (timed_out) return false;
@@ -110,7 +130,7 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle) {
     } else {
       clock.SleepMs(0);
     }
-    if (!context.Pump()) return false;
+    if (!timer.Pump(context)) return false;
     // A late acknowledgement is refused: the caller has already given up on this command.
     if (timer.TimedOut()) return false;
     if (got_byte) return acknowledged;

@@ -13,8 +13,15 @@
 namespace trv {
 
 // Each handshake phase, acknowledgement wait and read-back wait gives up once this many whole
-// seconds have passed.
+// seconds of its own have passed.
 constexpr std::uint32_t kReplyTimeoutSeconds = 3;
+// A pump of the window's messages that takes this long has run a modal loop of the window (the
+// operator dragging it, moving it with the keyboard, its system menu open), which lasts as long
+// as the operator holds it; the waits do not count that time as their own. Ordinary pumps,
+// painting included, take well under a millisecond to a few milliseconds and keep counting:
+// under Wine each is a round trip to the server, so discounting them all would stretch a silent
+// chip's two handshake phases to a minute or more.
+constexpr std::uint64_t kLatePumpMs = 50;
 constexpr std::uint32_t kBaudChangeSettleMs = 100;  // pause after a baud-change command
 
 constexpr std::uint8_t kWriteAddressCommand = 0x03;

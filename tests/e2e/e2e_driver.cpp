@@ -41,6 +41,7 @@ int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
   e2e::SmokeScenarios(suite);
   e2e::TimingScenarios(suite);
   e2e::RunScenarios(suite);
+  e2e::HeldWindowScenarios(suite);
   e2e::RomAccessScenarios(suite);
   e2e::PlantedLibraryScenarios(suite);
   e2e::RepeatedRunScenarios(suite);

@@ -16,6 +16,8 @@ void SmokeScenarios(Suite& suite);
 void TimingScenarios(Suite& suite);
 // Runs cut short by closing the window or by the end of the Windows session.
 void RunScenarios(Suite& suite);
+// A run that goes on after the operator has held the window in a modal loop in each pass.
+void HeldWindowScenarios(Suite& suite);
 // Read-only, shared and locked ROM files; paths that name no disk file, and very long paths.
 void RomAccessScenarios(Suite& suite);
 // Look-alike libraries in the folders the programmer makes current.

@@ -11,8 +11,8 @@ std::string Ms(std::uint64_t us) {
 
 void CallTimeline::OnCall(Kind kind, std::uint32_t count, std::uint64_t entry_us,
                           std::uint64_t exit_us) {
-  const Call call{kind, count, entry_us - driver_us_};
-  driver_us_ += exit_us - entry_us;
+  const Call call{kind, count, entry_us - excluded_us_, holds_};
+  excluded_us_ += exit_us - entry_us;
 
   CheckGap(any_call_ ? previous_.at_us : 0, call.at_us);
   if (in_stretch_ && !ContinuesStretch(call)) EndStretch();
@@ -26,9 +26,14 @@ void CallTimeline::OnCall(Kind kind, std::uint32_t count, std::uint64_t entry_us
   any_call_ = true;
 }
 
+void CallTimeline::OnWindowHeld(std::uint64_t from_us, std::uint64_t to_us) {
+  excluded_us_ += to_us - from_us;
+  ++holds_;
+}
+
 std::vector<std::string> CallTimeline::Finish(std::uint64_t end_us) {
   if (in_stretch_) EndStretch();
-  CheckGap(any_call_ ? previous_.at_us : 0, end_us - driver_us_);
+  CheckGap(any_call_ ? previous_.at_us : 0, end_us - excluded_us_);
   return broken_;
 }
 
@@ -55,11 +60,11 @@ void CallTimeline::EndStretch() {
     }
     if (confirm == stretch_.size()) {
       // No byte sent at all: only the handshake's total can be checked.
-      CheckPolls("the handshake", 0, last, stretch_start_.at_us, 2 * kWaitBoundUs);
+      CheckPolls("the handshake", 0, last, stretch_start_, 2 * kWaitBoundUs);
     } else {
-      CheckPolls("the handshake's probe phase", 0, confirm, stretch_start_.at_us, kWaitBoundUs);
+      CheckPolls("the handshake's probe phase", 0, confirm, stretch_start_, kWaitBoundUs);
       if (confirm < last) {
-        CheckPolls("the handshake's confirm phase", confirm + 1, last, stretch_[confirm].at_us,
+        CheckPolls("the handshake's confirm phase", confirm + 1, last, stretch_[confirm],
                    kWaitBoundUs);
       }
     }
@@ -71,11 +76,11 @@ void CallTimeline::EndStretch() {
       if (stretch_[i].kind == Kind::kRead && stretch_[i].count == 1) ack_read = i;
     }
     if (ack_read == stretch_.size()) {
-      CheckPolls("an acknowledgement wait", 0, last, stretch_start_.at_us, kWaitBoundUs);
+      CheckPolls("an acknowledgement wait", 0, last, stretch_start_, kWaitBoundUs);
     } else {
-      CheckPolls("an acknowledgement wait", 0, ack_read, stretch_start_.at_us, kWaitBoundUs);
+      CheckPolls("an acknowledgement wait", 0, ack_read, stretch_start_, kWaitBoundUs);
       if (ack_read < last) {
-        CheckPolls("a read-back wait", ack_read + 1, last, stretch_[ack_read].at_us, kWaitBoundUs);
+        CheckPolls("a read-back wait", ack_read + 1, last, stretch_[ack_read], kWaitBoundUs);
       }
     }
   }
@@ -84,10 +89,10 @@ void CallTimeline::EndStretch() {
 }
 
 void CallTimeline::CheckPolls(const char* wait, std::size_t first, std::size_t last,
-                              std::uint64_t start_us, std::uint64_t bound_us) {
+                              const Call& start, std::uint64_t bound_us) {
   for (std::size_t i = first; i <= last; ++i) {
-    const std::uint64_t elapsed_us = stretch_[i].at_us - start_us;
-    if (elapsed_us >= bound_us + kSlackUs) {
+    const std::uint64_t elapsed_us = stretch_[i].at_us - start.at_us;
+    if (elapsed_us >= bound_us + kSlackUs * (1 + stretch_[i].holds - start.holds)) {
       broken_.push_back(std::string(wait) + " was still polling " + Ms(elapsed_us) +
                         " after it began (bound " + Ms(bound_us) + ")");
       return;  // one report per wait is enough

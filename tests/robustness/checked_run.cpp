@@ -17,9 +17,14 @@ constexpr std::uint64_t kYieldQuantumUs = 500;
 
 class WatchingWindow final : public WindowOperations {
  public:
-  WatchingWindow(const RunScript& script, Bench& bench, AdapterDriver& driver,
-                 RecordingRomFiles& files, RunOutcome& outcome)
-      : script_(script), bench_(bench), driver_(driver), files_(files), outcome_(outcome) {}
+  WatchingWindow(const RunScript& script, Bench& bench, FuzzedDriver& driver,
+                 sim::VirtualClock& clock, RecordingRomFiles& files, RunOutcome& outcome)
+      : script_(script),
+        bench_(bench),
+        driver_(driver),
+        clock_(clock),
+        files_(files),
+        outcome_(outcome) {}
 
   std::string DeviceDescription() override { return sim::kDefaultAdapterDescription; }
   std::string RomFilePath() override { return bench_.rom_path(); }
@@ -45,6 +50,11 @@ class WatchingWindow final : public WindowOperations {
     for (const FileEvent& event : script_.file_events) {
       if (event.at_pump == pumps_) ApplyFileEvent(bench_.rom_path(), event, bench_.image());
     }
+    if (pumps_ == script_.hold_at_pump) {
+      const std::uint64_t from_us = clock_.NowUs();
+      clock_.AdvanceUs(script_.hold_us);
+      driver_.OnWindowHeld(from_us, clock_.NowUs());
+    }
     if (pumps_ == script_.close_at_pump) Close();
     return !outcome_.window_closed;
   }
@@ -66,7 +76,8 @@ class WatchingWindow final : public WindowOperations {
 
   const RunScript& script_;
   Bench& bench_;
-  AdapterDriver& driver_;
+  FuzzedDriver& driver_;
+  sim::VirtualClock& clock_;
   RecordingRomFiles& files_;
   RunOutcome& outcome_;
   std::uint32_t pumps_ = 0;
@@ -90,7 +101,7 @@ RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint
   Decisions decisions(script.decisions, script.decision_count);
   FuzzedDriver driver(adapter, clock, decisions);
   RecordingRomFiles files;
-  WatchingWindow window(script, bench, driver, files, outcome);
+  WatchingWindow window(script, bench, driver, clock, files, outcome);
   Programmer programmer{driver, clock, window, files, bench.state()};
 
   ProgramButtonClick(programmer);

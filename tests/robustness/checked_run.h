@@ -27,6 +27,10 @@ struct RunScript {
   // never), as an operator closing it mid-run would.
   std::uint32_t close_at_pump = 0;
   std::uint32_t close_in_box = 0;
+  // The operator holds the window at this pump (0: never) for `hold_us`: the pump returns only
+  // then, as when Windows runs a modal loop for a drag or the system menu.
+  std::uint32_t hold_at_pump = 0;
+  std::uint64_t hold_us = 0;
   std::vector<FileEvent> file_events;
 };
 

@@ -7,7 +7,8 @@
 //   1      adapter latency in units of 100 us
 //   2      what the flash holds before the run (erased, the image, other bytes, nearly the image)
 //   3      window close: 0x80-0xBF at a fraction of the run's pumps, 0xC0-0xFF while message box
-//          (byte & 7) + 1 is up, anything else never
+//          (byte & 7) + 1 is up; 0x40-0x7F: instead the window held at that fraction for
+//          (byte & 0x3F) + 1 tenths of a second; anything else neither
 //   4-5    that fraction, in 65,536ths (also picks the flash's other bytes)
 //   6      number of ROM file events (0-3), each five bytes: the pump fraction (two bytes), the
 //          action (bits 0-1: truncate, grow, rewrite, truncate; bit 2 cuts to a multiple of 128
@@ -78,6 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     script.close_in_box = (close & 7) + 1u;
   } else if (close >= 0x80) {
     script.close_at_pump = bench->PumpAt(script.latency_us, fraction);
+  } else if (close >= 0x40) {
+    script.hold_at_pump = bench->PumpAt(script.latency_us, fraction);
+    script.hold_us = ((close & 0x3Fu) + 1) * 100'000;
   }
   for (int n = in.Byte() % 4; n > 0; --n) {
     FileEvent event;

@@ -99,6 +99,10 @@ class FuzzedDriver final : public AdapterDriver {
   StatusResult QB_Write(AdapterHandle handle, const void* buffer, std::uint32_t count,
                         std::uint32_t* written) override;
 
+  // The operator held the window from `from_us` to `to_us`, inside one pump.
+  void OnWindowHeld(std::uint64_t from_us, std::uint64_t to_us) {
+    timeline_.OnWindowHeld(from_us, to_us);
+  }
   // What the programmer did wrong, once the run has returned at `end_us`; each kind once.
   std::vector<std::string> Finish(std::uint64_t end_us);
   std::size_t closes() const { return closes_; }

@@ -184,6 +184,20 @@ TEST(CallTimelineChecks, TimeInsideSlowDriverCalls_NotCountedAgainstTheProgramme
   EXPECT_EQ(timeline.Finish(5'000'000), Strings{});
 }
 
+TEST(CallTimelineChecks, HeldWindow_NotCountedAgainstTheProgrammer) {
+  // An acknowledgement wait polls for 1 s, the window is held for 4 s, and the wait polls on.
+  const auto wait = [](double polls_after_hold_ms) {
+    Timeline t;
+    t.Call(Kind::kWrite, 0, 4);
+    t.Polls(0, 1000);
+    t.timeline.OnWindowHeld(1'000'000, 5'000'000);
+    t.Polls(5000, 5000 + polls_after_hold_ms);
+    return t.Finish(5000 + polls_after_hold_ms);
+  };
+  EXPECT_EQ(wait(1999), Strings{});
+  EXPECT_TRUE(Mentions(wait(2500), "an acknowledgement wait was still polling 3004"));
+}
+
 TEST(CallTimelineChecks, PauseBetweenCalls_BoundedByTheLongestSettlingTime) {
   Timeline settled;
   settled.Call(Kind::kWrite, 0, 6);

@@ -210,6 +210,79 @@ TEST_F(LoaderProtocolTest, WaitForBytes_FewerThanAsked_FailsAtThreeSecondsWithou
   EXPECT_EQ(driver.read_requests.size(), 0u);
 }
 
+// The operator holds the window (drags it, opens its system menu) and a pump does not return
+// for 3.5 s. The hold comes in the pump after the wait's poll 1000, 1 s into it; a reply then
+// counts as in time up to its poll 2999, 3 s of the wait's own polling, the poll after the hold
+// not counted. `accepted`: the wait took the reply (the probe phase: it ended on that echo).
+enum class PumpingWait { kAcknowledgement, kProbe, kConfirm };
+struct HeldWindowCase {
+  PumpingWait wait;
+  int reply_poll;  // the wait's poll, from 0, that finds the reply waiting
+  bool accepted;
+};
+
+std::string HeldWindowCaseName(const ::testing::TestParamInfo<HeldWindowCase>& row) {
+  static const char* const kWaits[] = {"Acknowledgement", "Probe", "Confirm"};
+  return kWaits[static_cast<int>(row.param.wait)] + std::string("ReplyAtPoll") +
+         std::to_string(row.param.reply_poll);
+}
+
+class HeldWindowTest : public LoaderProtocolTest,
+                       public ::testing::WithParamInterface<HeldWindowCase> {};
+
+TEST_P(HeldWindowTest, TheHoldIsNotTheWaitsOwnTime) {
+  constexpr int kHeldAfterPoll = 1000;
+  const HeldWindowCase& c = GetParam();
+  MillisecondPolls();
+  // The confirm phase's polls follow the one poll of a probe phase answered at once.
+  const int first_query = c.wait == PumpingWait::kConfirm ? 1 : 0;
+  if (c.wait == PumpingWait::kConfirm) driver.arrivals[0] = {kSyncProbeByte};
+  window.on_pump = [&](int pump) {
+    if (pump == first_query + kHeldAfterPoll + 1) clock.AdvanceUs(3'500'000);
+    return true;
+  };
+  const int reply_query = first_query + c.reply_poll;
+  switch (c.wait) {
+    case PumpingWait::kAcknowledgement:
+      driver.arrivals[reply_query] = {kAckByte};
+      EXPECT_EQ(WaitForAck(context, handle), c.accepted);
+      break;
+    case PumpingWait::kProbe:
+      driver.arrivals[reply_query] = {kSyncProbeByte};
+      Synchronise(context, handle);
+      EXPECT_EQ(CountWritten(kSyncProbeByte) == reply_query + 1, c.accepted);
+      break;
+    case PumpingWait::kConfirm:
+      driver.arrivals[reply_query] = {kSyncConfirmByte};
+      EXPECT_EQ(Synchronise(context, handle), c.accepted);
+      break;
+  }
+}
+
+// Arriving during the hold, one poll after it, at the last poll in time, and too late: the probe
+// phase ends on an echo in the poll that times it out, so its first late echo is one poll on.
+constexpr HeldWindowCase kHeldWindowCases[] = {
+    {PumpingWait::kAcknowledgement, 1001, true}, {PumpingWait::kAcknowledgement, 1002, true},
+    {PumpingWait::kAcknowledgement, 2999, true}, {PumpingWait::kAcknowledgement, 3000, false},
+    {PumpingWait::kProbe, 1001, true},           {PumpingWait::kProbe, 1002, true},
+    {PumpingWait::kProbe, 3000, true},           {PumpingWait::kProbe, 3001, false},
+    {PumpingWait::kConfirm, 1001, true},         {PumpingWait::kConfirm, 1002, true},
+    {PumpingWait::kConfirm, 2999, true},         {PumpingWait::kConfirm, 3000, false},
+};
+INSTANTIATE_TEST_SUITE_P(, HeldWindowTest, ::testing::ValuesIn(kHeldWindowCases),
+                         HeldWindowCaseName);
+
+TEST_F(LoaderProtocolTest, Waits_PumpsShorterThanAHold_CountAsTheWaitsOwnTime) {
+  window.on_pump = [&](int pump) {
+    clock.AdvanceUs((kLatePumpMs - 1) * 1000);
+    return pump < 1000;  // closes the window rather than hang, should the wait never end
+  };
+  const std::uint64_t start = clock.NowMs();
+  EXPECT_FALSE(WaitForAck(context, handle));
+  EXPECT_FALSE(context.window_closed());
+  EXPECT_LT(ElapsedMs(start), 3000u + kLatePumpMs);
+}
+
 TEST_F(LoaderProtocolTest, Waits_PumpOncePerPoll) {
   driver.arrivals[9] = {kAckByte};
   EXPECT_TRUE(WaitForAck(context, handle));
