@@ -21,6 +21,7 @@ constexpr wchar_t kRomFileRequired[] =
 constexpr wchar_t kWrongSize[] = L"The ROM file selected does not have a size of 64K.";
 constexpr wchar_t kFileNotFound[] = L"File not found.";
 constexpr wchar_t kFileAccessDenied[] = L"File access denied.";
+constexpr wchar_t kFileHeldElsewhere[] = L"I/O error 32.";  // a sharing violation
 constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
 constexpr wchar_t kUartInitFailed[] = L"Failed to initialise UART.";

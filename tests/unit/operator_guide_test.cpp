@@ -33,6 +33,9 @@ constexpr char kDriverLibrary[] = "QBLINK.DLL";
 constexpr IoError kHighestCodeTried = 20000;
 // A code with no text of its own, to show the form of the general I/O error text.
 constexpr IoError kCodeWithoutText = 1117;
+// Codes shown in the general text that the guide explains in rows of their own: another program
+// holding the file open (32) or locked (33).
+constexpr IoError kCodesWithRowsOfTheirOwn[] = {32, 33};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -142,6 +145,8 @@ std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& 
   }
   messages.insert(
       Replace(IoErrorText(kCodeWithoutText), std::to_string(kCodeWithoutText), kNumber));
+  for (IoError code : kCodesWithRowsOfTheirOwn)
+    messages.insert(IoErrorText(code));
   used->insert("kOtherIoErrorPrefix");
   for (const auto& [name, value] : texts) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, "Text") == 0) {
