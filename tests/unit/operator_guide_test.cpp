@@ -128,8 +128,11 @@ std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& 
   messages.insert(text("kCloseFailedMessage") + "*device description*");
   messages.insert(text("kMismatchPrefix") + kNumber + text("kAddressSuffix"));
   messages.insert(text("kReadBackFailedPrefix") + kNumber + text("kAddressSuffix"));
-  messages.insert(kDriverLibrary + text("kLibraryNotLoadedPrefix") + kNumber +
-                  text("kLibraryNotLoadedSuffix"));
+  for (const char* load_failure :
+       {"NotFound", "DependencyMissing", "NotWin32", "StartFailed", "NotLoaded"}) {
+    const std::string name = std::string("kLibrary") + load_failure;
+    messages.insert(kDriverLibrary + text(name + "Prefix") + kNumber + text(name + "Suffix"));
+  }
   messages.insert(kDriverLibrary + text("kLibraryEntryMissingPrefix") + "*function name*" +
                   text("kLibraryEntryMissingSuffix"));
   // Every other ...Message is shown as it stands.
