@@ -59,11 +59,30 @@ constexpr char kOtherIoErrorPrefix[] = "I/O error ";                  // followe
 constexpr char kUnexpectedErrorMessage[] = "An unexpected error stopped the operation.";
 
 // Error reports at start-up, when the driver library cannot be used. Each follows the library's
-// file name: "QBLINK.DLL could not be loaded (Windows error 126).",
-// "QBLINK.DLL has no entry point QB_Read.".
+// file name; the first line says what went wrong, with the system's code, the second what to do:
+// "QBLINK.DLL was not found (Windows error 126).\r\nIt must be in ...". Windows answers 126 both
+// when the library is nowhere and when a library that it needs is missing; the program tells the
+// two apart by looking for the file itself.
+constexpr char kLibraryNotFoundPrefix[] = " was not found (Windows error ";
+constexpr char kLibraryNotFoundSuffix[] =
+    ").\r\nIt must be in the program's folder or in the Windows system folder: install the "
+    "adapter's driver, or copy the file into the program's folder.";
+constexpr char kLibraryDependencyMissingPrefix[] =
+    " was found, but a library it needs is missing (Windows error ";
+constexpr char kLibraryDependencyMissingSuffix[] = ").\r\nReinstall the adapter's driver.";
+constexpr char kLibraryNotWin32Prefix[] = " is not a 32-bit Windows library (Windows error ";
+constexpr char kLibraryNotWin32Suffix[] =
+    ").\r\nReplace it with the 32-bit version from the adapter's driver.";
+constexpr char kLibraryStartFailedPrefix[] = " failed to start (Windows error ";
+constexpr char kLibraryStartFailedSuffix[] =
+    ").\r\nReinstall the adapter's driver, then start the program again.";
+// Any other code.
 constexpr char kLibraryNotLoadedPrefix[] = " could not be loaded (Windows error ";
-constexpr char kLibraryNotLoadedSuffix[] = ").";
+constexpr char kLibraryNotLoadedSuffix[] =
+    ").\r\nIt must be the adapter driver's 32-bit library, in the program's folder or in the "
+    "Windows system folder.";
+// The library loaded but lacks a call the program needs; the call's name follows.
 constexpr char kLibraryEntryMissingPrefix[] = " has no entry point ";
-constexpr char kLibraryEntryMissingSuffix[] = ".";
+constexpr char kLibraryEntryMissingSuffix[] = ".\r\nInstall the adapter's current driver.";
 
 }  // namespace trv::texts

@@ -57,6 +57,50 @@ std::wstring SystemFolder() {
   return folder;
 }
 
+// Whether a file of `library_name` lies in one of the two folders it is loaded from. For a 32-bit
+// program on 64-bit Windows the system folder is SysWOW64, and the look follows it there too.
+bool InLoadFolders(const wchar_t* library_name) {
+  for (const std::wstring& folder : {ProgramFolder(), SystemFolder()}) {
+    const DWORD attributes = GetFileAttributesW((folder + L"\\" + library_name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The operator's texts around the system's code, for a library that did not load.
+struct LoadFailureTexts {
+  const char* prefix;
+  const char* suffix;
+};
+
+LoadFailureTexts LoadFailureTextsFor(DWORD error, const wchar_t* library_name) {
+  const LoadFailureTexts not_found{texts::kLibraryNotFoundPrefix, texts::kLibraryNotFoundSuffix};
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return not_found;
+    case ERROR_MOD_NOT_FOUND:
+      // The same code for the library itself and for a library it needs.
+      return InLoadFolders(library_name) ? LoadFailureTexts{texts::kLibraryDependencyMissingPrefix,
+                                                            texts::kLibraryDependencyMissingSuffix}
+                                         : not_found;
+    case ERROR_BAD_EXE_FORMAT:
+      return {texts::kLibraryNotWin32Prefix, texts::kLibraryNotWin32Suffix};
+    case ERROR_DLL_INIT_FAILED:
+      return {texts::kLibraryStartFailedPrefix, texts::kLibraryStartFailedSuffix};
+    default:
+      return {texts::kLibraryNotLoadedPrefix, texts::kLibraryNotLoadedSuffix};
+  }
+}
+
+std::wstring LoadFailureReport(const wchar_t* library_name, DWORD error) {
+  const LoadFailureTexts around = LoadFailureTextsFor(error, library_name);
+  return std::wstring(library_name) + WideFromUtf8(around.prefix) + std::to_wstring(error) +
+         WideFromUtf8(around.suffix);
+}
+
 }  // namespace
 
 void RestrictLibrarySearch() {
@@ -89,9 +133,7 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
                            LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
           : LoadFromProgramOrSystemFolder(library_name);
   if (module == nullptr) {
-    const DWORD error = GetLastError();
-    *problem = std::wstring(library_name) + WideFromUtf8(texts::kLibraryNotLoadedPrefix) +
-               std::to_wstring(error) + WideFromUtf8(texts::kLibraryNotLoadedSuffix);
+    *problem = LoadFailureReport(library_name, GetLastError());
     return nullptr;
   }
   Entries entries{};

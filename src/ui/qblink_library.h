@@ -27,7 +27,8 @@ class QblinkLibrary final : public AdapterDriver {
  public:
   // Loads `library_name` from the program's own folder or the system folder (never from the
   // current directory, which the file dialog moves) and binds all fourteen calls. On failure
-  // returns null and sets `*problem` to the operator's text naming the library and the call.
+  // returns null and sets `*problem` to the operator's text: the library, what kept it from
+  // loading with the system's code and what to do, or the first call it lacks.
   static std::unique_ptr<QblinkLibrary> Load(const wchar_t* library_name, std::wstring* problem);
   ~QblinkLibrary() override;
   QblinkLibrary(const QblinkLibrary&) = delete;

@@ -8,9 +8,11 @@
 
 namespace trv::ui {
 
-// Opens files for reading only and lets other programs read them too; a file that another
-// program holds without read sharing is refused as "access denied", and so is anything that is
-// not a file on a disk (a folder, a device, a pipe). Paths may be longer than 260 characters.
+// Opens files for reading only and lets other programs read them too. A file that another program
+// holds open without read sharing is refused with the sharing violation (32), a region of it that
+// another program locked fails to read with the lock violation (33); anything that is not a file
+// on a disk (a folder, a device, a pipe) is refused as "access denied" (5). Paths may be longer
+// than 260 characters.
 class Win32RomFileSystem final : public RomFileSystem {
  public:
   std::unique_ptr<RomFile> Open(const std::string& path, IoError* error) override;

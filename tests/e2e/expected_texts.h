@@ -21,6 +21,7 @@ constexpr wchar_t kRomFileRequired[] =
 constexpr wchar_t kWrongSize[] = L"The ROM file selected does not have a size of 64K.";
 constexpr wchar_t kFileNotFound[] = L"File not found.";
 constexpr wchar_t kFileAccessDenied[] = L"File access denied.";
+constexpr wchar_t kFileHeldElsewhere[] = L"I/O error 32.";  // a sharing violation
 constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
 constexpr wchar_t kUartInitFailed[] = L"Failed to initialise UART.";
@@ -32,7 +33,10 @@ constexpr wchar_t kAckFailed[] = L"Failed to read ACK.";
 constexpr wchar_t kVerifyFailedPrefix[] = L"Failed Flash verification. (Address ";
 constexpr wchar_t kProgrammed[] = L"TRV2K-3B Flash reprogrammed and verified.";
 // The start-up report when no QBLINK.DLL can be found where the program looks for it.
-constexpr wchar_t kLibraryMissing[] = L"QBLINK.DLL could not be loaded (Windows error 126).";
+constexpr wchar_t kLibraryMissing[] =
+    L"QBLINK.DLL was not found (Windows error 126).\r\nIt must be in the program's folder or in "
+    L"the Windows system folder: install the adapter's driver, or copy the file into the "
+    L"program's folder.";
 
 // The stand-in's one adapter when QBSIM_ADAPTERS is not set.
 constexpr wchar_t kDefaultAdapter[] = L"QB USB Serial Adapter";

@@ -152,7 +152,7 @@ void RomAccessScenarios(Suite& suite) {
         const size_t log_start = app.Log().size();
         const RunObservation run =
             app->PressProgram(kInputCheckTimeoutMs, suite.ScreenshotPath("locked_rom_file"));
-        ExpectBoxes(s, run, {ErrorReport(kFileAccessDenied)});
+        ExpectBoxes(s, run, {ErrorReport(kFileHeldElsewhere)});
         ExpectIdleWindow(s, *app);
         ExpectNoAdapterOpened(s, app.Log(), log_start);
       }

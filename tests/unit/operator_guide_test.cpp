@@ -33,6 +33,9 @@ constexpr char kDriverLibrary[] = "QBLINK.DLL";
 constexpr IoError kHighestCodeTried = 20000;
 // A code with no text of its own, to show the form of the general I/O error text.
 constexpr IoError kCodeWithoutText = 1117;
+// Codes shown in the general text that the guide explains in rows of their own: another program
+// holding the file open (32) or locked (33).
+constexpr IoError kCodesWithRowsOfTheirOwn[] = {32, 33};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -125,8 +128,11 @@ std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& 
   messages.insert(text("kCloseFailedMessage") + "*device description*");
   messages.insert(text("kMismatchPrefix") + kNumber + text("kAddressSuffix"));
   messages.insert(text("kReadBackFailedPrefix") + kNumber + text("kAddressSuffix"));
-  messages.insert(kDriverLibrary + text("kLibraryNotLoadedPrefix") + kNumber +
-                  text("kLibraryNotLoadedSuffix"));
+  for (const char* load_failure :
+       {"NotFound", "DependencyMissing", "NotWin32", "StartFailed", "NotLoaded"}) {
+    const std::string name = std::string("kLibrary") + load_failure;
+    messages.insert(kDriverLibrary + text(name + "Prefix") + kNumber + text(name + "Suffix"));
+  }
   messages.insert(kDriverLibrary + text("kLibraryEntryMissingPrefix") + "*function name*" +
                   text("kLibraryEntryMissingSuffix"));
   // Every other ...Message is shown as it stands.
@@ -142,6 +148,8 @@ std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& 
   }
   messages.insert(
       Replace(IoErrorText(kCodeWithoutText), std::to_string(kCodeWithoutText), kNumber));
+  for (IoError code : kCodesWithRowsOfTheirOwn)
+    messages.insert(IoErrorText(code));
   used->insert("kOtherIoErrorPrefix");
   for (const auto& [name, value] : texts) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, "Text") == 0) {

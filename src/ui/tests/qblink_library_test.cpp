@@ -2,14 +2,20 @@
 
 #include <string>
 
+#include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "scratch_files.h"
+#include "ui/win32_text.h"
 #include "ui_test.h"
 
 namespace {
 
+namespace texts = trv::texts;
+
 using trv::ui::kDriverLibraryName;
 using trv::ui::QblinkLibrary;
+using trv::ui::Utf8FromWide;
+using trv::ui::WideFromUtf8;
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
@@ -51,17 +57,34 @@ UI_TEST(DriverLibrary_StandIn_AnswersThroughTheBoundCalls) {
   UI_EXPECT(driver->QB_Close(handle) != trv::kStatusOk);
 }
 
-UI_TEST(DriverLibrary_Missing_IsNamed) {
-  std::wstring problem;
-  UI_EXPECT(QblinkLibrary::Load(L"NO_SUCH_QB.DLL", &problem) == nullptr);
-  // 126: the system found no such module.
-  UI_EXPECT(problem == L"NO_SUCH_QB.DLL could not be loaded (Windows error 126).");
-}
-
-UI_TEST(DriverLibrary_WithoutTheCalls_NamesTheFirstMissingOne) {
-  std::wstring problem;
-  UI_EXPECT(QblinkLibrary::Load(L"version.dll", &problem) == nullptr);
-  UI_EXPECT(problem == L"version.dll has no entry point QB_CreateDeviceInfoList.");
+// Each way a library can be unusable, and its report: what went wrong with the system's code (or
+// the call it lacks), then what to do. The build puts the qb_ libraries beside the tests.
+UI_TEST(DriverLibrary_NotUsable_ReportSaysWhyAndWhatToDo) {
+  struct Case {
+    const wchar_t* library;
+    const char* prefix;
+    const char* code_or_call;
+    const char* suffix;
+  };
+  const Case cases[] = {
+      {L"NO_SUCH_QB.DLL", texts::kLibraryNotFoundPrefix, "126", texts::kLibraryNotFoundSuffix},
+      {L"qb_needs_absent.DLL", texts::kLibraryDependencyMissingPrefix, "126",
+       texts::kLibraryDependencyMissingSuffix},
+      {L"qb_not_a_library.DLL", texts::kLibraryNotWin32Prefix, "193",
+       texts::kLibraryNotWin32Suffix},
+      {L"qb_start_fails.DLL", texts::kLibraryStartFailedPrefix, "1114",
+       texts::kLibraryStartFailedSuffix},
+      {L"qb_folder.DLL", texts::kLibraryNotLoadedPrefix, "5", texts::kLibraryNotLoadedSuffix},
+      {L"version.dll", texts::kLibraryEntryMissingPrefix, "QB_CreateDeviceInfoList",
+       texts::kLibraryEntryMissingSuffix},
+  };
+  for (const Case& c : cases) {
+    std::wstring problem;
+    UI_EXPECT(QblinkLibrary::Load(c.library, &problem) == nullptr);
+    UI_SCOPED_TRACE(Utf8FromWide(problem));
+    UI_EXPECT(problem ==
+              c.library + WideFromUtf8(std::string(c.prefix) + c.code_or_call + c.suffix));
+  }
 }
 
 // A working library of `name` (a copy of the stand-in) in a scratch folder that is the current

@@ -87,13 +87,15 @@ UI_TEST(RomFile_MissingFileOrFolder_GivesTheSystemCode) {
   UI_EXPECT_EQ(trv::kIoPathNotFound, OpenError(folder.Path(L"absent\\image.ROM")));
 }
 
-UI_TEST(RomFile_HeldWithoutReadSharing_IsAccessDenied) {
+// Another program's hold on the file keeps the system's own code, so that the report tells it
+// apart from a refused right (5).
+UI_TEST(RomFile_HeldWithoutReadSharing_GivesTheSharingViolation) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"held.ROM", Image(16));
   const HANDLE held =
       CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   UI_EXPECT(held != INVALID_HANDLE_VALUE);
-  UI_EXPECT_EQ(trv::kIoAccessDenied, OpenError(path));
+  UI_EXPECT_EQ(IoError{ERROR_SHARING_VIOLATION}, OpenError(path));
   CloseHandle(held);
 }
 
