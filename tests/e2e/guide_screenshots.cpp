@@ -8,6 +8,7 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -52,6 +53,41 @@ void ExpectOnlyBox(const RunObservation& run, const std::wstring& text) {
   }
 }
 
+// The close button at the right end of the window's title bar shows the X that Windows draws from
+// its symbol font, not a letter of some other font: the glyph, the pixels in the button text
+// colour, is there and stays the same mirrored left to right and top to bottom.
+void ExpectCloseButtonCross(HWND window) {
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const int width = GetSystemMetrics(SM_CXSIZE) + 2 * GetSystemMetrics(SM_CXFRAME);
+  const int height = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+  const std::vector<COLORREF> pixels =
+      CaptureScreenArea({frame.right - width, frame.top, frame.right, frame.top + height});
+  const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
+  auto inked = [&](int x, int y) { return pixels[size_t(y) * width + x] == ink; };
+  RECT glyph = {width, height, -1, -1};  // the inked pixels, edges included
+  for (int y = 0; y < height && !pixels.empty(); ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (inked(x, y)) {
+        glyph = {std::min(glyph.left, LONG(x)), std::min(glyph.top, LONG(y)),
+                 std::max(glyph.right, LONG(x)), std::max(glyph.bottom, LONG(y))};
+      }
+    }
+  }
+  bool cross = glyph.right > glyph.left && glyph.bottom > glyph.top;
+  for (int y = glyph.top; cross && y <= glyph.bottom; ++y) {
+    for (int x = glyph.left; cross && x <= glyph.right; ++x) {
+      cross = inked(x, y) == inked(glyph.left + glyph.right - x, y) &&
+              inked(x, y) == inked(x, glyph.top + glyph.bottom - y);
+    }
+  }
+  if (!cross) {
+    throw std::runtime_error(
+        "the title bar's close button shows no X: is Wine's Marlett font in the prefix's Fonts "
+        "folder?");
+  }
+}
+
 int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
             const std::wstring& folder) {
   MakeFolders(folder);
@@ -77,6 +113,7 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
   app.WaitForMainWindow(kStartTimeoutMs);
   Pictures pictures(folder);
   pictures.Take(L"idle");
+  ExpectCloseButtonCross(app.window());
 
   app.OpenDeviceList();
   pictures.Take(L"device-list");
