@@ -62,9 +62,12 @@ test:
 	@$(MAKE) reproducible
 
 # build/dist/TRV2KFlash-<version>-win32.zip: the program, the operator's guide, a README, SHA256SUMS.
+# With SIGN_CERT=<certificate PEM> SIGN_KEY=<key PEM> (and SIGN_KEY_PASS=<pass phrase file>) the
+# program in it is signed; see README.md.
 dist: windows-configure
 	@cmake --build $(WINDOWS) -j $(JOBS) --target TRV2KFlash
-	@sh scripts/make-dist.sh $(WINDOWS)/TRV2KFlash.exe
+	@SIGN_CERT='$(SIGN_CERT)' SIGN_KEY='$(SIGN_KEY)' SIGN_KEY_PASS='$(SIGN_KEY_PASS)' \
+	  sh scripts/make-dist.sh $(WINDOWS)/TRV2KFlash.exe
 
 # Builds the release from two fresh clones of HEAD in two folders and compares them byte by byte.
 reproducible: deps

@@ -1,9 +1,12 @@
 #!/bin/sh
 # Installs every Debian package the build and the tests need; quiet when all are there.
 set -e
-# git names the version, pandoc and zip make the release, clang-format checks the layout of the code.
+# git names the version, pandoc and zip make the release, osslsigncode signs it (openssl makes the
+# tests' throwaway certificate), clang-format checks the layout of the code; fonts-wine holds the
+# fonts Windows draws title bars and dialogs with, which Wine only recommends.
 PACKAGES="cmake make git g++ clang clang-format libgtest-dev libgmock-dev libbenchmark-dev \
-g++-mingw-w64-i686 wine wine32:i386 xvfb x11-utils imagemagick pandoc zip unzip"
+g++-mingw-w64-i686 wine wine32:i386 fonts-wine xvfb x11-utils imagemagick pandoc zip unzip \
+osslsigncode openssl"
 
 missing=""
 for p in $PACKAGES; do

@@ -3,7 +3,17 @@
 # (argument 1), the operator's guide rendered as one self-contained HTML page, a README for the
 # operator and SHA256SUMS. The same commit gives the same zip, byte for byte, wherever it is built:
 # every file's time is the commit's, the names go in sorted, and nothing of the machine goes in.
+#
+# With SIGN_CERT (a PEM file: the signing certificate, then any intermediate certificates) and
+# SIGN_KEY (its private key as PEM; SIGN_KEY_PASS names a file holding its pass phrase, if it has
+# one), the zip's TRV2KFlash.exe carries an Authenticode signature, SHA-256, signed at the
+# commit's time: the same commit signed with the same key gives the same bytes again.
 set -eu
+# Files named relative to where make ran, before this script moves to the repository.
+absolute() { case $1 in /* | '') echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
+SIGN_CERT=$(absolute "${SIGN_CERT:-}")
+SIGN_KEY=$(absolute "${SIGN_KEY:-}")
+SIGN_KEY_PASS=$(absolute "${SIGN_KEY_PASS:-}")
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 EXE=$1
@@ -17,6 +27,19 @@ NAME="TRV2KFlash-$VERSION-win32"
 STAGE="$DIST/$NAME"
 ZIP="$DIST/$NAME.zip"
 GUIDE=TRV2KFlash-Guide.html
+
+if [ -n "$SIGN_CERT$SIGN_KEY" ]; then
+  for file in "$SIGN_CERT" "$SIGN_KEY" ${SIGN_KEY_PASS:+"$SIGN_KEY_PASS"}; do
+    if [ ! -f "$file" ]; then
+      echo "signing needs SIGN_CERT and SIGN_KEY, both files; '$file' is none" >&2
+      exit 1
+    fi
+  done
+  command -v osslsigncode >/dev/null || {
+    echo "osslsigncode is missing: run 'make deps'" >&2
+    exit 1
+  }
+fi
 
 # The executable must be the one of this version, not a build left from an earlier commit.
 if ! strings -a -el "$EXE" | grep -qxF "$VERSION"; then
@@ -33,7 +56,19 @@ done
 
 rm -rf "$STAGE" "$ZIP"
 mkdir -p "$STAGE"
-cp "$EXE" "$STAGE/TRV2KFlash.exe"
+if [ -n "$SIGN_CERT" ]; then
+  # The description is what Windows names the program by when it asks whether to run it.
+  osslsigncode sign -certs "$SIGN_CERT" -key "$SIGN_KEY" ${SIGN_KEY_PASS:+-readpass "$SIGN_KEY_PASS"} \
+    -h sha256 -n "ZORPA TRV2K-3B Flash Programmer" -time "$SOURCE_DATE_EPOCH" \
+    -in "$EXE" -out "$STAGE/TRV2KFlash.exe" >"$DIST/sign.log" 2>&1 || {
+    cat "$DIST/sign.log" >&2
+    echo "signing $EXE failed" >&2
+    exit 1
+  }
+  echo "TRV2KFlash.exe signed with $SIGN_CERT"
+else
+  cp "$EXE" "$STAGE/TRV2KFlash.exe"
+fi
 pandoc docs/operator-guide.md --from markdown-smart --to html4 --standalone --self-contained \
   --resource-path=docs --css docs/guide.css --metadata subtitle="Version $VERSION" \
   --fail-if-warnings --output "$STAGE/$GUIDE"

@@ -32,11 +32,14 @@ start_private_session() {
 
 # The guide's pictures of the real window in each state, written to docs/images/ as PNG files
 # cropped to the windows on the (black) screen, without time stamps: taken again, they come out
-# the same but for the position of the progress bar. Commit them with the guide.
+# the same, byte for byte. Commit them with the guide.
 take_guide_pictures() {
   # A prefix of its own, so the ROM file stands at the same Windows path on every machine.
   export WINEPREFIX="$ROOT/build/wineprefix-guide"
   start_private_session
+  # A text cursor that does not blink is in every picture that shows it, however late it is taken.
+  grep -q '"CursorBlinkRate"="-1"' "$WINEPREFIX/user.reg" ||
+    wine reg add 'HKCU\Control Panel\Desktop' /v CursorBlinkRate /d -1 /f >/dev/null 2>&1 || exit 1
   rm -rf "$SHOTS"
   mkdir -p "$SHOTS" "$IMAGES"
   timeout -k 10 300 wine build/windows/e2e_driver.exe guide build/windows \

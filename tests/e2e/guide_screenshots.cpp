@@ -1,13 +1,14 @@
 // The pictures of the operator's guide: the real window in each state an operator meets, on the
 // simulated adapter. Everything that shows in them is fixed here (adapter names, the ROM file's
-// path, the fault of the failed run), so taking them again gives the same pictures apart from
-// where the progress bar happened to stand.
+// path, the faults), and each pass is pictured while the chip holds it still at the middle block,
+// so taking them again gives the same pictures.
 #include "guide_screenshots.h"
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,10 @@ namespace {
 constexpr DWORD kSettleMs = 300;  // lets a list or a repaint finish before the picture
 constexpr DWORD kHalfway = 32768;
 constexpr wchar_t kAdapters[] = L"QB USB Serial Adapter|QB USB Serial Adapter #2";
+// The chip leaves the middle block (256 of 512) of a pass unanswered: the window waits there, its
+// bar standing at the same place in every take, until the run gives up with "Failed to read ACK.".
+constexpr char kStallProgramming[] = "no_block_ack=256";
+constexpr char kStallVerifying[] = "no_read_command_ack=256";
 // The loader never answers, so the run ends in the synchronisation message.
 constexpr char kSilentChip[] = "silent_chip";
 
@@ -50,6 +55,70 @@ void ExpectOnlyBox(const RunObservation& run, const std::wstring& text) {
   if (run.boxes.size() != 1 || run.boxes[0].text != text) {
     throw std::runtime_error("the run did not end in the one message " + Printable(text));
   }
+}
+
+// The close button at the right end of the window's title bar shows the X that Windows draws from
+// its symbol font, not a letter of some other font: the glyph, the pixels in the button text
+// colour, is there and stays the same mirrored left to right and top to bottom.
+void ExpectCloseButtonCross(HWND window) {
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const int width = GetSystemMetrics(SM_CXSIZE) + 2 * GetSystemMetrics(SM_CXFRAME);
+  const int height = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+  const std::vector<COLORREF> pixels =
+      CaptureScreenArea({frame.right - width, frame.top, frame.right, frame.top + height});
+  const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
+  auto inked = [&](int x, int y) { return pixels[size_t(y) * width + x] == ink; };
+  RECT glyph = {width, height, -1, -1};  // the inked pixels, edges included
+  for (int y = 0; y < height && !pixels.empty(); ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (inked(x, y)) {
+        glyph = {std::min(glyph.left, LONG(x)), std::min(glyph.top, LONG(y)),
+                 std::max(glyph.right, LONG(x)), std::max(glyph.bottom, LONG(y))};
+      }
+    }
+  }
+  bool cross = glyph.right > glyph.left && glyph.bottom > glyph.top;
+  for (int y = glyph.top; cross && y <= glyph.bottom; ++y) {
+    for (int x = glyph.left; cross && x <= glyph.right; ++x) {
+      cross = inked(x, y) == inked(glyph.left + glyph.right - x, y) &&
+              inked(x, y) == inked(x, glyph.top + glyph.bottom - y);
+    }
+  }
+  if (!cross) {
+    throw std::runtime_error(
+        "the title bar's close button shows no X: is Wine's Marlett font in the prefix's Fonts "
+        "folder?");
+  }
+}
+
+void SetFaults(const std::wstring& faults_path, const std::string& faults) {
+  if (!WriteWholeFile(faults_path, std::vector<unsigned char>(faults.begin(), faults.end()))) {
+    throw std::runtime_error("cannot write the fault file");
+  }
+}
+
+// Runs into `stall`, pictures the pass under `heading` as it waits at the middle block, and sees
+// the run give up there.
+void PictureStalledPass(ProgrammerProcess& app, const Pictures& pictures,
+                        const std::wstring& faults_path, const std::string& stall,
+                        const std::wstring& heading, const std::wstring& name) {
+  SetFaults(faults_path, stall);
+  bool taken = false;
+  const RunObservation run =
+      app.PressProgram(kFullRunTimeoutMs, L"", [&](const RunObservation& seen) {
+        const DWORD position = DWORD(SendBounded(app.controls().ProgressBar1, PBM_GETPOS, 0, 0, 0));
+        if (taken || seen.label2_captions.back() != heading || position != kHalfway) {
+          return;
+        }
+        Sleep(kSettleMs);
+        taken = SaveScreenAsBmp(pictures.Path(name));
+      });
+  ExpectOnlyBox(run, kAckFailed);
+  if (!taken) {
+    throw std::runtime_error("no picture of " + Narrow(heading) + " at the middle block");
+  }
+  std::printf("picture %s\n", Narrow(name).c_str());
 }
 
 int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
@@ -77,6 +146,7 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
   app.WaitForMainWindow(kStartTimeoutMs);
   Pictures pictures(folder);
   pictures.Take(L"idle");
+  ExpectCloseButtonCross(app.window());
 
   app.OpenDeviceList();
   pictures.Take(L"device-list");
@@ -85,30 +155,13 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
   app.ChooseFile(rom_path);
   pictures.Take(L"ready");
 
-  // Each pass is pictured once, as its bar passes the middle.
-  bool programming_taken = false;
-  bool verifying_taken = false;
-  const RunObservation run = app.PressProgram(
-      kFullRunTimeoutMs, pictures.Path(L"completed"), [&](const RunObservation& seen) {
-        const DWORD position = DWORD(SendBounded(app.controls().ProgressBar1, PBM_GETPOS, 0, 0, 0));
-        if (seen.label2_captions.empty() || position < kHalfway) {
-          return;
-        }
-        if (!programming_taken && seen.label2_captions.back() == kProgrammingHeading) {
-          programming_taken = SaveScreenAsBmp(pictures.Path(L"programming"));
-        } else if (!verifying_taken && seen.label2_captions.back() == kVerifyingHeading) {
-          verifying_taken = SaveScreenAsBmp(pictures.Path(L"verifying"));
-        }
-      });
-  ExpectOnlyBox(run, kProgrammed);
-  if (!programming_taken || !verifying_taken) {
-    throw std::runtime_error("a pass went by without its picture");
-  }
+  PictureStalledPass(app, pictures, faults_path, kStallProgramming, kProgrammingHeading,
+                     L"programming");
+  PictureStalledPass(app, pictures, faults_path, kStallVerifying, kVerifyingHeading, L"verifying");
+  SetFaults(faults_path, "");
+  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"completed")), kProgrammed);
 
-  const std::string fault = kSilentChip;
-  if (!WriteWholeFile(faults_path, std::vector<unsigned char>(fault.begin(), fault.end()))) {
-    throw std::runtime_error("cannot write the fault file");
-  }
+  SetFaults(faults_path, kSilentChip);
   ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"sync-failed")), kSyncFailed);
   app.CloseWindow(kCloseTimeoutMs);
   DeleteFileW(flash_path.c_str());

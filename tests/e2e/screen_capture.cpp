@@ -1,36 +1,45 @@
 #include "screen_capture.h"
 
-#include <windows.h>
-
-#include <vector>
-
 namespace e2e {
+namespace {
 
-bool SaveScreenAsBmp(const std::wstring& path) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
+// Copies `area` of the screen as a BMP file stores it: rows from the bottom up, `bits` (24 or
+// 32) per pixel in blue, green, red order, each row padded to 4 bytes.
+bool CaptureArea(const RECT& area, WORD bits, BITMAPINFOHEADER* header,
+                 std::vector<unsigned char>* pixels) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ previous = SelectObject(memory, bitmap);
-  const bool copied = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
   SelectObject(memory, previous);
 
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;  // bottom-up rows, as BMP files store them
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
-  std::vector<unsigned char> pixels(size_t(stride) * height);
-  const int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                             reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  *header = {};
+  header->biSize = sizeof *header;
+  header->biWidth = width;
+  header->biHeight = height;  // bottom-up rows
+  header->biPlanes = 1;
+  header->biBitCount = bits;
+  header->biCompression = BI_RGB;
+  const DWORD stride = (DWORD(width) * bits / 8 + 3) & ~3u;
+  pixels->assign(size_t(stride) * height, 0);
+  const int rows = GetDIBits(memory, bitmap, 0, height, pixels->data(),
+                             reinterpret_cast<BITMAPINFO*>(header), DIB_RGB_COLORS);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  if (!copied || rows != height) {
+  return copied && rows == height;
+}
+
+}  // namespace
+
+bool SaveScreenAsBmp(const std::wstring& path) {
+  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  BITMAPINFOHEADER header;
+  std::vector<unsigned char> pixels;
+  if (!CaptureArea(screen, 24, &header, &pixels)) {
     return false;
   }
 
@@ -49,6 +58,25 @@ bool SaveScreenAsBmp(const std::wstring& path) {
   ok = ok && WriteFile(file, pixels.data(), DWORD(pixels.size()), &written, nullptr);
   CloseHandle(file);
   return ok;
+}
+
+std::vector<COLORREF> CaptureScreenArea(const RECT& area) {
+  BITMAPINFOHEADER header;
+  std::vector<unsigned char> bytes;
+  if (!CaptureArea(area, 32, &header, &bytes)) {
+    return {};
+  }
+  const int width = header.biWidth;
+  const int height = header.biHeight;
+  std::vector<COLORREF> pixels;
+  pixels.reserve(size_t(width) * height);
+  for (int row = height - 1; row >= 0; --row) {
+    for (int column = 0; column < width; ++column) {
+      const unsigned char* bgr = &bytes[(size_t(row) * width + column) * 4];
+      pixels.push_back(RGB(bgr[2], bgr[1], bgr[0]));
+    }
+  }
+  return pixels;
 }
 
 }  // namespace e2e

@@ -8,16 +8,25 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 XVFB_PID=""
 
+# Wine's own fonts: Marlett, whose glyphs are the title bars' buttons, Tahoma, MS Sans Serif and
+# the rest. Debian's Wine never looks for them where its fonts-wine package puts them, so a prefix
+# has none of them unless they are placed in its Fonts folder, where Windows keeps its fonts.
+WINE_FONTS=/usr/share/wine/fonts
+
 # Creates the prefix $WINEPREFIX on first use (about 15 s), without any display so that nothing
-# asks. With "headless", Wine draws the title bars itself and does not wait for a window manager
-# (unmanaged windows): the private X server has none, and with managed windows every box that
-# closed cost a 2 s time-out.
+# asks, and gives it Wine's fonts. With "headless", Wine draws the title bars itself and does not
+# wait for a window manager (unmanaged windows): the private X server has none, and with managed
+# windows every box that closed cost a 2 s time-out.
 ensure_wine_prefix() {
   if [ "${1:-}" = headless ]; then
-    grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+    grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null || create_wine_prefix "$1" || return 1
   else
-    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    [ -f "$WINEPREFIX/system.reg" ] || create_wine_prefix || return 1
   fi
+  install_wine_fonts
+}
+
+create_wine_prefix() {
   echo "Preparing the Wine prefix $WINEPREFIX ..."
   mkdir -p "$WINEPREFIX"
   log="$WINEPREFIX.log"
@@ -35,6 +44,20 @@ ensure_wine_prefix() {
     done
   fi
   wineserver -w
+}
+
+# Links each of Wine's fonts into the prefix's Fonts folder; prefixes made before get them too.
+install_wine_fonts() {
+  if [ ! -f "$WINE_FONTS/marlett.ttf" ]; then
+    echo "Wine's fonts are not in $WINE_FONTS (Debian package fonts-wine): without them" \
+      "every title bar's close button shows the letter r" >&2
+    return 1
+  fi
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  for font in "$WINE_FONTS"/*; do
+    [ -e "$fonts/$(basename "$font")" ] || ln -s "$font" "$fonts/" || return 1
+  done
 }
 
 # Starts Xvfb on a free display it picks itself and exports DISPLAY.

@@ -1,10 +1,12 @@
 // How the shipped Windows program is linked: a 32-bit GUI image with ASLR and DEP, a manifest
-// asking for the version 6 common controls and the user's own rights, and no dependency beyond
-// the system's DLLs (the driver library is loaded at run time, from trusted folders only).
+// asking for the version 6 common controls and the user's own rights, no dependency beyond the
+// system's DLLs (the driver library is loaded at run time, from trusted folders only) and no
+// debug information.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <utility>
 
 #include "support/pe_image.h"
@@ -70,6 +72,14 @@ TEST_F(ExecutableTest, ImportsOnlySystemDllsAndNeverTheDriverLibrary) {
   for (const std::string& dll : image.imported_dlls) {
     EXPECT_NE(std::find(system.begin(), system.end(), Upper(dll)), system.end()) << dll;
   }
+}
+
+// The static runtime's debug information is kept beside the build's program, not shipped in it.
+TEST_F(ExecutableTest, CarriesNoDebugSections) {
+  std::vector<std::string> debug;
+  std::copy_if(image.section_names.begin(), image.section_names.end(), std::back_inserter(debug),
+               [](const std::string& name) { return name.rfind(".debug", 0) == 0; });
+  EXPECT_TRUE(debug.empty()) << ::testing::PrintToString(debug);
 }
 
 }  // namespace

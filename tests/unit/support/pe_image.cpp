@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -126,6 +127,14 @@ std::string Manifest(const Reader& pe, std::uint32_t directory_rva) {
   return {};
 }
 
+// A section header's name: up to 8 characters in place, or "/" and the decimal offset of a
+// longer one in the string table that follows the COFF symbols.
+std::string SectionName(const Reader& pe, std::size_t header, std::size_t string_table) {
+  const std::string name = pe.Text(header, 8);
+  if (name.size() < 2 || name[0] != '/') return name;
+  return pe.Text(string_table + std::strtoul(name.c_str() + 1, nullptr, 10), 256);
+}
+
 }  // namespace
 
 std::optional<PeImage> ReadPeImage(const std::string& path) {
@@ -147,8 +156,10 @@ std::optional<PeImage> ReadPeImage(const std::string& path) {
   image.dll_characteristics = pe.U16(optional + 70);
   const std::size_t directories = optional + 96;
 
+  const std::size_t string_table = pe.U32(coff + 8) + std::size_t{pe.U32(coff + 12)} * 18;
   for (std::size_t s = optional + optional_size, i = 0; i < section_count; ++i, s += 40) {
     pe.sections.push_back({pe.U32(s + 12), pe.U32(s + 8), pe.U32(s + 20), pe.U32(s + 16)});
+    image.section_names.push_back(SectionName(pe, s, string_table));
   }
   ReadImports(pe, pe.U32(directories + kImportDirectory * 8), &image);
   image.manifest = Manifest(pe, pe.U32(directories + kResourceDirectory * 8));

@@ -1,5 +1,5 @@
 // Just enough of a PE32 reader to check how the Windows program was linked: its header flags,
-// the DLLs and functions it imports and its embedded manifest.
+// the DLLs and functions it imports, its embedded manifest and its sections.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,8 @@ struct PeImage {
   // DLL's name in lower case, in the order of the import table.
   std::vector<std::string> imported_functions;
   std::string manifest;  // the RT_MANIFEST resource's text, empty when there is none
+  // Every section's name, names longer than 8 characters taken from the COFF string table.
+  std::vector<std::string> section_names;
 };
 
 // Reads the file at `path`; nullopt if it is missing or not a well-formed PE32 image.
