@@ -356,8 +356,10 @@ void TForm1::SetInputControlsEnabled(bool enabled) {
   for (const HWND control : {ComboBox1, OpenButton, ProgramButton}) {
     EnableWindow(control, enabled);
   }
-  // Disabling took the focus away; it comes back with the controls.
-  if (enabled && GetActiveWindow() == Form1 && GetFocus() == nullptr) {
+  // The focus comes back with the controls. Disabling them left it nowhere, or, if a box closed
+  // while they were off, on the window itself: the system gives it to a window it activates when
+  // no control can take it.
+  if (enabled && GetActiveWindow() == Form1 && !IsChild(Form1, GetFocus())) {
     RestoreFocus();
   }
 }

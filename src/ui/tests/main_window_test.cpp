@@ -222,3 +222,13 @@ UI_TEST(Form_BoxDuringAPass_ShowsTheProgressMadeSoFar) {
   UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
   UI_EXPECT_EQ(256u, painted_when_shown);
 }
+
+// Enter on "Program" starts a run; once its box is closed, Enter must start the next one.
+UI_TEST(Form_AfterARun_FocusIsBackOnTheControlThatHadIt) {
+  FormFixture fixture;
+  ShowWindow(fixture.window, SW_SHOW);
+  SetFocus(fixture.program_button);
+  fixture.Program(L"", L"");
+  UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
+  UI_EXPECT(GetFocus() == fixture.program_button);
+}
