@@ -50,6 +50,25 @@ class TForm1::HandlerScope {
   TForm1& form_;
 };
 
+// For as long as a programming run lasts, the session is asked not to end: ending it would leave
+// the chip half-written. Windows shows the reason to the user who logs off or shuts down.
+class TForm1::SessionEndBlock {
+ public:
+  explicit SessionEndBlock(TForm1& form) : form_(form) {
+    ShutdownBlockReasonCreate(form_.Form1, WideFromUtf8(texts::kSessionEndBlockReason).c_str());
+    form_.programming_ = true;
+  }
+  ~SessionEndBlock() {
+    ShutdownBlockReasonDestroy(form_.Form1);
+    form_.programming_ = false;
+  }
+  SessionEndBlock(const SessionEndBlock&) = delete;
+  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+
+ private:
+  TForm1& form_;
+};
+
 TForm1::TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, ProgrammerState& state)
     : driver_(driver),
       clock_(clock),
@@ -150,8 +169,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       FormClose();
       return 0;
     case WM_QUERYENDSESSION:
-      // Nothing is kept that could be saved; the adapter is closed once the end is confirmed.
-      return TRUE;
+      // Between runs nothing is kept that could be saved, and the adapter is closed once the end
+      // is confirmed; during a run the chip would be left half-written.
+      return programming_ ? FALSE : TRUE;
     case WM_ENDSESSION:
       // The process may be ended without another message after this one, so the adapter is
       // closed now, as for a closed window; a run under way stops at its next pump.
@@ -260,6 +280,7 @@ void TForm1::OpenButtonClick() {
 }
 
 void TForm1::ProgramButtonClick() {
+  const SessionEndBlock block(*this);
   Programmer programmer{driver_, clock_, *this, files_, state_};
   trv::ProgramButtonClick(programmer);
 }

@@ -62,6 +62,7 @@ class TForm1 final : public WindowOperations {
 
  private:
   class HandlerScope;
+  class SessionEndBlock;
 
   // Control identifiers stay clear of IDOK and IDCANCEL, which keyboard navigation sends.
   enum ControlId : int {
@@ -132,6 +133,8 @@ class TForm1 final : public WindowOperations {
   bool closed_ = false;
   // Set from a handler's failure until the window has been handed back.
   bool failed_ = false;
+  // Set while a programming run is under way: the session must not end then.
+  bool programming_ = false;
   // How many handlers are running, nested through pumped messages.
   int handler_depth_ = 0;
   bool quit_requested_ = false;
