@@ -130,6 +130,22 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LP
   }
 }
 
+LRESULT CALLBACK TForm1::SelectedFileProc(HWND label, UINT message, WPARAM wparam, LPARAM lparam,
+                                          UINT_PTR id, DWORD_PTR form) {
+  const LRESULT result = DefSubclassProc(label, message, wparam, lparam);
+  if (message == WM_SETTEXT) {
+    auto* owner = reinterpret_cast<TForm1*>(form);
+    try {
+      owner->FitSelectedFileHeight();
+    } catch (...) {
+      owner->HandlerFailed();
+    }
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(label, &SelectedFileProc, id);
+  }
+  return result;
+}
+
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
@@ -141,6 +157,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case WM_SIZE:
+      // The room below SelectedFile has changed with the client area.
+      FitSelectedFileHeight();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) {
@@ -227,6 +247,7 @@ void TForm1::CreateControls() {
   Label1 = create(WC_STATICW, WideFromUtf8(texts::kDeviceLabel).c_str(),
                   WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   SelectedFile = create(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0);
+  SetWindowSubclass(SelectedFile, &SelectedFileProc, 0, reinterpret_cast<DWORD_PTR>(this));
   Label2 = create(WC_STATICW, WideFromUtf8(texts::kIdleHeading).c_str(),
                   WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   // The list draws its own rows, so that they keep the laid-out height whatever the font.
@@ -355,7 +376,6 @@ void TForm1::SetSelectedFileCaption(const std::wstring& path) {
     return;
   }
   SetWindowTextW(SelectedFile, path.c_str());
-  FitSelectedFileHeight();
 }
 
 std::string TForm1::DeviceDescription() {
