@@ -14,6 +14,8 @@ constexpr char kVerifyingHeading[] = "Verifying Flash:";  // Label2 while readin
 constexpr char kOpenButtonCaption[] = "ROM File...";
 constexpr char kProgramButtonCaption[] = "Program";
 constexpr char kInformationCaption[] = "Information";  // caption of every information box
+// What Windows shows as the reason why the program holds up a log-off or shut-down during a run.
+constexpr char kSessionEndBlockReason[] = "Programming the TRV2K-3B flash.";
 
 // The file dialog's one filter: the name the operator sees, and the pattern that picks the files.
 constexpr char kRomFileFilterName[] = "ROM Files (*.ROM)";

@@ -50,6 +50,25 @@ class TForm1::HandlerScope {
   TForm1& form_;
 };
 
+// For as long as a programming run lasts, the session is asked not to end: ending it would leave
+// the chip half-written. Windows shows the reason to the user who logs off or shuts down.
+class TForm1::SessionEndBlock {
+ public:
+  explicit SessionEndBlock(TForm1& form) : form_(form) {
+    ShutdownBlockReasonCreate(form_.Form1, WideFromUtf8(texts::kSessionEndBlockReason).c_str());
+    form_.programming_ = true;
+  }
+  ~SessionEndBlock() {
+    ShutdownBlockReasonDestroy(form_.Form1);
+    form_.programming_ = false;
+  }
+  SessionEndBlock(const SessionEndBlock&) = delete;
+  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+
+ private:
+  TForm1& form_;
+};
+
 TForm1::TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, ProgrammerState& state)
     : driver_(driver),
       clock_(clock),
@@ -111,6 +130,22 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LP
   }
 }
 
+LRESULT CALLBACK TForm1::SelectedFileProc(HWND label, UINT message, WPARAM wparam, LPARAM lparam,
+                                          UINT_PTR id, DWORD_PTR form) {
+  const LRESULT result = DefSubclassProc(label, message, wparam, lparam);
+  if (message == WM_SETTEXT) {
+    auto* owner = reinterpret_cast<TForm1*>(form);
+    try {
+      owner->FitSelectedFileHeight();
+    } catch (...) {
+      owner->HandlerFailed();
+    }
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(label, &SelectedFileProc, id);
+  }
+  return result;
+}
+
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
@@ -122,6 +157,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case WM_SIZE:
+      // The room below SelectedFile has changed with the client area.
+      FitSelectedFileHeight();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) {
@@ -150,8 +189,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       FormClose();
       return 0;
     case WM_QUERYENDSESSION:
-      // Nothing is kept that could be saved; the adapter is closed once the end is confirmed.
-      return TRUE;
+      // Between runs nothing is kept that could be saved, and the adapter is closed once the end
+      // is confirmed; during a run the chip would be left half-written.
+      return programming_ ? FALSE : TRUE;
     case WM_ENDSESSION:
       // The process may be ended without another message after this one, so the adapter is
       // closed now, as for a closed window; a run under way stops at its next pump.
@@ -207,6 +247,7 @@ void TForm1::CreateControls() {
   Label1 = create(WC_STATICW, WideFromUtf8(texts::kDeviceLabel).c_str(),
                   WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   SelectedFile = create(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0);
+  SetWindowSubclass(SelectedFile, &SelectedFileProc, 0, reinterpret_cast<DWORD_PTR>(this));
   Label2 = create(WC_STATICW, WideFromUtf8(texts::kIdleHeading).c_str(),
                   WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   // The list draws its own rows, so that they keep the laid-out height whatever the font.
@@ -260,6 +301,7 @@ void TForm1::OpenButtonClick() {
 }
 
 void TForm1::ProgramButtonClick() {
+  const SessionEndBlock block(*this);
   Programmer programmer{driver_, clock_, *this, files_, state_};
   trv::ProgramButtonClick(programmer);
 }
@@ -334,7 +376,6 @@ void TForm1::SetSelectedFileCaption(const std::wstring& path) {
     return;
   }
   SetWindowTextW(SelectedFile, path.c_str());
-  FitSelectedFileHeight();
 }
 
 std::string TForm1::DeviceDescription() {
@@ -356,8 +397,10 @@ void TForm1::SetInputControlsEnabled(bool enabled) {
   for (const HWND control : {ComboBox1, OpenButton, ProgramButton}) {
     EnableWindow(control, enabled);
   }
-  // Disabling took the focus away; it comes back with the controls.
-  if (enabled && GetActiveWindow() == Form1 && GetFocus() == nullptr) {
+  // The focus comes back with the controls. Disabling them left it nowhere, or, if a box closed
+  // while they were off, on the window itself: the system gives it to a window it activates when
+  // no control can take it.
+  if (enabled && GetActiveWindow() == Form1 && !IsChild(Form1, GetFocus())) {
     RestoreFocus();
   }
 }

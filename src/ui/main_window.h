@@ -54,14 +54,19 @@ class TForm1 final : public WindowOperations {
   void ShowErrorReport(const std::string& text) override;
   bool PumpMessages() override;
 
-  // Shows `path` in the SelectedFile label, which grows to as many lines as it needs.
+  // Shows `path` in the SelectedFile label, which grows downwards to as many lines as it needs.
+  // Where the window's bottom edge comes first, the label shows the path shortened (its caption
+  // stays the whole path).
   void SetSelectedFileCaption(const std::wstring& path);
 
   // What the operator sees of ProgressBar1, as opposed to its position.
   const ProgressPainter& progress_painter() const { return progress_painter_; }
+  // What the SelectedFile label last drew, as opposed to its caption.
+  const std::wstring& selected_file_drawn() const { return selected_file_drawn_; }
 
  private:
   class HandlerScope;
+  class SessionEndBlock;
 
   // Control identifiers stay clear of IDOK and IDCANCEL, which keyboard navigation sends.
   enum ControlId : int {
@@ -72,6 +77,9 @@ class TForm1 final : public WindowOperations {
   };
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // The SelectedFile label fits its height to each new caption, whoever sets it.
+  static LRESULT CALLBACK SelectedFileProc(HWND label, UINT message, WPARAM wparam, LPARAM lparam,
+                                           UINT_PTR id, DWORD_PTR form);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void HandleCommand(int control_id, int notification);
   void CreateControls();
@@ -102,6 +110,7 @@ class TForm1 final : public WindowOperations {
   void LayoutControls();
   void FitLabel2Width();
   void FitSelectedFileHeight();
+  std::wstring SelectedFileShownText() const;
   void FitComboBoxFieldHeight();
   bool MeasureItem(MEASUREITEMSTRUCT& item) const;
   bool DrawItem(const DRAWITEMSTRUCT& item);
@@ -125,6 +134,7 @@ class TForm1 final : public WindowOperations {
   const FileOpenDialog OpenDialog1;
 
   ProgressPainter progress_painter_;
+  std::wstring selected_file_drawn_;
   OwnedFont font_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   HWND saved_focus_ = nullptr;
@@ -132,6 +142,8 @@ class TForm1 final : public WindowOperations {
   bool closed_ = false;
   // Set from a handler's failure until the window has been handed back.
   bool failed_ = false;
+  // Set while a programming run is under way: the session must not end then.
+  bool programming_ = false;
   // How many handlers are running, nested through pumped messages.
   int handler_depth_ = 0;
   bool quit_requested_ = false;

@@ -5,6 +5,7 @@
 #include "checks.h"
 #include "expected_texts.h"
 #include "scenarios.h"
+#include "screen_capture.h"
 #include "sim_files.h"
 #include "time_limits.h"
 #include "win_helpers.h"
@@ -211,6 +212,8 @@ void RomAccessScenarios(Suite& suite) {
       ExpectProgrammed(s, app,
                        app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("long_rom_path")),
                        image);
+      // The picture to look at: the window between runs, showing the long path.
+      SaveScreenAsBmp(suite.ScreenshotPath("long_rom_path"));
       s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
     });
   }

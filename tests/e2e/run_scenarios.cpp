@@ -1,5 +1,5 @@
-// Runs cut short from outside: the window closed, or the Windows session ended, in the middle of
-// the programming pass. Either way the adapter is closed once, and never used afterwards.
+// Runs cut short from outside: the window closed, or the Windows session ended anyway, in the
+// middle of the programming pass. Either way the adapter is closed once, and never used afterwards.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -92,11 +92,12 @@ void RunScenarios(Suite& suite) {
     suite.Run("session_end_during_run", [&](Scenario& s) {
       Instance app = suite.Start("session_end", {});
       StartRunAndWaitMidPass(s, suite, app, "session_end_during_run");
-      // What Windows sends at log-off or shut-down: first the question, then the end itself.
+      // What Windows sends at log-off or shut-down: first the question, which a run refuses, then
+      // the end itself, as when the user has Windows go on anyway.
       const HWND window = app->window();
-      const LRESULT allowed = SendBounded(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 0);
-      s.Check(allowed != 0, "the programmer refused to let the session end");
-      SendBounded(window, WM_ENDSESSION, allowed != 0, ENDSESSION_LOGOFF, 0);
+      const LRESULT allowed = SendBounded(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 1);
+      s.Check(allowed == 0, "the programmer let the session end in the middle of a run");
+      SendBounded(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, 0);
       // Windows may end the process as soon as WM_ENDSESSION has been answered: the adapter must
       // already be closed, and the run must not use it again.
       const size_t closes = CountLines(app.Log(), "QB_Close ");

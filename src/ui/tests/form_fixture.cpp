@@ -186,6 +186,16 @@ RECT FormFixture::BoundsInClient(HWND control) const {
   return bounds;
 }
 
+SIZE FormFixture::TextSize(HWND control, const std::wstring& text, int width) const {
+  RECT bounds{0, 0, width, 0};
+  const trv::ui::WindowDc dc(control);
+  const trv::ui::SelectedObject font(
+      dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  const UINT lines = width > 0 ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
+  DrawTextW(dc.get(), text.c_str(), -1, &bounds, DT_CALCRECT | DT_NOPREFIX | lines);
+  return SIZE{bounds.right, bounds.bottom};
+}
+
 int FormFixture::Scale(int pixels) const {
   const trv::ui::WindowDc dc(window);
   const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);

@@ -118,6 +118,9 @@ struct FormFixture {
   void Program(const std::wstring& device, const std::wstring& path);
   std::vector<std::wstring> DeviceItems() const;
   RECT BoundsInClient(HWND control) const;
+  // The size of `text` in `control`'s font: on one line, or broken into lines within `width` as
+  // the path label breaks them.
+  SIZE TextSize(HWND control, const std::wstring& text, int width = 0) const;
   // `pixels` at 96 dots per inch on this screen.
   int Scale(int pixels) const;
   bool InputsEnabled() const;

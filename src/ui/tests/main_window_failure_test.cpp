@@ -1,9 +1,11 @@
 // The window when things go wrong around it: the session ends, or a handler fails in a way no
 // result code reports.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "form_fixture.h"
 #include "scratch_files.h"
@@ -35,6 +37,42 @@ std::function<void(std::string_view)> ThrowAt(std::string_view name, int nth) {
   };
 }
 
+// Points the entries of this program's import address table that hold `from` at `to`.
+template <typename Function>
+void RedirectImport(Function from, Function to) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  const IMAGE_DATA_DIRECTORY& table =
+      reinterpret_cast<IMAGE_NT_HEADERS*>(base +
+                                          reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)
+          ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+  auto* entries = reinterpret_cast<Function*>(base + table.VirtualAddress);
+  for (DWORD i = 0, protection = 0; i < table.Size / sizeof(Function); ++i) {
+    if (entries[i] == from &&
+        VirtualProtect(&entries[i], sizeof(to), PAGE_READWRITE, &protection)) {
+      entries[i] = to;
+    }
+  }
+}
+
+// Wine only stubs the calls that hold up the session's end, so these tests stand in for them: the
+// program's calls are recorded as "<window> <reason>" for a reason given, "<window>" for one
+// taken back.
+std::vector<std::wstring> block_calls;
+std::wstring Id(HWND window) {
+  return std::to_wstring(reinterpret_cast<std::uintptr_t>(window));
+}
+BOOL WINAPI RecordCreate(HWND window, LPCWSTR reason) {
+  block_calls.push_back(Id(window) + L" " + reason);
+  return TRUE;
+}
+BOOL WINAPI RecordDestroy(HWND window) {
+  block_calls.push_back(Id(window));
+  return TRUE;
+}
+[[maybe_unused]] const bool block_calls_recorded =
+    (RedirectImport(&ShutdownBlockReasonCreate, &RecordCreate),
+     RedirectImport(&ShutdownBlockReasonDestroy, &RecordDestroy), true);
+
 bool IdleLook(const FormFixture& fixture) {
   const auto visible = [](HWND control) {
     return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -62,20 +100,26 @@ UI_TEST(Form_SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
   UI_EXPECT(fixture.watcher.boxes.empty());
 }
 
-// The end arrives while a pass waits for an acknowledgement: the adapter is closed there, and the
-// run stops at its next pump without another call on it and without a message.
-UI_TEST(Form_SessionEndsDuringARun_RunStopsWithoutTheAdapter) {
+// During a run the session may not end, and Windows is told why until the run is over. When it
+// ends anyway while a pass waits for an acknowledgement, the adapter is closed there, and the run
+// stops at its next pump without another call on it and without a message.
+UI_TEST(Form_SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
   FormFixture fixture(FastChip());
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  block_calls.clear();
+  const std::wstring reason = Id(fixture.window) + L" Programming the TRV2K-3B flash.";
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_Write" && ++writes == 300) {
+      UI_EXPECT_EQ(FALSE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+      UI_EXPECT(block_calls == std::vector<std::wstring>{reason});
       PostMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
     }
   };
   fixture.Program(kDevice, path);
   UI_EXPECT_EQ(300, writes);
+  UI_EXPECT(block_calls == (std::vector<std::wstring>{reason, Id(fixture.window)}));
   UI_EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
   UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   UI_EXPECT(!fixture.driver.CalledOnClosedHandle());
@@ -107,7 +151,10 @@ UI_TEST(Form_RunThrows_AdapterClosedAndWindowHandedBack) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
   fixture.hooked.before_call = ThrowAt("QB_Write", 300);
+  block_calls.clear();
   fixture.Program(kDevice, path);
+  UI_EXPECT(block_calls.size() == 2 && block_calls[1] == Id(fixture.window));
+  UI_EXPECT_EQ(TRUE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
   UI_EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   UI_EXPECT(!fixture.state->adapter.open);
   UI_EXPECT(!fixture.driver.CalledOnClosedHandle());

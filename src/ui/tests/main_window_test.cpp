@@ -25,17 +25,43 @@ trv::sim::SimConfig Adapters(std::vector<std::string> descriptions) {
 
 }  // namespace
 
-UI_TEST(Form_LongPathWithoutSpaces_WrapsWithinTheFixedWidth) {
-  FormFixture fixture;
-  const std::wstring long_path = L"C:\\" + std::wstring(160, L'x') + L"\\image.ROM";
-  fixture.form.SetSelectedFileCaption(long_path);
-  RECT bounds = fixture.BoundsInClient(fixture.selected_file);
-  UI_EXPECT_EQ(fixture.Scale(257), bounds.right - bounds.left);
-  UI_EXPECT(bounds.bottom - bounds.top >= 2 * fixture.Scale(13));
-
-  fixture.form.SetSelectedFileCaption(L"C:\\a.ROM");
-  bounds = fixture.BoundsInClient(fixture.selected_file);
-  UI_EXPECT_EQ(fixture.Scale(13), bounds.bottom - bounds.top);
+// A path too long for the fixed window is drawn shortened among its folders, just enough for its
+// start and the whole file name to show above the bottom edge, at either density; the caption,
+// which the run reads, stays the whole path. A short path takes one line again.
+UI_TEST(Form_LongPathWithoutSpaces_WrapsWithinTheFixedWidthAndShowsTheFileName) {
+  for (const int dpi : {96, 144}) {
+    FormFixture fixture;
+    ShowWindow(fixture.window, SW_SHOWNOACTIVATE);
+    for (const std::size_t length : {400, 260, 150}) {
+      UI_SCOPED_TRACE(std::to_string(length) + " characters at " + std::to_string(dpi) + " dpi");
+      std::wstring path = L"C:\\" + std::wstring(length - 17, L'x') + L"\\customerB.ROM";
+      for (std::size_t at = 23; at < length - 15; at += 20) {
+        path[at] = L'\\';
+      }
+      fixture.form.SetSelectedFileCaption(path);
+      // The first path is shown before the window takes the density.
+      RECT bounds{0, 0, MulDiv(388, dpi, 96), MulDiv(150, dpi, 96)};
+      SendMessageW(fixture.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&bounds));
+      UpdateWindow(fixture.selected_file);
+      const std::wstring drawn = fixture.form.selected_file_drawn();
+      const RECT label = fixture.BoundsInClient(fixture.selected_file);
+      const int height =
+          fixture.TextSize(fixture.selected_file, drawn, label.right - label.left).cy;
+      GetClientRect(fixture.window, &bounds);
+      UI_EXPECT_EQ(MulDiv(257, dpi, 96), label.right - label.left);
+      UI_EXPECT(drawn.rfind(L"C:\\xxx", 0) == 0 && drawn.size() >= 14 &&
+                drawn.compare(drawn.size() - 14, 14, L"\\customerB.ROM") == 0);
+      UI_EXPECT(height <= label.bottom - label.top && label.bottom <= bounds.bottom);
+      // Shortened only as far as needed: its lines reach to within one line of the bottom edge.
+      UI_EXPECT(drawn == path ? length == 150
+                              : label.top + height + MulDiv(13, dpi, 96) > bounds.bottom);
+      UI_EXPECT(fixture.form.RomFilePath() == trv::ui::Utf8FromWide(path));
+    }
+    fixture.form.SetSelectedFileCaption(L"C:\\a.ROM");
+    const RECT bounds = fixture.BoundsInClient(fixture.selected_file);
+    UI_EXPECT_EQ(MulDiv(13, dpi, 96), bounds.bottom - bounds.top);
+  }
 }
 
 UI_TEST(Form_RomFilePath_KeepsEveryCharacterAndAmpersands) {
@@ -47,17 +73,10 @@ UI_TEST(Form_RomFilePath_KeepsEveryCharacterAndAmpersands) {
 
 UI_TEST(Form_Label2_GrowsForALongerHeading) {
   FormFixture fixture;
-  const HWND label2 = fixture.label2;
   fixture.form.SetLabel2Caption("Programming Flash:");
-  const RECT bounds = fixture.BoundsInClient(label2);
-  SIZE text{};
-  {
-    const trv::ui::WindowDc dc(label2);
-    const trv::ui::SelectedObject font(
-        dc.get(), reinterpret_cast<HFONT>(SendMessageW(label2, WM_GETFONT, 0, 0)));
-    GetTextExtentPoint32W(dc.get(), L"Programming Flash:", 18, &text);
-  }
-  UI_EXPECT(bounds.right - bounds.left >= text.cx);
+  const RECT bounds = fixture.BoundsInClient(fixture.label2);
+  UI_EXPECT(bounds.right - bounds.left >=
+            fixture.TextSize(fixture.label2, L"Programming Flash:").cx);
 }
 
 UI_TEST(Form_DeviceList_ListsEveryDescriptionInOrderEachTime) {
@@ -221,4 +240,14 @@ UI_TEST(Form_BoxDuringAPass_ShowsTheProgressMadeSoFar) {
   fixture.form.ShowInformation("Failed to read ACK.");
   UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
   UI_EXPECT_EQ(256u, painted_when_shown);
+}
+
+// Enter on "Program" starts a run; once its box is closed, Enter must start the next one.
+UI_TEST(Form_AfterARun_FocusIsBackOnTheControlThatHadIt) {
+  FormFixture fixture;
+  ShowWindow(fixture.window, SW_SHOW);
+  SetFocus(fixture.program_button);
+  fixture.Program(L"", L"");
+  UI_EXPECT_EQ(1u, fixture.watcher.boxes.size());
+  UI_EXPECT(GetFocus() == fixture.program_button);
 }
