@@ -6,7 +6,7 @@
 #include "adapter/adapter_link.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
-#include "ui/win32_text.h"
+#include "win32/win32_text.h"
 
 namespace trv::ui {
 namespace {

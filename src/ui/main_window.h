@@ -10,11 +10,11 @@
 #include "adapter/adapter_driver.h"
 #include "common/clock.h"
 #include "common/rom_file.h"
+#include "common/window_operations.h"
 #include "programming/programming_run.h"
 #include "ui/gdi_guards.h"
 #include "ui/open_dialog.h"
 #include "ui/progress_painter.h"
-#include "ui/window_operations.h"
 
 namespace trv::ui {
 

@@ -4,7 +4,7 @@
 
 #include "common/operator_texts.h"
 #include "ui/main_window.h"
-#include "ui/win32_text.h"
+#include "win32/win32_text.h"
 
 namespace trv::ui {
 namespace {

@@ -10,9 +10,9 @@
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "ui/main_window.h"
-#include "ui/qblink_library.h"
-#include "ui/win32_rom_file.h"
-#include "ui/win32_text.h"
+#include "win32/qblink_library.h"
+#include "win32/win32_rom_file.h"
+#include "win32/win32_text.h"
 
 namespace {
 

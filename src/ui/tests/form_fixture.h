@@ -12,7 +12,7 @@
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
 #include "ui/main_window.h"
-#include "ui/win32_rom_file.h"
+#include "win32/win32_rom_file.h"
 
 namespace ui_test {
 

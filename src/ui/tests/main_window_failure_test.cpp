@@ -10,8 +10,8 @@
 #include "form_fixture.h"
 #include "scratch_files.h"
 #include "ui/main_window.h"
-#include "ui/win32_text.h"
 #include "ui_test.h"
+#include "win32/win32_text.h"
 
 namespace {
 

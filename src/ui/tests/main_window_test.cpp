@@ -8,8 +8,8 @@
 
 #include "form_fixture.h"
 #include "ui/gdi_guards.h"
-#include "ui/win32_text.h"
 #include "ui_test.h"
+#include "win32/win32_text.h"
 
 namespace {
 

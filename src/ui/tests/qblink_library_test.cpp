@@ -1,12 +1,12 @@
-#include "ui/qblink_library.h"
+#include "win32/qblink_library.h"
 
 #include <string>
 
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "scratch_files.h"
-#include "ui/win32_text.h"
 #include "ui_test.h"
+#include "win32/win32_text.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "ui/win32_rom_file.h"
+#include "win32/win32_rom_file.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "scratch_files.h"
-#include "ui/win32_text.h"
 #include "ui_test.h"
+#include "win32/win32_text.h"
 
 namespace {
 

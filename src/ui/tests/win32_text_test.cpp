@@ -1,4 +1,4 @@
-#include "ui/win32_text.h"
+#include "win32/win32_text.h"
 
 #include "ui_test.h"
 

@@ -1,9 +1,9 @@
-#include "ui/qblink_library.h"
+#include "win32/qblink_library.h"
 
 #include <cstring>
 
 #include "common/operator_texts.h"
-#include "ui/win32_text.h"
+#include "win32/win32_text.h"
 
 namespace trv::ui {
 namespace {

@@ -1,10 +1,10 @@
-#include "ui/win32_rom_file.h"
+#include "win32/win32_rom_file.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-#include "ui/win32_text.h"
+#include "win32/win32_text.h"
 
 namespace trv::ui {
 namespace {
