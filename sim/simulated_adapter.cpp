@@ -77,7 +77,7 @@ bool SimulatedAdapter::OnChipCommand(const ChipCommand& command) {
   }
   const auto& unplug = config_.faults.unplug_at_block;
   if (command.kind == ChipCommandKind::kWriteAddress && unplug &&
-      std::uint64_t{*unplug} * WriteBlockLength == command.value) {
+      std::uint64_t{*unplug} * kWriteBlockLength == command.value) {
     unplugged_ = true;
     return false;
   }

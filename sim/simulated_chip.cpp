@@ -28,7 +28,7 @@ std::size_t BlockLength(std::uint8_t length_byte) {
 }
 
 bool IsBlock(const std::optional<std::uint32_t>& fault_block, std::uint16_t address) {
-  return fault_block && std::uint64_t{*fault_block} * WriteBlockLength == address;
+  return fault_block && std::uint64_t{*fault_block} * kWriteBlockLength == address;
 }
 
 }  // namespace

@@ -20,14 +20,14 @@ double WireBoundSeconds(std::uint64_t latency_us) {
   const std::uint64_t reply_ns = byte_ns + latency_us * 1000;  // one byte back, then readable
   const std::uint64_t handshake_ns = kHandshakeBytes * (byte_ns + reply_ns);
   const std::uint64_t program_block_ns =
-      (kCommandBytes + WriteBlockLength) * byte_ns + 2 * reply_ns;
+      (kCommandBytes + kWriteBlockLength) * byte_ns + 2 * reply_ns;
   const std::uint64_t verify_block_ns =
-      kCommandBytes * byte_ns + ReadBlockLength * byte_ns + reply_ns;
+      kCommandBytes * byte_ns + kReadBlockLength * byte_ns + reply_ns;
   const std::uint64_t pauses_ns =
       (kLineChanges * kLineSettleMs + kBaudChanges * kBaudChangeSettleMs) * 1000000;
   const std::uint64_t total_ns = handshake_ns +
-                                 kRomImageSize / WriteBlockLength * program_block_ns +
-                                 kRomImageSize / ReadBlockLength * verify_block_ns + pauses_ns;
+                                 kRomImageSize / kWriteBlockLength * program_block_ns +
+                                 kRomImageSize / kReadBlockLength * verify_block_ns + pauses_ns;
   return static_cast<double>(total_ns) / 1e9;
 }
 

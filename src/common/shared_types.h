@@ -19,8 +19,8 @@ constexpr StatusResult kStatusListNotReady = 19;
 constexpr StatusResult kStatusShortWrite = 10;
 
 constexpr std::uint32_t kRomImageSize = 65536;       // bytes in a ROM image and in the flash
-constexpr std::uint32_t WriteBlockLength = 128;      // bytes per programming block
-constexpr std::uint32_t ReadBlockLength = 128;       // bytes per verification block
+constexpr std::uint32_t kWriteBlockLength = 128;     // bytes per programming block
+constexpr std::uint32_t kReadBlockLength = 128;      // bytes per verification block
 constexpr std::uint32_t kLinkBufferSize = 65536;     // bytes in each of the two link buffers
 constexpr std::uint32_t kLoaderBaud = 115200;        // rate the loader starts at, bits per second
 constexpr std::uint32_t kProgrammingBaud = 1000000;  // rate of the two passes, bits per second

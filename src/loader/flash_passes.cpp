@@ -1,9 +1,9 @@
-// The programming and verification passes over the ROM image.
+#include "loader/flash_passes.h"
+
 #include <memory>
 #include <string>
 
 #include "common/operator_texts.h"
-#include "loader/loader_protocol.h"
 
 namespace trv {
 namespace {
@@ -95,16 +95,16 @@ bool BlockDone(LoaderContext& context, std::uint32_t address) {
 // its pump like every other read. False on any failure, already reported.
 bool WriteImage(LoaderContext& context, AdapterHandle handle, PassFile& file) {
   AdapterLink& link = context.link();
-  std::uint8_t block[WriteBlockLength];
+  std::uint8_t block[kWriteBlockLength];
   std::uint32_t address = 0;
-  while (file.ReadBlock(block, WriteBlockLength, address)) {
+  while (file.ReadBlock(block, kWriteBlockLength, address)) {
     SendWriteAddress(context, handle, static_cast<std::uint16_t>(address));
     if (!ExpectAck(context, handle)) return false;
     for (std::uint8_t byte : block)
       link.AppendByte(byte);
     link.SendPending(handle);
     if (!ExpectAck(context, handle)) return false;
-    address += WriteBlockLength;
+    address += kWriteBlockLength;
     if (!BlockDone(context, address)) return false;
   }
   return !file.failed() && context.Pump();
@@ -119,24 +119,24 @@ bool ReadBackImage(LoaderContext& context, AdapterHandle handle, PassFile& file)
   const std::uint32_t stale = link.BytesWaiting(handle);
   if (stale > 0) link.Read(handle, stale);
 
-  std::uint8_t expected[ReadBlockLength];
+  std::uint8_t expected[kReadBlockLength];
   std::uint32_t address = 0;
-  while (file.ReadBlock(expected, ReadBlockLength, address)) {
+  while (file.ReadBlock(expected, kReadBlockLength, address)) {
     SendReadAddress(context, handle, static_cast<std::uint16_t>(address));
     if (!ExpectAck(context, handle)) return false;
-    if (!WaitForBytes(context, handle, ReadBlockLength) ||
-        link.Read(handle, ReadBlockLength) < ReadBlockLength) {
+    if (!WaitForBytes(context, handle, kReadBlockLength) ||
+        link.Read(handle, kReadBlockLength) < kReadBlockLength) {
       window.ShowInformation(AddressMessage(texts::kReadBackFailedPrefix, address + 1));
       return false;
     }
     const std::uint8_t* actual = link.received().bytes.data();
-    for (std::uint32_t i = 0; i < ReadBlockLength; ++i) {
+    for (std::uint32_t i = 0; i < kReadBlockLength; ++i) {
       if (actual[i] != expected[i]) {
         window.ShowInformation(AddressMessage(texts::kMismatchPrefix, address + i + 1));
         return false;
       }
     }
-    address += ReadBlockLength;
+    address += kReadBlockLength;
     if (!BlockDone(context, address)) return false;
   }
   return !file.failed() && context.Pump();

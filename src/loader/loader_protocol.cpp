@@ -151,11 +151,11 @@ bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t co
 }
 
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address) {
-  return SendAddressCommand(context, handle, kWriteAddressCommand, address, WriteBlockLength);
+  return SendAddressCommand(context, handle, kWriteAddressCommand, address, kWriteBlockLength);
 }
 
 StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address) {
-  return SendAddressCommand(context, handle, kReadAddressCommand, address, ReadBlockLength);
+  return SendAddressCommand(context, handle, kReadAddressCommand, address, kReadBlockLength);
 }
 
 }  // namespace trv

@@ -1,5 +1,5 @@
-// The conversation with the chip's serial loader: baud change, handshake, acknowledgements,
-// address commands, and the programming and verification passes over the ROM image.
+// The conversation with the chip's serial loader: baud change, handshake, acknowledgements and
+// address commands. The passes over the ROM image that build on it are in flash_passes.h.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include "adapter/adapter_link.h"
 #include "common/rom_file.h"
 #include "common/shared_types.h"
-#include "ui/window_operations.h"
+#include "common/window_operations.h"
 
 namespace trv {
 
@@ -61,10 +61,5 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle);
 bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count);
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
 StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
-
-// Write the image at `path` into the flash, then read it back and compare. Each shows its own
-// failures and progress through the window and returns whether it succeeded.
-bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path);
-bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path);
 
 }  // namespace trv

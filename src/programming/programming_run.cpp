@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/operator_texts.h"
+#include "loader/flash_passes.h"
 #include "loader/loader_protocol.h"
 
 namespace trv {

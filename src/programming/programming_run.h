@@ -6,7 +6,7 @@
 #include "common/clock.h"
 #include "common/rom_file.h"
 #include "common/shared_types.h"
-#include "ui/window_operations.h"
+#include "common/window_operations.h"
 
 namespace trv {
 

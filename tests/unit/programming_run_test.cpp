@@ -219,7 +219,7 @@ TEST_F(ProgrammingRunTest, FullRun_WritesEveryBlockOnceVerifiesAndRestoresEveryt
   Run();
   EXPECT_EQ(window.Boxes(), Strings{kCompleted});
   std::vector<std::uint32_t> expected_addresses;
-  for (std::uint32_t a = 0; a < kRomImageSize; a += WriteBlockLength)
+  for (std::uint32_t a = 0; a < kRomImageSize; a += kWriteBlockLength)
     expected_addresses.push_back(a);
   EXPECT_EQ(adapter.chip().Values(ChipCommandKind::kWriteAddress), expected_addresses);
   EXPECT_EQ(adapter.chip().Values(ChipCommandKind::kReadAddress), expected_addresses);

@@ -29,7 +29,7 @@ constexpr std::uint32_t kSizeCheckOpen = 1;
 constexpr std::uint32_t kProgrammingOpen = 2;
 constexpr std::uint32_t kVerificationOpen = 3;
 // Reads of a full run: 513 in each pass, the last finding the end of the image.
-constexpr std::uint32_t kReadsPerPass = kRomImageSize / WriteBlockLength + 1;
+constexpr std::uint32_t kReadsPerPass = kRomImageSize / kWriteBlockLength + 1;
 
 std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
   std::vector<std::uint8_t> bytes(size);
@@ -97,8 +97,8 @@ TEST_P(FileCutShortTest, BeforeProgramming_FailsAtTheEndOfWhatIsLeftWithoutCompl
   Run();
   EXPECT_EQ(window.Boxes(), Strings{kReadBeyondEnd});
   // The whole blocks left were written, and nothing else; no verification followed.
-  const std::uint32_t written = length / WriteBlockLength * WriteBlockLength;
-  EXPECT_EQ(Chip(ChipCommandKind::kDataBlock), length / WriteBlockLength);
+  const std::uint32_t written = length / kWriteBlockLength * kWriteBlockLength;
+  EXPECT_EQ(Chip(ChipCommandKind::kDataBlock), length / kWriteBlockLength);
   EXPECT_EQ(Chip(ChipCommandKind::kReadAddress), 0u);
   EXPECT_TRUE(std::equal(image.begin(), image.begin() + written, ChipFlash().begin()));
   EXPECT_TRUE(std::equal(flash_before.begin() + written, flash_before.end(),
@@ -112,7 +112,7 @@ TEST_P(FileCutShortTest, BeforeVerification_FailsWithoutCompleting) {
                    std::vector<std::uint8_t>(image.begin(), image.begin() + length));
   Run();
   EXPECT_EQ(window.Boxes(), Strings{kReadBeyondEnd});
-  EXPECT_EQ(Chip(ChipCommandKind::kReadAddress), length / ReadBlockLength);
+  EXPECT_EQ(Chip(ChipCommandKind::kReadAddress), length / kReadBlockLength);
   EXPECT_TRUE(FlashEqualsImage());
   ExpectReturnedToNormalOperation();
 }
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, FileCutShortTest,
 
 TEST_F(RomFileRunTest, FileCutShortDuringProgramming_FailsAtTheNextRead) {
   window.on_pump = [&](int) {
-    if (Chip(ChipCommandKind::kDataBlock) == 10) files.Bytes(kPath).resize(10 * WriteBlockLength);
+    if (Chip(ChipCommandKind::kDataBlock) == 10) files.Bytes(kPath).resize(10 * kWriteBlockLength);
     return true;
   };
   Run();
@@ -139,7 +139,7 @@ TEST_F(RomFileRunTest, FileCutShortDuringProgramming_FailsAtTheNextRead) {
 
 TEST_F(RomFileRunTest, FileThatGrew_NothingPastTheFlashIsSent) {
   std::vector<std::uint8_t> longer = image;
-  longer.resize(kRomImageSize + 3 * WriteBlockLength, 0x5C);
+  longer.resize(kRomImageSize + 3 * kWriteBlockLength, 0x5C);
   ChangeFileBefore(kProgrammingOpen, longer);
   Run();
   EXPECT_EQ(window.Boxes(), Strings{kCompleted});

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/window_operations.h"
+#include "common/window_operations.h"
 
 namespace trv::test {
 
