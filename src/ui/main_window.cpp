@@ -21,14 +21,14 @@ constexpr UINT kDestroyClosedWindow = WM_APP + 1;
 
 // The dialog's filter: name and pattern, each ended by a zero, and a zero after the last.
 std::wstring RomFileFilter() {
-  return WideFromUtf8(texts::kRomFileFilterName) + L'\0' +
-         WideFromUtf8(texts::kRomFileFilterPattern) + L'\0';
+  return win32::WideFromUtf8(texts::kRomFileFilterName) + L'\0' +
+         win32::WideFromUtf8(texts::kRomFileFilterPattern) + L'\0';
 }
 // No OFN_NOCHANGEDIR: the next dialog opens in the folder of the last file chosen.
 constexpr DWORD kRomFileDialogFlags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
 
 std::wstring ApplicationTitle() {
-  return WideFromUtf8(texts::kApplicationTitle);
+  return win32::WideFromUtf8(texts::kApplicationTitle);
 }
 
 }  // namespace
@@ -55,7 +55,8 @@ class TForm1::HandlerScope {
 class TForm1::SessionEndBlock {
  public:
   explicit SessionEndBlock(TForm1& form) : form_(form) {
-    ShutdownBlockReasonCreate(form_.Form1, WideFromUtf8(texts::kSessionEndBlockReason).c_str());
+    ShutdownBlockReasonCreate(form_.Form1,
+                              win32::WideFromUtf8(texts::kSessionEndBlockReason).c_str());
     form_.programming_ = true;
   }
   ~SessionEndBlock() {
@@ -244,20 +245,20 @@ void TForm1::CreateControls() {
     return CreateWindowExW(0, window_class, text, WS_CHILD | style, 0, 0, 0, 0, Form1,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   };
-  Label1 = create(WC_STATICW, WideFromUtf8(texts::kDeviceLabel).c_str(),
+  Label1 = create(WC_STATICW, win32::WideFromUtf8(texts::kDeviceLabel).c_str(),
                   WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   SelectedFile = create(WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0);
   SetWindowSubclass(SelectedFile, &SelectedFileProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  Label2 = create(WC_STATICW, WideFromUtf8(texts::kIdleHeading).c_str(),
+  Label2 = create(WC_STATICW, win32::WideFromUtf8(texts::kIdleHeading).c_str(),
                   WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   // The list draws its own rows, so that they keep the laid-out height whatever the font.
   ComboBox1 = create(WC_COMBOBOXW, L"",
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL |
                          CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                      kComboBox1Id);
-  OpenButton = create(WC_BUTTONW, WideFromUtf8(texts::kOpenButtonCaption).c_str(),
+  OpenButton = create(WC_BUTTONW, win32::WideFromUtf8(texts::kOpenButtonCaption).c_str(),
                       WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOpenButtonId);
-  ProgramButton = create(WC_BUTTONW, WideFromUtf8(texts::kProgramButtonCaption).c_str(),
+  ProgramButton = create(WC_BUTTONW, win32::WideFromUtf8(texts::kProgramButtonCaption).c_str(),
                          WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kProgramButtonId);
   // Last in the order, but no tab stop: nothing on it can be operated.
   ProgressBar1 = create(PROGRESS_CLASSW, L"", 0, kProgressBar1Id);
@@ -290,7 +291,7 @@ void TForm1::ComboBox1DropDown() {
   }
   for (const std::string& description : adapters.descriptions) {
     SendMessageW(ComboBox1, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(WideFromAnsi(description).c_str()));
+                 reinterpret_cast<LPARAM>(win32::WideFromAnsi(description).c_str()));
   }
 }
 
@@ -379,11 +380,11 @@ void TForm1::SetSelectedFileCaption(const std::wstring& path) {
 }
 
 std::string TForm1::DeviceDescription() {
-  return Stopped() ? std::string() : AnsiFromWide(WindowText(ComboBox1));
+  return Stopped() ? std::string() : win32::AnsiFromWide(win32::WindowText(ComboBox1));
 }
 
 std::string TForm1::RomFilePath() {
-  return Stopped() ? std::string() : Utf8FromWide(WindowText(SelectedFile));
+  return Stopped() ? std::string() : win32::Utf8FromWide(win32::WindowText(SelectedFile));
 }
 
 void TForm1::SetInputControlsEnabled(bool enabled) {
@@ -431,13 +432,14 @@ void TForm1::SetProgressPosition(std::uint32_t position) {
 
 void TForm1::SetLabel2Caption(const std::string& caption) {
   if (!Stopped()) {
-    SetWindowTextW(Label2, WideFromMessage(caption).c_str());
+    SetWindowTextW(Label2, win32::WideFromMessage(caption).c_str());
     FitLabel2Width();
   }
 }
 
 void TForm1::ShowInformation(const std::string& text) {
-  ShowBox(text, WideFromUtf8(texts::kInformationCaption).c_str(), MB_OK | MB_ICONINFORMATION);
+  ShowBox(text, win32::WideFromUtf8(texts::kInformationCaption).c_str(),
+          MB_OK | MB_ICONINFORMATION);
 }
 
 void TForm1::ShowErrorReport(const std::string& text) {
@@ -451,7 +453,7 @@ void TForm1::ShowBox(const std::string& text, const wchar_t* caption, UINT style
   }
   // The operator reads the box against the progress the run had really made.
   progress_painter_.PaintNow();
-  MessageBoxW(Form1, WideFromMessage(text).c_str(), caption, style);
+  MessageBoxW(Form1, win32::WideFromMessage(text).c_str(), caption, style);
 }
 
 bool TForm1::PumpMessages() {

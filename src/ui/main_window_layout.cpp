@@ -152,9 +152,9 @@ void TForm1::LayoutControls() {
 
 // Label2 keeps its laid-out width for the idle heading; a longer heading widens it to fit.
 void TForm1::FitLabel2Width() {
-  const std::wstring caption = WindowText(Label2);
+  const std::wstring caption = win32::WindowText(Label2);
   int width = Scale(kLabel2Bounds.width);
-  if (caption != WideFromUtf8(texts::kIdleHeading)) {
+  if (caption != win32::WideFromUtf8(texts::kIdleHeading)) {
     width = std::max<int>(
         width, MeasureText(Label2, font_.get(), caption, 0, DT_SINGLELINE | DT_NOPREFIX).cx);
   }
@@ -176,7 +176,7 @@ void TForm1::FitSelectedFileHeight() {
 // Otherwise the fewest characters of its folders that must go for it to fit are left out; a file
 // name too long to fit even so keeps only the root before it, and is cut at the window's edge.
 std::wstring TForm1::SelectedFileShownText() const {
-  const std::wstring path = WindowText(SelectedFile);
+  const std::wstring path = win32::WindowText(SelectedFile);
   RECT client{};
   GetClientRect(Form1, &client);
   const int room = client.bottom - Scale(kSelectedFileBounds.top);

@@ -52,17 +52,18 @@ int RunMessageLoop(trv::ui::TForm1& form) {
 
 int Run(HINSTANCE instance, int show_command) {
   std::wstring problem;
-  const auto driver = trv::ui::QblinkLibrary::Load(trv::ui::kDriverLibraryName, &problem);
+  const auto driver = trv::win32::QblinkLibrary::Load(trv::win32::kDriverLibraryName, &problem);
   if (driver == nullptr) {
     MessageBoxW(nullptr, problem.c_str(),
-                trv::ui::WideFromUtf8(trv::texts::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+                trv::win32::WideFromUtf8(trv::texts::kApplicationTitle).c_str(),
+                MB_OK | MB_ICONERROR);
     return kExitDriverUnavailable;
   }
 
   // The program-wide state lives here, for as long as the window does.
   const auto state = std::make_unique<trv::ProgrammerState>();
   trv::SystemClock clock;
-  trv::ui::Win32RomFileSystem files;
+  trv::win32::Win32RomFileSystem files;
   trv::ui::TForm1 form(*driver, clock, files, *state);
   if (!form.Create(instance, show_command)) {
     return kExitWindowUnavailable;
@@ -73,7 +74,7 @@ int Run(HINSTANCE instance, int show_command) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
-  trv::ui::RestrictLibrarySearch();
+  trv::win32::RestrictLibrarySearch();
   InitialiseCommonControls();
   PreferPerMonitorDpiAwareness();
   // The window's handlers catch their own failures; this is for those of the start itself. The

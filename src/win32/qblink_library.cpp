@@ -5,7 +5,7 @@
 #include "common/operator_texts.h"
 #include "win32/win32_text.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 namespace {
 
 // Looks up one export by its plain name; false when the library lacks it.
@@ -237,4 +237,4 @@ StatusResult QblinkLibrary::QB_Write(AdapterHandle handle, const void* buffer, s
   return entries_.write(LibraryHandle(handle), buffer, count, written);
 }
 
-}  // namespace trv::ui
+}  // namespace trv::win32

@@ -8,7 +8,7 @@
 
 #include "adapter/adapter_driver.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 
 constexpr wchar_t kDriverLibraryName[] = L"QBLINK.DLL";
 
@@ -87,4 +87,4 @@ class QblinkLibrary final : public AdapterDriver {
   Entries entries_;
 };
 
-}  // namespace trv::ui
+}  // namespace trv::win32
