@@ -10,6 +10,7 @@
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "ui/main_window.h"
+#include "win32/library_search.h"
 #include "win32/qblink_library.h"
 #include "win32/win32_rom_file.h"
 #include "win32/win32_text.h"

@@ -6,6 +6,7 @@
 #include "common/shared_types.h"
 #include "scratch_files.h"
 #include "ui_test.h"
+#include "win32/library_search.h"
 #include "win32/win32_text.h"
 
 namespace {
@@ -113,15 +114,15 @@ class PlantedLibrary {
 
 // The way taken on systems without the search flags.
 UI_TEST(DriverLibrary_ByFullPath_FromProgramThenSystemFolderOnly) {
-  const HMODULE stand_in = trv::win32::LoadFromProgramOrSystemFolder(kDriverLibraryName);
+  const HMODULE stand_in = trv::win32::LoadByFullPathFromProgramOrSystemFolder(kDriverLibraryName);
   UI_EXPECT(stand_in != nullptr && GetProcAddress(stand_in, "QB_OpenEx") != nullptr);
   FreeLibrary(stand_in);
-  const HMODULE system = trv::win32::LoadFromProgramOrSystemFolder(L"version.dll");
+  const HMODULE system = trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"version.dll");
   UI_EXPECT(system != nullptr);
   FreeLibrary(system);
 
   const PlantedLibrary planted(L"PLANTED_QB.DLL");
-  UI_EXPECT(trv::win32::LoadFromProgramOrSystemFolder(L"PLANTED_QB.DLL") == nullptr);
+  UI_EXPECT(trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"PLANTED_QB.DLL") == nullptr);
   UI_EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
 }
 
