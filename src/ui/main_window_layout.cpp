@@ -4,6 +4,7 @@
 
 #include "common/operator_texts.h"
 #include "ui/main_window.h"
+#include "win32/entry_points.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -99,11 +100,9 @@ void TForm1::OnDpiChanged(UINT dpi, const RECT& suggested) {
 }
 
 UINT TForm1::WindowDpi() const {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
   // Present from Windows 10 on; older systems report one density for the whole screen.
   static const auto get_dpi_for_window =
-      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+      win32::OptionalEntry<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
   if (get_dpi_for_window != nullptr) {
     const UINT dpi = get_dpi_for_window(Form1);
     if (dpi != 0) {

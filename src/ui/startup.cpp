@@ -10,6 +10,7 @@
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "ui/main_window.h"
+#include "win32/entry_points.h"
 #include "win32/library_search.h"
 #include "win32/qblink_library.h"
 #include "win32/win32_rom_file.h"
@@ -31,9 +32,8 @@ void InitialiseCommonControls() {
 // The manifest asks for per-monitor awareness; this covers a system that read the manifest
 // without it. Where the manifest already took effect the call is refused, which is harmless.
 void PreferPerMonitorDpiAwareness() {
-  using SetContextFunction = BOOL(WINAPI*)(HANDLE);
-  const auto set_context = reinterpret_cast<SetContextFunction>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const auto set_context = trv::win32::OptionalEntry<BOOL(WINAPI*)(HANDLE)>(
+      L"user32.dll", "SetProcessDpiAwarenessContext");
   const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
   if (set_context != nullptr) {
     set_context(per_monitor_v2);
