@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "common/operator_texts.h"
 #include "win32/entry_points.h"
 #include "win32/win32_text.h"
 
@@ -195,16 +194,12 @@ void FormLayout::LayoutControls() {
   place(form_.ProgressBar1, kProgressBar1Bounds, Scale(kProgressBar1Bounds.height));
 }
 
-// Label2 keeps its laid-out width for the idle heading; a longer heading widens it to fit.
+// Label2 keeps its laid-out width unless its caption is wider, as the pass headings are.
 void FormLayout::FitLabel2Width() {
-  const std::wstring caption = win32::WindowText(form_.Label2);
-  int width = Scale(kLabel2Bounds.width);
-  if (caption != win32::WideFromUtf8(texts::kIdleHeading)) {
-    width = std::max<int>(
-        width, MeasureText(form_.Label2, font_.get(), caption, 0, DT_SINGLELINE | DT_NOPREFIX).cx);
-  }
-  SetWindowPos(form_.Label2, nullptr, 0, 0, width, Scale(kLabel2Bounds.height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE caption = MeasureText(form_.Label2, font_.get(), win32::WindowText(form_.Label2), 0,
+                                   DT_SINGLELINE | DT_NOPREFIX);
+  SetWindowPos(form_.Label2, nullptr, 0, 0, std::max<int>(Scale(kLabel2Bounds.width), caption.cx),
+               Scale(kLabel2Bounds.height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormLayout::FitSelectedFileHeight() {
