@@ -32,7 +32,8 @@ class Run {
   void ReturnToNormalOperation();
   void CloseAdapter(bool report_failure, const std::string& device);
   void EnableControls();
-  // Shows a failure of steps 7 to 10, closes the adapter and hands the window back.
+  // Shows a failure to bring up the loader (the UART set-up, the change of rate, the handshake),
+  // closes the adapter and hands the window back.
   void FailWithAdapterOpen(const char* message);
 
   Programmer& p_;

@@ -4,8 +4,14 @@
 
 #include <vector>
 
+#include "common/operator_texts.h"
+#include "win32/win32_text.h"
+
 namespace trv::ui {
 namespace {
+
+// No OFN_NOCHANGEDIR: the next dialog opens in the folder of the last file chosen.
+constexpr DWORD kRomFileDialogFlags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
 
 // Room for the longest path the system can hand back, so no choice is refused as too long.
 constexpr DWORD kPathBufferChars = 32768;
@@ -19,6 +25,13 @@ std::wstring CurrentDirectory() {
 }
 
 }  // namespace
+
+FileOpenDialog FileOpenDialog::ForRomFiles() {
+  // The filter: name and pattern, each ended by a zero, and a zero after the last.
+  return FileOpenDialog(win32::WideFromUtf8(texts::kRomFileFilterName) + L'\0' +
+                            win32::WideFromUtf8(texts::kRomFileFilterPattern) + L'\0',
+                        kRomFileDialogFlags);
+}
 
 std::optional<std::wstring> FileOpenDialog::Execute(HWND owner) const {
   const std::wstring initial_directory = CurrentDirectory();

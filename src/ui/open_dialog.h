@@ -14,6 +14,8 @@ class FileOpenDialog {
   // `filter` is the dialog's list of pairs: shown text, zero, pattern, zero, ..., ending in a
   // second zero.
   FileOpenDialog(std::wstring filter, DWORD flags) : filter_(std::move(filter)), flags_(flags) {}
+  // The dialog that chooses a ROM image.
+  static FileOpenDialog ForRomFiles();
 
   // Runs the dialog over `owner`, starting in the process's current directory. Returns the
   // confirmed file's full path, or nothing when the operator cancelled.

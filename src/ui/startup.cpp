@@ -10,6 +10,8 @@
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "ui/main_window.h"
+#include "win32/entry_points.h"
+#include "win32/library_search.h"
 #include "win32/qblink_library.h"
 #include "win32/win32_rom_file.h"
 #include "win32/win32_text.h"
@@ -30,9 +32,8 @@ void InitialiseCommonControls() {
 // The manifest asks for per-monitor awareness; this covers a system that read the manifest
 // without it. Where the manifest already took effect the call is refused, which is harmless.
 void PreferPerMonitorDpiAwareness() {
-  using SetContextFunction = BOOL(WINAPI*)(HANDLE);
-  const auto set_context = reinterpret_cast<SetContextFunction>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const auto set_context = trv::win32::OptionalEntry<BOOL(WINAPI*)(HANDLE)>(
+      L"user32.dll", "SetProcessDpiAwarenessContext");
   const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
   if (set_context != nullptr) {
     set_context(per_monitor_v2);
@@ -52,17 +53,18 @@ int RunMessageLoop(trv::ui::TForm1& form) {
 
 int Run(HINSTANCE instance, int show_command) {
   std::wstring problem;
-  const auto driver = trv::ui::QblinkLibrary::Load(trv::ui::kDriverLibraryName, &problem);
+  const auto driver = trv::win32::QblinkLibrary::Load(trv::win32::kDriverLibraryName, &problem);
   if (driver == nullptr) {
     MessageBoxW(nullptr, problem.c_str(),
-                trv::ui::WideFromUtf8(trv::texts::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+                trv::win32::WideFromUtf8(trv::texts::kApplicationTitle).c_str(),
+                MB_OK | MB_ICONERROR);
     return kExitDriverUnavailable;
   }
 
   // The program-wide state lives here, for as long as the window does.
   const auto state = std::make_unique<trv::ProgrammerState>();
   trv::SystemClock clock;
-  trv::ui::Win32RomFileSystem files;
+  trv::win32::Win32RomFileSystem files;
   trv::ui::TForm1 form(*driver, clock, files, *state);
   if (!form.Create(instance, show_command)) {
     return kExitWindowUnavailable;
@@ -73,7 +75,7 @@ int Run(HINSTANCE instance, int show_command) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
-  trv::ui::RestrictLibrarySearch();
+  trv::win32::RestrictLibrarySearch();
   InitialiseCommonControls();
   PreferPerMonitorDpiAwareness();
   // The window's handlers catch their own failures; this is for those of the start itself. The

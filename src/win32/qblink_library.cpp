@@ -1,21 +1,15 @@
 #include "win32/qblink_library.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "common/operator_texts.h"
+#include "win32/entry_points.h"
+#include "win32/library_search.h"
 #include "win32/win32_text.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 namespace {
-
-// Looks up one export by its plain name; false when the library lacks it.
-template <typename Function>
-bool Bind(HMODULE module, const char* name, Function* entry) {
-  const FARPROC address = GetProcAddress(module, name);
-  // Through the generic function pointer type, so the compiler accepts the change of signature.
-  *entry = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-  return address != nullptr;
-}
 
 std::wstring WideName(const char* name) {
   return std::wstring(name, name + std::strlen(name));
@@ -23,50 +17,6 @@ std::wstring WideName(const char* name) {
 
 void* LibraryHandle(AdapterHandle handle) {
   return reinterpret_cast<void*>(handle);
-}
-
-using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-
-// Windows 8 on, and Windows 7 with its library-loading update, offer this call and understand
-// the LOAD_LIBRARY_SEARCH_* flags; without the update the call is missing and the flags are
-// refused as invalid. Null where it is missing.
-SetDefaultDllDirectoriesFunction SetDefaultDllDirectoriesEntry() {
-  return reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-}
-
-std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      return std::wstring();
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      return path.substr(0, path.find_last_of(L'\\'));
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-std::wstring SystemFolder() {
-  const UINT needed = GetSystemDirectoryW(nullptr, 0);
-  std::wstring folder(needed, L'\0');
-  folder.resize(GetSystemDirectoryW(folder.data(), needed));
-  return folder;
-}
-
-// Whether a file of `library_name` lies in one of the two folders it is loaded from. For a 32-bit
-// program on 64-bit Windows the system folder is SysWOW64, and the look follows it there too.
-bool InLoadFolders(const wchar_t* library_name) {
-  for (const std::wstring& folder : {ProgramFolder(), SystemFolder()}) {
-    const DWORD attributes = GetFileAttributesW((folder + L"\\" + library_name).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return true;
-    }
-  }
-  return false;
 }
 
 // The operator's texts around the system's code, for a library that did not load.
@@ -83,9 +33,10 @@ LoadFailureTexts LoadFailureTextsFor(DWORD error, const wchar_t* library_name) {
       return not_found;
     case ERROR_MOD_NOT_FOUND:
       // The same code for the library itself and for a library it needs.
-      return InLoadFolders(library_name) ? LoadFailureTexts{texts::kLibraryDependencyMissingPrefix,
-                                                            texts::kLibraryDependencyMissingSuffix}
-                                         : not_found;
+      return InProgramOrSystemFolder(library_name)
+                 ? LoadFailureTexts{texts::kLibraryDependencyMissingPrefix,
+                                    texts::kLibraryDependencyMissingSuffix}
+                 : not_found;
     case ERROR_BAD_EXE_FORMAT:
       return {texts::kLibraryNotWin32Prefix, texts::kLibraryNotWin32Suffix};
     case ERROR_DLL_INIT_FAILED:
@@ -103,35 +54,9 @@ std::wstring LoadFailureReport(const wchar_t* library_name, DWORD error) {
 
 }  // namespace
 
-void RestrictLibrarySearch() {
-  const auto set_default_dll_directories = SetDefaultDllDirectoriesEntry();
-  if (set_default_dll_directories != nullptr) {
-    set_default_dll_directories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-  }
-  // Where that call is missing, this at least takes the current directory out of the order.
-  SetDllDirectoryW(L"");
-  // Files looked for by name come from the system's folders before the current one.
-  SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
-}
-
-HMODULE LoadFromProgramOrSystemFolder(const wchar_t* library_name) {
-  // By full path, and the library's own dependencies are then looked for beside it first.
-  HMODULE module = LoadLibraryExW((ProgramFolder() + L"\\" + library_name).c_str(), nullptr,
-                                  LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr && GetLastError() == ERROR_MOD_NOT_FOUND) {
-    module = LoadLibraryExW((SystemFolder() + L"\\" + library_name).c_str(), nullptr,
-                            LOAD_WITH_ALTERED_SEARCH_PATH);
-  }
-  return module;
-}
-
 std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
                                                    std::wstring* problem) {
-  const HMODULE module =
-      SetDefaultDllDirectoriesEntry() != nullptr
-          ? LoadLibraryExW(library_name, nullptr,
-                           LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
-          : LoadFromProgramOrSystemFolder(library_name);
+  const HMODULE module = LoadFromProgramOrSystemFolder(library_name);
   if (module == nullptr) {
     *problem = LoadFailureReport(library_name, GetLastError());
     return nullptr;
@@ -139,7 +64,8 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
   Entries entries{};
   const char* missing = nullptr;
   auto bind = [&](const char* name, auto* entry) {
-    if (!Bind(module, name, entry) && missing == nullptr) {
+    *entry = ExportedEntry<std::remove_pointer_t<decltype(entry)>>(module, name);
+    if (*entry == nullptr && missing == nullptr) {
       missing = name;
     }
   };
@@ -237,4 +163,4 @@ StatusResult QblinkLibrary::QB_Write(AdapterHandle handle, const void* buffer, s
   return entries_.write(LibraryHandle(handle), buffer, count, written);
 }
 
-}  // namespace trv::ui
+}  // namespace trv::win32

@@ -8,19 +8,9 @@
 
 #include "adapter/adapter_driver.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 
 constexpr wchar_t kDriverLibraryName[] = L"QBLINK.DLL";
-
-// Makes the safe library search order the process's default before anything loads a library:
-// neither the driver library's own dependencies nor anything the file dialog loads may come
-// from the current directory, which the dialog moves to the ROM file's folder.
-void RestrictLibrarySearch();
-
-// Loads `library_name` by its full path in the program's folder, else in the system folder: the
-// way for systems whose LoadLibraryExW does not know the search flags (Windows 7 without its
-// library-loading update). Null on failure, with the system's error code.
-HMODULE LoadFromProgramOrSystemFolder(const wchar_t* library_name);
 
 // Forwards every driver call to the library's export of the same name.
 class QblinkLibrary final : public AdapterDriver {
@@ -87,4 +77,4 @@ class QblinkLibrary final : public AdapterDriver {
   Entries entries_;
 };
 
-}  // namespace trv::ui
+}  // namespace trv::win32

@@ -6,7 +6,7 @@
 
 #include "win32/win32_text.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 namespace {
 
 // Anything that is not a file on a disk is refused before a byte is read: reading a device or a
@@ -120,4 +120,4 @@ std::unique_ptr<RomFile> Win32RomFileSystem::Open(const std::string& path, IoErr
   return file;
 }
 
-}  // namespace trv::ui
+}  // namespace trv::win32

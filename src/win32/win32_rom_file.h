@@ -6,7 +6,7 @@
 
 #include "common/rom_file.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 
 // Opens files for reading only and lets other programs read them too. A file that another program
 // holds open without read sharing is refused with the sharing violation (32), a region of it that
@@ -18,4 +18,4 @@ class Win32RomFileSystem final : public RomFileSystem {
   std::unique_ptr<RomFile> Open(const std::string& path, IoError* error) override;
 };
 
-}  // namespace trv::ui
+}  // namespace trv::win32

@@ -1,6 +1,6 @@
 #include "win32/win32_text.h"
 
-namespace trv::ui {
+namespace trv::win32 {
 namespace {
 
 // Returns false when `flags` made the conversion refuse the bytes.
@@ -69,4 +69,4 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-}  // namespace trv::ui
+}  // namespace trv::win32

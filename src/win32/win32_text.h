@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace trv::ui {
+namespace trv::win32 {
 
 std::wstring WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const std::wstring& text);
@@ -21,4 +21,4 @@ std::wstring WideFromMessage(const std::string& text);
 // The caption or text of a window or control.
 std::wstring WindowText(HWND window);
 
-}  // namespace trv::ui
+}  // namespace trv::win32

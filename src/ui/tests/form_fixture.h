@@ -94,7 +94,7 @@ struct FormFixture {
   trv::sim::VirtualClock clock;
   trv::sim::SimulatedAdapter driver;
   HookedDriver hooked{driver};
-  trv::ui::Win32RomFileSystem files;
+  trv::win32::Win32RomFileSystem files;
   std::unique_ptr<trv::ProgrammerState> state = std::make_unique<trv::ProgrammerState>();
   trv::ui::TForm1 form{hooked, clock, files, *state};
   // Any box that comes up is recorded and dismissed, so no test waits for an operator.

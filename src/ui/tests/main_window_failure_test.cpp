@@ -17,7 +17,7 @@ namespace {
 
 using ui_test::FormFixture;
 
-const std::wstring kDevice = trv::ui::WideFromUtf8(trv::sim::kDefaultAdapterDescription);
+const std::wstring kDevice = trv::win32::WideFromUtf8(trv::sim::kDefaultAdapterDescription);
 constexpr wchar_t kUnexpectedError[] = L"An unexpected error stopped the operation.";
 
 // Acknowledgements come quickly, so a run takes little real time.
@@ -78,7 +78,8 @@ bool IdleLook(const FormFixture& fixture) {
     return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
   };
   return fixture.InputsEnabled() && !visible(fixture.progress_bar) &&
-         visible(fixture.selected_file) && trv::ui::WindowText(fixture.label2) == L"Selected File:";
+         visible(fixture.selected_file) &&
+         trv::win32::WindowText(fixture.label2) == L"Selected File:";
 }
 
 }  // namespace

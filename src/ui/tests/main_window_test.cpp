@@ -56,7 +56,7 @@ UI_TEST(Form_LongPathWithoutSpaces_WrapsWithinTheFixedWidthAndShowsTheFileName) 
       // Shortened only as far as needed: its lines reach to within one line of the bottom edge.
       UI_EXPECT(drawn == path ? length == 150
                               : label.top + height + MulDiv(13, dpi, 96) > bounds.bottom);
-      UI_EXPECT(fixture.form.RomFilePath() == trv::ui::Utf8FromWide(path));
+      UI_EXPECT(fixture.form.RomFilePath() == trv::win32::Utf8FromWide(path));
     }
     fixture.form.SetSelectedFileCaption(L"C:\\a.ROM");
     const RECT bounds = fixture.BoundsInClient(fixture.selected_file);
@@ -68,7 +68,7 @@ UI_TEST(Form_RomFilePath_KeepsEveryCharacterAndAmpersands) {
   FormFixture fixture;
   const std::wstring path = L"C:\\R\u00f6m & \u4e2d\\a&&b.ROM";
   fixture.form.SetSelectedFileCaption(path);
-  UI_EXPECT(fixture.form.RomFilePath() == trv::ui::Utf8FromWide(path));
+  UI_EXPECT(fixture.form.RomFilePath() == trv::win32::Utf8FromWide(path));
 }
 
 UI_TEST(Form_Label2_GrowsForALongerHeading) {
@@ -85,7 +85,7 @@ UI_TEST(Form_DeviceList_ListsEveryDescriptionInOrderEachTime) {
   fixture.OpenDeviceList();
   fixture.OpenDeviceList();
   const std::vector<std::wstring> expected = {L"QB USB Serial Adapter", L"Twin", L"Twin",
-                                              trv::ui::WideFromAnsi("Caf\xe9")};
+                                              trv::win32::WideFromAnsi("Caf\xe9")};
   UI_EXPECT(fixture.DeviceItems() == expected);
   UI_EXPECT_EQ(GetWindowTextLengthW(fixture.combo_box), 0);
   SendMessageW(fixture.combo_box, CB_SETCURSEL, 3, 0);

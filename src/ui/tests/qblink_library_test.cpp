@@ -6,16 +6,17 @@
 #include "common/shared_types.h"
 #include "scratch_files.h"
 #include "ui_test.h"
+#include "win32/library_search.h"
 #include "win32/win32_text.h"
 
 namespace {
 
 namespace texts = trv::texts;
 
-using trv::ui::kDriverLibraryName;
-using trv::ui::QblinkLibrary;
-using trv::ui::Utf8FromWide;
-using trv::ui::WideFromUtf8;
+using trv::win32::kDriverLibraryName;
+using trv::win32::QblinkLibrary;
+using trv::win32::Utf8FromWide;
+using trv::win32::WideFromUtf8;
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
@@ -113,15 +114,15 @@ class PlantedLibrary {
 
 // The way taken on systems without the search flags.
 UI_TEST(DriverLibrary_ByFullPath_FromProgramThenSystemFolderOnly) {
-  const HMODULE stand_in = trv::ui::LoadFromProgramOrSystemFolder(kDriverLibraryName);
+  const HMODULE stand_in = trv::win32::LoadByFullPathFromProgramOrSystemFolder(kDriverLibraryName);
   UI_EXPECT(stand_in != nullptr && GetProcAddress(stand_in, "QB_OpenEx") != nullptr);
   FreeLibrary(stand_in);
-  const HMODULE system = trv::ui::LoadFromProgramOrSystemFolder(L"version.dll");
+  const HMODULE system = trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"version.dll");
   UI_EXPECT(system != nullptr);
   FreeLibrary(system);
 
   const PlantedLibrary planted(L"PLANTED_QB.DLL");
-  UI_EXPECT(trv::ui::LoadFromProgramOrSystemFolder(L"PLANTED_QB.DLL") == nullptr);
+  UI_EXPECT(trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"PLANTED_QB.DLL") == nullptr);
   UI_EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
 }
 
@@ -129,7 +130,7 @@ UI_TEST(DriverLibrary_ByFullPath_FromProgramThenSystemFolderOnly) {
 // the file dialog made current.
 UI_TEST(DriverLibrary_SearchRestricted_NothingLoadsFromTheCurrentDirectory) {
   const PlantedLibrary planted(L"PLANTED_QB2.DLL");
-  trv::ui::RestrictLibrarySearch();
+  trv::win32::RestrictLibrarySearch();
   const HMODULE module = LoadLibraryW(L"PLANTED_QB2.DLL");
   UI_EXPECT(module == nullptr);
   if (module != nullptr) {

@@ -11,8 +11,8 @@
 namespace {
 
 using trv::IoError;
-using trv::ui::Utf8FromWide;
-using trv::ui::Win32RomFileSystem;
+using trv::win32::Utf8FromWide;
+using trv::win32::Win32RomFileSystem;
 
 std::vector<unsigned char> Image(std::size_t size) {
   std::vector<unsigned char> bytes(size);

@@ -1,9 +1,10 @@
-// Form1's placement, its scaling to the screen's density, the measuring of its texts and the
-// drawing of the controls it draws itself.
+#include "ui/form_layout.h"
+
+#include <commctrl.h>
+
 #include <algorithm>
 
-#include "common/operator_texts.h"
-#include "ui/main_window.h"
+#include "win32/entry_points.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -71,117 +72,156 @@ std::wstring WithoutFolderMiddle(const std::wstring& path, std::size_t count) {
 
 }  // namespace
 
-RECT TForm1::CreationBounds() const {
+RECT FormLayout::CreationBounds() {
   const RECT screen = PrimaryScreen();
   return RECT{screen.left, screen.top, screen.left + kFormWidth, screen.top + kFormHeight};
 }
 
-void TForm1::FitToPrimaryScreen() {
+void FormLayout::FitToPrimaryScreen() {
   const RECT screen = PrimaryScreen();
   const int width = Scale(kFormWidth);
   const int height = Scale(kFormHeight);
-  SetWindowPos(Form1, nullptr, screen.left + (screen.right - screen.left - width) / 2,
+  SetWindowPos(form_.Form1, nullptr, screen.left + (screen.right - screen.left - width) / 2,
                screen.top + (screen.bottom - screen.top - height) / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm1::LimitSize(MINMAXINFO& limits) const {
+void FormLayout::Attach() {
+  SetWindowSubclass(form_.SelectedFile, &SelectedFileProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  ApplyDpi(WindowDpi());
+}
+
+bool FormLayout::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+  *result = 0;
+  switch (message) {
+    case WM_GETMINMAXINFO:
+      LimitSize(*reinterpret_cast<MINMAXINFO*>(lparam));
+      return true;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return true;
+    case WM_SIZE:
+      // The room below SelectedFile has changed with the client area.
+      FitSelectedFileHeight();
+      return true;
+    case WM_MEASUREITEM:
+      *result = TRUE;
+      return MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
+    case WM_DRAWITEM:
+      *result = TRUE;
+      return DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK FormLayout::SelectedFileProc(HWND label, UINT message, WPARAM wparam,
+                                              LPARAM lparam, UINT_PTR id, DWORD_PTR layout) {
+  const LRESULT result = DefSubclassProc(label, message, wparam, lparam);
+  if (message == WM_SETTEXT) {
+    auto* owner = reinterpret_cast<FormLayout*>(layout);
+    try {
+      owner->FitSelectedFileHeight();
+    } catch (...) {
+      owner->nesting_.Fail();
+    }
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(label, &SelectedFileProc, id);
+  }
+  return result;
+}
+
+void FormLayout::LimitSize(MINMAXINFO& limits) const {
   const POINT size{Scale(kFormWidth), Scale(kFormHeight)};
   limits.ptMinTrackSize = size;
   limits.ptMaxTrackSize = size;
   limits.ptMaxSize = size;
 }
 
-void TForm1::OnDpiChanged(UINT dpi, const RECT& suggested) {
+void FormLayout::OnDpiChanged(UINT dpi, const RECT& suggested) {
   ApplyDpi(dpi);
-  SetWindowPos(Form1, nullptr, suggested.left, suggested.top, Scale(kFormWidth), Scale(kFormHeight),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(form_.Form1, nullptr, suggested.left, suggested.top, Scale(kFormWidth),
+               Scale(kFormHeight), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-UINT TForm1::WindowDpi() const {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+UINT FormLayout::WindowDpi() const {
   // Present from Windows 10 on; older systems report one density for the whole screen.
   static const auto get_dpi_for_window =
-      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+      win32::OptionalEntry<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
   if (get_dpi_for_window != nullptr) {
-    const UINT dpi = get_dpi_for_window(Form1);
+    const UINT dpi = get_dpi_for_window(form_.Form1);
     if (dpi != 0) {
       return dpi;
     }
   }
-  const WindowDc dc(Form1);
+  const WindowDc dc(form_.Form1);
   const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
   return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-void TForm1::ApplyDpi(UINT dpi) {
+void FormLayout::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   const HFONT font =
       CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE,
                   FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
-  for (const HWND control :
-       {Label1, SelectedFile, Label2, ComboBox1, OpenButton, ProgramButton, ProgressBar1}) {
+  for (const HWND control : {form_.Label1, form_.SelectedFile, form_.Label2, form_.ComboBox1,
+                             form_.OpenButton, form_.ProgramButton, form_.ProgressBar1}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   // Only now that no control draws with it any more.
   font_.Reset(font);
-  SendMessageW(ComboBox1, CB_SETITEMHEIGHT, 0, Scale(kComboBoxItemHeight));
+  SendMessageW(form_.ComboBox1, CB_SETITEMHEIGHT, 0, Scale(kComboBoxItemHeight));
   LayoutControls();
 }
 
-void TForm1::LayoutControls() {
+void FormLayout::LayoutControls() {
   auto place = [&](HWND control, const Bounds& bounds, int height) {
     SetWindowPos(control, nullptr, Scale(bounds.left), Scale(bounds.top), Scale(bounds.width),
                  height, SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  place(Label1, kLabel1Bounds, Scale(kLabel1Bounds.height));
-  place(SelectedFile, kSelectedFileBounds, Scale(kSelectedFileBounds.height));
+  place(form_.Label1, kLabel1Bounds, Scale(kLabel1Bounds.height));
+  place(form_.SelectedFile, kSelectedFileBounds, Scale(kSelectedFileBounds.height));
   FitSelectedFileHeight();
-  place(Label2, kLabel2Bounds, Scale(kLabel2Bounds.height));
+  place(form_.Label2, kLabel2Bounds, Scale(kLabel2Bounds.height));
   FitLabel2Width();
   // A drop-down combo box's height includes its list; the closed field is fitted after.
-  place(ComboBox1, kComboBox1Bounds,
+  place(form_.ComboBox1, kComboBox1Bounds,
         Scale(kComboBox1Bounds.height + kComboBoxDropDownItems * kComboBoxItemHeight + 2));
   FitComboBoxFieldHeight();
-  place(OpenButton, kOpenButtonBounds, Scale(kOpenButtonBounds.height));
-  place(ProgramButton, kProgramButtonBounds, Scale(kProgramButtonBounds.height));
-  place(ProgressBar1, kProgressBar1Bounds, Scale(kProgressBar1Bounds.height));
+  place(form_.OpenButton, kOpenButtonBounds, Scale(kOpenButtonBounds.height));
+  place(form_.ProgramButton, kProgramButtonBounds, Scale(kProgramButtonBounds.height));
+  place(form_.ProgressBar1, kProgressBar1Bounds, Scale(kProgressBar1Bounds.height));
 }
 
-// Label2 keeps its laid-out width for the idle heading; a longer heading widens it to fit.
-void TForm1::FitLabel2Width() {
-  const std::wstring caption = WindowText(Label2);
-  int width = Scale(kLabel2Bounds.width);
-  if (caption != WideFromUtf8(texts::kIdleHeading)) {
-    width = std::max<int>(
-        width, MeasureText(Label2, font_.get(), caption, 0, DT_SINGLELINE | DT_NOPREFIX).cx);
-  }
-  SetWindowPos(Label2, nullptr, 0, 0, width, Scale(kLabel2Bounds.height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+// Label2 keeps its laid-out width unless its caption is wider, as the pass headings are.
+void FormLayout::FitLabel2Width() {
+  const SIZE caption = MeasureText(form_.Label2, font_.get(), win32::WindowText(form_.Label2), 0,
+                                   DT_SINGLELINE | DT_NOPREFIX);
+  SetWindowPos(form_.Label2, nullptr, 0, 0, std::max<int>(Scale(kLabel2Bounds.width), caption.cx),
+               Scale(kLabel2Bounds.height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm1::FitSelectedFileHeight() {
+void FormLayout::FitSelectedFileHeight() {
   const int width = Scale(kSelectedFileBounds.width);
-  const SIZE text =
-      MeasureText(SelectedFile, font_.get(), SelectedFileShownText(), width, kSelectedFileFormat);
-  SetWindowPos(SelectedFile, nullptr, 0, 0, width,
+  const SIZE text = MeasureText(form_.SelectedFile, font_.get(), SelectedFileShownText(), width,
+                                kSelectedFileFormat);
+  SetWindowPos(form_.SelectedFile, nullptr, 0, 0, width,
                std::max<int>(Scale(kSelectedFileBounds.height), text.cy),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(SelectedFile, nullptr, TRUE);
+  InvalidateRect(form_.SelectedFile, nullptr, TRUE);
 }
 
 // The path whole if its lines fit between the label's top and the window's bottom edge.
 // Otherwise the fewest characters of its folders that must go for it to fit are left out; a file
 // name too long to fit even so keeps only the root before it, and is cut at the window's edge.
-std::wstring TForm1::SelectedFileShownText() const {
-  const std::wstring path = WindowText(SelectedFile);
+std::wstring FormLayout::SelectedFileShownText() const {
+  const std::wstring path = win32::WindowText(form_.SelectedFile);
   RECT client{};
-  GetClientRect(Form1, &client);
+  GetClientRect(form_.Form1, &client);
   const int room = client.bottom - Scale(kSelectedFileBounds.top);
   const auto fits = [&](const std::wstring& text) {
-    return MeasureText(SelectedFile, font_.get(), text, Scale(kSelectedFileBounds.width),
+    return MeasureText(form_.SelectedFile, font_.get(), text, Scale(kSelectedFileBounds.width),
                        kSelectedFileFormat)
                .cy <= room;
   };
@@ -207,24 +247,24 @@ std::wstring TForm1::SelectedFileShownText() const {
 // The closed field's height follows the font; it is set so the box keeps its laid-out height.
 // Some systems report the field two pixels taller than it was set, so the setting is corrected by
 // what is measured until the two agree.
-void TForm1::FitComboBoxFieldHeight() {
+void FormLayout::FitComboBoxFieldHeight() {
   const int wanted_height = Scale(kComboBox1Bounds.height);
   auto field_height =
-      static_cast<int>(SendMessageW(ComboBox1, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+      static_cast<int>(SendMessageW(form_.ComboBox1, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
   for (int attempt = 0; attempt < 3; ++attempt) {
     RECT bounds;
-    GetWindowRect(ComboBox1, &bounds);
+    GetWindowRect(form_.ComboBox1, &bounds);
     const int closed_height = bounds.bottom - bounds.top;
     if (closed_height == wanted_height || field_height <= 0) {
       return;
     }
     field_height += wanted_height - closed_height;
-    SendMessageW(ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field_height);
+    SendMessageW(form_.ComboBox1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field_height);
   }
 }
 
 // Asked while the combo box is created: its list rows have the laid-out height.
-bool TForm1::MeasureItem(MEASUREITEMSTRUCT& item) const {
+bool FormLayout::MeasureItem(MEASUREITEMSTRUCT& item) const {
   if (item.CtlType != ODT_COMBOBOX || item.itemID == static_cast<UINT>(-1)) {
     return false;
   }
@@ -232,8 +272,8 @@ bool TForm1::MeasureItem(MEASUREITEMSTRUCT& item) const {
   return true;
 }
 
-bool TForm1::DrawItem(const DRAWITEMSTRUCT& item) {
-  if (item.hwndItem == SelectedFile) {
+bool FormLayout::DrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.hwndItem == form_.SelectedFile) {
     DrawSelectedFile(item);
     return true;
   }
@@ -244,16 +284,16 @@ bool TForm1::DrawItem(const DRAWITEMSTRUCT& item) {
   return false;
 }
 
-void TForm1::DrawComboBoxItem(const DRAWITEMSTRUCT& item) {
+void FormLayout::DrawComboBoxItem(const DRAWITEMSTRUCT& item) {
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   if (item.itemID == static_cast<UINT>(-1)) {
     return;
   }
   const auto length =
-      std::max(static_cast<int>(SendMessageW(ComboBox1, CB_GETLBTEXTLEN, item.itemID, 0)), 0);
+      std::max(static_cast<int>(SendMessageW(form_.ComboBox1, CB_GETLBTEXTLEN, item.itemID, 0)), 0);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(ComboBox1, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+  SendMessageW(form_.ComboBox1, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(length));
   RECT bounds = item.rcItem;
   bounds.left += Scale(kComboBoxTextIndent);
@@ -269,7 +309,7 @@ void TForm1::DrawComboBoxItem(const DRAWITEMSTRUCT& item) {
   }
 }
 
-void TForm1::DrawSelectedFile(const DRAWITEMSTRUCT& item) {
+void FormLayout::DrawSelectedFile(const DRAWITEMSTRUCT& item) {
   RECT bounds = item.rcItem;
   FillRect(item.hDC, &bounds, GetSysColorBrush(COLOR_BTNFACE));
   selected_file_drawn_ = SelectedFileShownText();
@@ -280,7 +320,7 @@ void TForm1::DrawSelectedFile(const DRAWITEMSTRUCT& item) {
             &bounds, kSelectedFileFormat);
 }
 
-int TForm1::Scale(int pixels_at_96_dpi) const {
+int FormLayout::Scale(int pixels_at_96_dpi) const {
   return MulDiv(pixels_at_96_dpi, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
 }
 
