@@ -1,11 +1,12 @@
 #include "win32/win32_rom_file.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "scratch_files.h"
-#include "ui_test.h"
 #include "win32/win32_text.h"
 
 namespace {
@@ -55,66 +56,63 @@ std::wstring CurrentDirectory() {
 
 }  // namespace
 
-UI_TEST(RomFile_WholeImage_ReadsInBlocksThenEndsWithZero) {
+TEST(RomFile, WholeImage_ReadsInBlocksThenEndsWithZero) {
   ui_test::ScratchFolder folder;
   const std::vector<unsigned char> image = Image(65536);
   const std::wstring path = folder.Write(L"image.ROM", image);
   Win32RomFileSystem files;
   IoError error = 99;
   auto file = files.Open(Utf8FromWide(path), &error);
-  UI_EXPECT(file != nullptr);
-  UI_EXPECT_EQ(trv::kIoOk, error);
-  if (file == nullptr) {
-    return;
-  }
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ(trv::kIoOk, error);
   std::uint64_t size = 0;
-  UI_EXPECT_EQ(trv::kIoOk, file->Size(&size));
-  UI_EXPECT_EQ(65536u, size);
+  EXPECT_EQ(trv::kIoOk, file->Size(&size));
+  EXPECT_EQ(65536u, size);
   std::vector<unsigned char> read_back;
   unsigned char block[128];
   std::uint32_t got = 0;
   while (file->Read(block, sizeof(block), &got) == trv::kIoOk && got > 0) {
     read_back.insert(read_back.end(), block, block + got);
   }
-  UI_EXPECT_EQ(0u, got);
-  UI_EXPECT(read_back == image);
-  UI_EXPECT_EQ(trv::kIoOk, file->Close());
+  EXPECT_EQ(0u, got);
+  EXPECT_EQ(image, read_back);
+  EXPECT_EQ(trv::kIoOk, file->Close());
 }
 
-UI_TEST(RomFile_MissingFileOrFolder_GivesTheSystemCode) {
+TEST(RomFile, MissingFileOrFolder_GivesTheSystemCode) {
   ui_test::ScratchFolder folder;
-  UI_EXPECT_EQ(trv::kIoFileNotFound, OpenError(folder.Path(L"absent.ROM")));
-  UI_EXPECT_EQ(trv::kIoPathNotFound, OpenError(folder.Path(L"absent\\image.ROM")));
+  EXPECT_EQ(trv::kIoFileNotFound, OpenError(folder.Path(L"absent.ROM")));
+  EXPECT_EQ(trv::kIoPathNotFound, OpenError(folder.Path(L"absent\\image.ROM")));
 }
 
 // Another program's hold on the file keeps the system's own code, so that the report tells it
 // apart from a refused right (5).
-UI_TEST(RomFile_HeldWithoutReadSharing_GivesTheSharingViolation) {
+TEST(RomFile, HeldWithoutReadSharing_GivesTheSharingViolation) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"held.ROM", Image(16));
   const HANDLE held =
       CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  UI_EXPECT(held != INVALID_HANDLE_VALUE);
-  UI_EXPECT_EQ(IoError{ERROR_SHARING_VIOLATION}, OpenError(path));
+  EXPECT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_EQ(IoError{ERROR_SHARING_VIOLATION}, OpenError(path));
   CloseHandle(held);
 }
 
-UI_TEST(RomFile_NonAsciiPath_Opens) {
+TEST(RomFile, NonAsciiPath_Opens) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"R\u00f6m \u20ac & \u4e2d.ROM", Image(128));
-  UI_EXPECT_EQ(trv::kIoOk, OpenError(path));
+  EXPECT_EQ(trv::kIoOk, OpenError(path));
 }
 
 // Refused before anything is read, and without waiting: reading a device or a pipe may never
 // end. Device names are refused before they are opened at all, so the pipe is still free for a
 // client afterwards.
-UI_TEST(RomFile_NotAFileOnDisk_IsAccessDenied) {
+TEST(RomFile, NotAFileOnDisk_IsAccessDenied) {
   ui_test::ScratchFolder folder;
   const std::wstring pipe_name =
       L"\\\\.\\pipe\\trv_ui_tests_" + std::to_wstring(GetCurrentProcessId());
   const HANDLE pipe =
       CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-  UI_EXPECT(pipe != INVALID_HANDLE_VALUE);
+  EXPECT_NE(INVALID_HANDLE_VALUE, pipe);
   const std::wstring not_files[] = {
       folder.Path(L""),
       folder.Folder(L"image.ROM"),
@@ -129,19 +127,19 @@ UI_TEST(RomFile_NotAFileOnDisk_IsAccessDenied) {
       L"Z:\\dev\\null",  // the Unix null device, as Wine shows it: a device behind a drive path
   };
   for (const std::wstring& path : not_files) {
-    UI_SCOPED_TRACE(Utf8FromWide(path));
-    UI_EXPECT_EQ(trv::kIoAccessDenied, OpenError(path));
+    SCOPED_TRACE(Utf8FromWide(path));
+    EXPECT_EQ(trv::kIoAccessDenied, OpenError(path));
   }
   const HANDLE client =
       CreateFileW(pipe_name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  UI_EXPECT(client != INVALID_HANDLE_VALUE);
+  EXPECT_NE(INVALID_HANDLE_VALUE, client);
   CloseHandle(client);
   CloseHandle(pipe);
 }
 
 // 300 characters, through a ".." that only the full-path form resolves; and a name relative
 // to the current directory.
-UI_TEST(RomFile_LongOrRelativePath_OpensSizesAndReads) {
+TEST(RomFile, LongOrRelativePath_OpensSizesAndReads) {
   ui_test::ScratchFolder folder;
   const std::wstring first(120, L'a');
   const std::wstring second(120, L'b');
@@ -149,17 +147,17 @@ UI_TEST(RomFile_LongOrRelativePath_OpensSizesAndReads) {
   folder.Folder(first + L"\\" + second);
   const std::vector<unsigned char> image = Image(65536);
   const std::wstring written = folder.Write(first + L"\\" + second + L"\\image.ROM", image);
-  UI_EXPECT(written.size() > MAX_PATH);
+  EXPECT_GT(written.size(), std::size_t{MAX_PATH});
   const std::wstring detour =
       folder.Path(first + L"\\..\\" + first + L"\\" + second + L"\\image.ROM");
   std::uint64_t size = 0;
-  UI_EXPECT(ReadWhole(detour, &size) == image);
-  UI_EXPECT_EQ(65536u, size);
+  EXPECT_EQ(image, ReadWhole(detour, &size));
+  EXPECT_EQ(65536u, size);
 
   const std::wstring previous = CurrentDirectory();
-  UI_EXPECT(SetCurrentDirectoryW(folder.Path(first).c_str()));
+  EXPECT_TRUE(SetCurrentDirectoryW(folder.Path(first).c_str()));
   size = 0;
-  UI_EXPECT(ReadWhole(second + L"\\image.ROM", &size) == image);
-  UI_EXPECT_EQ(65536u, size);
+  EXPECT_EQ(image, ReadWhole(second + L"\\image.ROM", &size));
+  EXPECT_EQ(65536u, size);
   SetCurrentDirectoryW(previous.c_str());
 }
