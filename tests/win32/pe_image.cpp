@@ -1,4 +1,4 @@
-#include "support/pe_image.h"
+#include "pe_image.h"
 
 #include <algorithm>
 #include <cctype>

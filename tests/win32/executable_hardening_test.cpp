@@ -9,7 +9,7 @@
 #include <iterator>
 #include <utility>
 
-#include "support/pe_image.h"
+#include "pe_image.h"
 
 namespace trv {
 namespace {
