@@ -193,3 +193,24 @@ TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
   EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
   EXPECT_FALSE(IsWindow(fixture.window));
 }
+
+// A click on "Program" that reaches the window while a run pumps (one queued before the run
+// disabled the button) is dropped: a second run inside the first would work the adapter under it.
+TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
+  FormFixture fixture(FastChip());
+  ui_test::ScratchFolder folder;
+  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  bool clicked = false;
+  fixture.hooked.before_call = [&](std::string_view call) {
+    if (call == "QB_OpenEx" && !clicked) {
+      clicked = true;
+      PostMessageW(fixture.window, WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(fixture.program_button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(fixture.program_button));
+    }
+  };
+  fixture.Program(kDevice, path);
+  EXPECT_EQ(1u, fixture.driver.CountCalls("QB_OpenEx"));
+  ASSERT_EQ(1u, fixture.watcher.boxes.size());
+  EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
+}
