@@ -138,12 +138,4 @@ bool DispatchUntilQuit(int* code) {
   return false;
 }
 
-std::vector<unsigned char> RomImage() {
-  std::vector<unsigned char> bytes(trv::kRomImageSize);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] = static_cast<unsigned char>(i * 7 + i / 256);
-  }
-  return bytes;
-}
-
 }  // namespace ui_test

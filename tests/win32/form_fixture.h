@@ -105,7 +105,4 @@ struct FormFixture {
 // Dispatches what is queued, as the message loop would; true with its code if a quit was among it.
 bool DispatchUntilQuit(int* code);
 
-// A 64 KiB image that differs from block to block.
-std::vector<unsigned char> RomImage();
-
 }  // namespace ui_test

@@ -15,14 +15,6 @@ using trv::IoError;
 using trv::ui::Utf8FromWide;
 using trv::ui::Win32RomFileSystem;
 
-std::vector<unsigned char> Image(std::size_t size) {
-  std::vector<unsigned char> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    bytes[i] = static_cast<unsigned char>(i * 7 + i / 256);
-  }
-  return bytes;
-}
-
 IoError OpenError(const std::wstring& path) {
   Win32RomFileSystem files;
   IoError error = trv::kIoOk;
@@ -30,21 +22,25 @@ IoError OpenError(const std::wstring& path) {
   return file == nullptr ? error : trv::kIoOk;
 }
 
-// Opens `path`, takes its size and reads it whole in 128-byte blocks.
+// Opens `path`, takes its size and reads it whole in 128-byte blocks, to the read that gives
+// nothing; the file then closes.
 std::vector<unsigned char> ReadWhole(const std::wstring& path, std::uint64_t* size) {
   Win32RomFileSystem files;
-  IoError error = trv::kIoOk;
+  IoError error = 99;
   const auto file = files.Open(Utf8FromWide(path), &error);
+  EXPECT_EQ(trv::kIoOk, error);
   std::vector<unsigned char> bytes;
   if (file == nullptr || file->Size(size) != trv::kIoOk) {
     return bytes;
   }
   unsigned char block[128];
   std::uint32_t got = 0;
-  while (file->Read(block, sizeof(block), &got) == trv::kIoOk && got > 0) {
+  IoError read = trv::kIoOk;
+  while ((read = file->Read(block, sizeof(block), &got)) == trv::kIoOk && got > 0) {
     bytes.insert(bytes.end(), block, block + got);
   }
-  file->Close();
+  EXPECT_EQ(trv::kIoOk, read);
+  EXPECT_EQ(trv::kIoOk, file->Close());
   return bytes;
 }
 
@@ -56,29 +52,6 @@ std::wstring CurrentDirectory() {
 
 }  // namespace
 
-TEST(RomFile, WholeImage_ReadsInBlocksThenEndsWithZero) {
-  ui_test::ScratchFolder folder;
-  const std::vector<unsigned char> image = Image(65536);
-  const std::wstring path = folder.Write(L"image.ROM", image);
-  Win32RomFileSystem files;
-  IoError error = 99;
-  auto file = files.Open(Utf8FromWide(path), &error);
-  ASSERT_NE(nullptr, file);
-  EXPECT_EQ(trv::kIoOk, error);
-  std::uint64_t size = 0;
-  EXPECT_EQ(trv::kIoOk, file->Size(&size));
-  EXPECT_EQ(65536u, size);
-  std::vector<unsigned char> read_back;
-  unsigned char block[128];
-  std::uint32_t got = 0;
-  while (file->Read(block, sizeof(block), &got) == trv::kIoOk && got > 0) {
-    read_back.insert(read_back.end(), block, block + got);
-  }
-  EXPECT_EQ(0u, got);
-  EXPECT_EQ(image, read_back);
-  EXPECT_EQ(trv::kIoOk, file->Close());
-}
-
 TEST(RomFile, MissingFileOrFolder_GivesTheSystemCode) {
   ui_test::ScratchFolder folder;
   EXPECT_EQ(trv::kIoFileNotFound, OpenError(folder.Path(L"absent.ROM")));
@@ -89,18 +62,12 @@ TEST(RomFile, MissingFileOrFolder_GivesTheSystemCode) {
 // apart from a refused right (5).
 TEST(RomFile, HeldWithoutReadSharing_GivesTheSharingViolation) {
   ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"held.ROM", Image(16));
+  const std::wstring path = folder.Write(L"held.ROM", ui_test::RomImage());
   const HANDLE held =
       CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(INVALID_HANDLE_VALUE, held);
   EXPECT_EQ(IoError{ERROR_SHARING_VIOLATION}, OpenError(path));
   CloseHandle(held);
-}
-
-TEST(RomFile, NonAsciiPath_Opens) {
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"R\u00f6m \u20ac & \u4e2d.ROM", Image(128));
-  EXPECT_EQ(trv::kIoOk, OpenError(path));
 }
 
 // Refused before anything is read, and without waiting: reading a device or a pipe may never
@@ -109,7 +76,7 @@ TEST(RomFile, NonAsciiPath_Opens) {
 TEST(RomFile, NotAFileOnDisk_IsAccessDenied) {
   ui_test::ScratchFolder folder;
   const std::wstring pipe_name =
-      L"\\\\.\\pipe\\trv_ui_tests_" + std::to_wstring(GetCurrentProcessId());
+      L"\\\\.\\pipe\\trv_win32_tests_" + std::to_wstring(GetCurrentProcessId());
   const HANDLE pipe =
       CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
   EXPECT_NE(INVALID_HANDLE_VALUE, pipe);
@@ -137,27 +104,31 @@ TEST(RomFile, NotAFileOnDisk_IsAccessDenied) {
   CloseHandle(pipe);
 }
 
-// 300 characters, through a ".." that only the full-path form resolves; and a name relative
-// to the current directory.
-TEST(RomFile, LongOrRelativePath_OpensSizesAndReads) {
+// A whole image opens, sizes and reads wherever it lies: a plain path, one with characters
+// outside the ANSI code page, 300 characters through a ".." that only the full-path form resolves,
+// and a name relative to the current directory.
+TEST(RomFile, WholeImage_OpensSizesAndReadsInBlocks) {
   ui_test::ScratchFolder folder;
   const std::wstring first(120, L'a');
   const std::wstring second(120, L'b');
   folder.Folder(first);
   folder.Folder(first + L"\\" + second);
-  const std::vector<unsigned char> image = Image(65536);
-  const std::wstring written = folder.Write(first + L"\\" + second + L"\\image.ROM", image);
-  EXPECT_GT(written.size(), std::size_t{MAX_PATH});
-  const std::wstring detour =
-      folder.Path(first + L"\\..\\" + first + L"\\" + second + L"\\image.ROM");
-  std::uint64_t size = 0;
-  EXPECT_EQ(image, ReadWhole(detour, &size));
-  EXPECT_EQ(65536u, size);
-
+  const std::vector<unsigned char> image = ui_test::RomImage();
+  EXPECT_GT(folder.Write(first + L"\\" + second + L"\\image.ROM", image).size(),
+            std::size_t{MAX_PATH});
+  const std::wstring paths[] = {
+      folder.Write(L"image.ROM", image),
+      folder.Write(L"R\u00f6m \u20ac & \u4e2d.ROM", image),
+      folder.Path(first + L"\\..\\" + first + L"\\" + second + L"\\image.ROM"),
+      second + L"\\image.ROM",
+  };
   const std::wstring previous = CurrentDirectory();
-  EXPECT_TRUE(SetCurrentDirectoryW(folder.Path(first).c_str()));
-  size = 0;
-  EXPECT_EQ(image, ReadWhole(second + L"\\image.ROM", &size));
-  EXPECT_EQ(65536u, size);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.Path(first).c_str()));
+  for (const std::wstring& path : paths) {
+    SCOPED_TRACE(Utf8FromWide(path));
+    std::uint64_t size = 0;
+    EXPECT_EQ(image, ReadWhole(path, &size));
+    EXPECT_EQ(65536u, size);
+  }
   SetCurrentDirectoryW(previous.c_str());
 }
