@@ -1,11 +1,11 @@
 #include "ui/progress_painter.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
 #include "sim/virtual_clock.h"
-#include "ui_test.h"
 
 namespace {
 
@@ -42,55 +42,56 @@ struct BarFixture {
 
 // A pass of 512 blocks of 1 ms each, pumping after every block: each position can be read at
 // once, but the bar paints about once per frame, and the last position is painted as it comes.
-UI_TEST(Progress_BlockEveryMillisecond_ReadAtOnceButPaintedOncePerFrame) {
+TEST(Progress, BlockEveryMillisecond_ReadAtOnceButPaintedOncePerFrame) {
   BarFixture fixture;
-  UI_EXPECT_EQ(0u, fixture.painter.painted_position());
+  EXPECT_EQ(0u, fixture.painter.painted_position());
   const std::uint32_t paints_at_start = fixture.painter.paint_count();
   for (std::uint32_t position = kBlock; position < kMaximum; position += kBlock) {
-    UI_SCOPED_TRACE("position " + std::to_string(position));
+    SCOPED_TRACE("position " + std::to_string(position));
     fixture.clock.AdvanceUs(1000);
     fixture.painter.SetPosition(position);
-    UI_EXPECT_EQ(position, fixture.Position());
+    EXPECT_EQ(position, fixture.Position());
     fixture.painter.PaintIfDue();
-    UI_EXPECT(position - fixture.painter.painted_position() <= 17 * kBlock);
+    EXPECT_LE(position - fixture.painter.painted_position(), 17 * kBlock);
   }
   // 511 ms is 30.7 frames.
   const std::uint32_t paints = fixture.painter.paint_count() - paints_at_start;
-  UI_EXPECT(paints >= 29 && paints <= 32);
+  EXPECT_GE(paints, 29u);
+  EXPECT_LE(paints, 32u);
 
   fixture.clock.AdvanceUs(1000);
   fixture.painter.SetPosition(kMaximum);
-  UI_EXPECT_EQ(kMaximum, fixture.Position());
-  UI_EXPECT_EQ(kMaximum, fixture.painter.painted_position());
+  EXPECT_EQ(kMaximum, fixture.Position());
+  EXPECT_EQ(kMaximum, fixture.painter.painted_position());
 }
 
-UI_TEST(Progress_HeldPosition_IsPaintedWhenAskedOrOnceAFrameHasPassed) {
+TEST(Progress, HeldPosition_IsPaintedWhenAskedOrOnceAFrameHasPassed) {
   BarFixture fixture;
   // Nothing has been shown yet, so the first move is.
   fixture.painter.SetPosition(kBlock);
-  UI_EXPECT_EQ(kBlock, fixture.painter.painted_position());
+  EXPECT_EQ(kBlock, fixture.painter.painted_position());
   fixture.painter.SetPosition(2 * kBlock);
-  UI_EXPECT_EQ(kBlock, fixture.painter.painted_position());
+  EXPECT_EQ(kBlock, fixture.painter.painted_position());
   fixture.painter.PaintNow();
-  UI_EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
+  EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
 
   fixture.painter.SetPosition(3 * kBlock);
   fixture.clock.AdvanceUs(ProgressPainter::kFrameIntervalUs - 1);
   fixture.painter.PaintIfDue();
-  UI_EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
+  EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
   fixture.clock.AdvanceUs(1);
   fixture.painter.PaintIfDue();
-  UI_EXPECT_EQ(3 * kBlock, fixture.painter.painted_position());
+  EXPECT_EQ(3 * kBlock, fixture.painter.painted_position());
 
   // A new pass starts again from the beginning, shown at once.
   fixture.painter.SetPosition(0);
-  UI_EXPECT_EQ(0u, fixture.painter.painted_position());
+  EXPECT_EQ(0u, fixture.painter.painted_position());
 }
 
-UI_TEST(Progress_PositionOutsideTheRange_IsHeldWithinIt) {
+TEST(Progress, PositionOutsideTheRange_IsHeldWithinIt) {
   BarFixture fixture;
   fixture.painter.SetPosition(kMaximum + 1);
-  UI_EXPECT_EQ(kMaximum, fixture.Position());
+  EXPECT_EQ(kMaximum, fixture.Position());
   fixture.painter.SetRange(0, 1024);
-  UI_EXPECT_EQ(1024u, fixture.Position());
+  EXPECT_EQ(1024u, fixture.Position());
 }

@@ -1,8 +1,8 @@
 // The program claims Windows 7 SP1 as its oldest system, so every function it imports must be one
 // that Windows 7 SP1's own DLLs export: a single newer one and Windows refuses to start it.
-// tests/windows7_imports.txt lists the imports that have been checked. A new import (new code, a
-// newer compiler runtime) fails here until it has been checked and added; an entry that is no
-// longer imported fails too, so the list stays exactly what the program uses.
+// windows7_imports.txt beside this file lists the imports that have been checked. A new import
+// (new code, a newer compiler runtime) fails here until it has been checked and added; an entry
+// that is no longer imported fails too, so the list stays exactly what the program uses.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "support/pe_image.h"
+#include "pe_image.h"
 
 namespace trv {
 namespace {

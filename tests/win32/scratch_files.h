@@ -28,4 +28,7 @@ class ScratchFolder {
   std::vector<std::wstring> made_;
 };
 
+// A 64 KiB image that differs from block to block.
+std::vector<unsigned char> RomImage();
+
 }  // namespace ui_test

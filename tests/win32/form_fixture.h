@@ -11,6 +11,7 @@
 
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
+#include "support/forwarding_driver.h"
 #include "ui/main_window.h"
 #include "win32/win32_rom_file.h"
 
@@ -46,43 +47,18 @@ class BoxWatcher {
 
 // The simulated adapter behind a hook that runs before every call with the call's name: a test
 // makes a call fail in ways the simulator does not, by throwing, or acts at a chosen moment.
-class HookedDriver final : public trv::AdapterDriver {
+class HookedDriver final : public trv::test::ForwardingDriver {
  public:
-  explicit HookedDriver(trv::sim::SimulatedAdapter& inner) : inner_(inner) {}
+  using ForwardingDriver::ForwardingDriver;
 
   std::function<void(std::string_view call)> before_call;
 
-  trv::StatusResult QB_CreateDeviceInfoList(std::uint32_t* count) override;
-  trv::StatusResult QB_GetDeviceInfoList(trv::AdapterInfoRecord* records,
-                                         std::uint32_t* count) override;
-  trv::StatusResult QB_OpenEx(const char* description, std::uint32_t flags,
-                              trv::AdapterHandle* handle) override;
-  trv::StatusResult QB_Close(trv::AdapterHandle handle) override;
-  trv::StatusResult QB_SetBitMode(trv::AdapterHandle handle, std::uint8_t mask,
-                                  std::uint8_t mode) override;
-  trv::StatusResult QB_SetRts(trv::AdapterHandle handle) override;
-  trv::StatusResult QB_SetDtr(trv::AdapterHandle handle) override;
-  trv::StatusResult QB_SetBaudRate(trv::AdapterHandle handle, std::uint32_t baud) override;
-  trv::StatusResult QB_SetDataCharacteristics(trv::AdapterHandle handle, std::uint8_t word_length,
-                                              std::uint8_t stop_bits, std::uint8_t parity) override;
-  trv::StatusResult QB_SetFlowControl(trv::AdapterHandle handle, std::uint16_t flow,
-                                      std::uint8_t xon, std::uint8_t xoff) override;
-  trv::StatusResult QB_SetTimeouts(trv::AdapterHandle handle, std::uint32_t read_ms,
-                                   std::uint32_t write_ms) override;
-  trv::StatusResult QB_GetQueueStatus(trv::AdapterHandle handle, std::uint32_t* waiting) override;
-  trv::StatusResult QB_Read(trv::AdapterHandle handle, void* buffer, std::uint32_t count,
-                            std::uint32_t* read) override;
-  trv::StatusResult QB_Write(trv::AdapterHandle handle, const void* buffer, std::uint32_t count,
-                             std::uint32_t* written) override;
-
  private:
-  void Before(std::string_view call) {
+  void BeforeCall(std::string_view call) override {
     if (before_call) {
       before_call(call);
     }
   }
-
-  trv::sim::SimulatedAdapter& inner_;
 };
 
 // One window on the simulated adapter, hidden unless a test shows it (showing and hiding windows
@@ -128,8 +104,5 @@ struct FormFixture {
 
 // Dispatches what is queued, as the message loop would; true with its code if a quit was among it.
 bool DispatchUntilQuit(int* code);
-
-// A 64 KiB image that differs from block to block.
-std::vector<unsigned char> RomImage();
 
 }  // namespace ui_test

@@ -48,87 +48,6 @@ BOOL CALLBACK BoxWatcher::Dismiss(HWND window, LPARAM) {
   return TRUE;
 }
 
-trv::StatusResult HookedDriver::QB_CreateDeviceInfoList(std::uint32_t* count) {
-  Before("QB_CreateDeviceInfoList");
-  return inner_.QB_CreateDeviceInfoList(count);
-}
-
-trv::StatusResult HookedDriver::QB_GetDeviceInfoList(trv::AdapterInfoRecord* records,
-                                                     std::uint32_t* count) {
-  Before("QB_GetDeviceInfoList");
-  return inner_.QB_GetDeviceInfoList(records, count);
-}
-
-trv::StatusResult HookedDriver::QB_OpenEx(const char* description, std::uint32_t flags,
-                                          trv::AdapterHandle* handle) {
-  Before("QB_OpenEx");
-  return inner_.QB_OpenEx(description, flags, handle);
-}
-
-trv::StatusResult HookedDriver::QB_Close(trv::AdapterHandle handle) {
-  Before("QB_Close");
-  return inner_.QB_Close(handle);
-}
-
-trv::StatusResult HookedDriver::QB_SetBitMode(trv::AdapterHandle handle, std::uint8_t mask,
-                                              std::uint8_t mode) {
-  Before("QB_SetBitMode");
-  return inner_.QB_SetBitMode(handle, mask, mode);
-}
-
-trv::StatusResult HookedDriver::QB_SetRts(trv::AdapterHandle handle) {
-  Before("QB_SetRts");
-  return inner_.QB_SetRts(handle);
-}
-
-trv::StatusResult HookedDriver::QB_SetDtr(trv::AdapterHandle handle) {
-  Before("QB_SetDtr");
-  return inner_.QB_SetDtr(handle);
-}
-
-trv::StatusResult HookedDriver::QB_SetBaudRate(trv::AdapterHandle handle, std::uint32_t baud) {
-  Before("QB_SetBaudRate");
-  return inner_.QB_SetBaudRate(handle, baud);
-}
-
-trv::StatusResult HookedDriver::QB_SetDataCharacteristics(trv::AdapterHandle handle,
-                                                          std::uint8_t word_length,
-                                                          std::uint8_t stop_bits,
-                                                          std::uint8_t parity) {
-  Before("QB_SetDataCharacteristics");
-  return inner_.QB_SetDataCharacteristics(handle, word_length, stop_bits, parity);
-}
-
-trv::StatusResult HookedDriver::QB_SetFlowControl(trv::AdapterHandle handle, std::uint16_t flow,
-                                                  std::uint8_t xon, std::uint8_t xoff) {
-  Before("QB_SetFlowControl");
-  return inner_.QB_SetFlowControl(handle, flow, xon, xoff);
-}
-
-trv::StatusResult HookedDriver::QB_SetTimeouts(trv::AdapterHandle handle, std::uint32_t read_ms,
-                                               std::uint32_t write_ms) {
-  Before("QB_SetTimeouts");
-  return inner_.QB_SetTimeouts(handle, read_ms, write_ms);
-}
-
-trv::StatusResult HookedDriver::QB_GetQueueStatus(trv::AdapterHandle handle,
-                                                  std::uint32_t* waiting) {
-  Before("QB_GetQueueStatus");
-  return inner_.QB_GetQueueStatus(handle, waiting);
-}
-
-trv::StatusResult HookedDriver::QB_Read(trv::AdapterHandle handle, void* buffer,
-                                        std::uint32_t count, std::uint32_t* read) {
-  Before("QB_Read");
-  return inner_.QB_Read(handle, buffer, count, read);
-}
-
-trv::StatusResult HookedDriver::QB_Write(trv::AdapterHandle handle, const void* buffer,
-                                         std::uint32_t count, std::uint32_t* written) {
-  Before("QB_Write");
-  return inner_.QB_Write(handle, buffer, count, written);
-}
-
 FormFixture::QueueDrain::~QueueDrain() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -217,14 +136,6 @@ bool DispatchUntilQuit(int* code) {
     DispatchMessageW(&message);
   }
   return false;
-}
-
-std::vector<unsigned char> RomImage() {
-  std::vector<unsigned char> bytes(trv::kRomImageSize);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] = static_cast<unsigned char>(i * 7 + i / 256);
-  }
-  return bytes;
 }
 
 }  // namespace ui_test

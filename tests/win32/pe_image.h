@@ -1,5 +1,5 @@
 // Just enough of a PE32 reader to check how the Windows program was linked: its header flags,
-// the DLLs and functions it imports, its embedded manifest and its sections.
+// the functions it imports, its embedded manifest and its sections.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,6 @@ struct PeImage {
   std::uint16_t optional_magic = 0;  // 0x10B for PE32
   std::uint16_t subsystem = 0;
   std::uint16_t dll_characteristics = 0;
-  std::vector<std::string> imported_dlls;
   // Every imported function as "dll!name", or "dll!#ordinal" for one imported by number, with the
   // DLL's name in lower case, in the order of the import table.
   std::vector<std::string> imported_functions;

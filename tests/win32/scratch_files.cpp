@@ -1,5 +1,7 @@
 #include "scratch_files.h"
 
+#include "common/shared_types.h"
+
 namespace ui_test {
 namespace {
 
@@ -13,7 +15,7 @@ std::wstring Extended(const std::wstring& path) {
 ScratchFolder::ScratchFolder() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  folder_ = std::wstring(temp) + L"trv_ui_tests_" + std::to_wstring(GetCurrentProcessId());
+  folder_ = std::wstring(temp) + L"trv_win32_tests_" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(folder_.c_str(), nullptr);
 }
 
@@ -43,6 +45,14 @@ std::wstring ScratchFolder::Write(const std::wstring& name,
   CloseHandle(file);
   made_.push_back(path);
   return path;
+}
+
+std::vector<unsigned char> RomImage() {
+  std::vector<unsigned char> bytes(trv::kRomImageSize);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<unsigned char>(i * 7 + i / 256);
+  }
+  return bytes;
 }
 
 }  // namespace ui_test

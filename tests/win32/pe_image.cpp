@@ -1,4 +1,4 @@
-#include "support/pe_image.h"
+#include "pe_image.h"
 
 #include <algorithm>
 #include <cctype>
@@ -83,11 +83,9 @@ void AddImportedFunctions(const Reader& pe, const std::string& dll, std::uint32_
 void ReadImports(const Reader& pe, std::uint32_t directory_rva, PeImage* image) {
   std::size_t entry = pe.Offset(directory_rva);
   // Each 20-byte descriptor names one DLL; a zeroed one ends the table.
-  for (; entry != 0 && pe.Has(entry, 20) && pe.U32(entry + 12) != 0 &&
-         image->imported_dlls.size() < 64;
-       entry += 20) {
+  for (int dlls = 0; entry != 0 && pe.Has(entry, 20) && pe.U32(entry + 12) != 0 && dlls < 64;
+       entry += 20, ++dlls) {
     const std::string dll = pe.Text(pe.Offset(pe.U32(entry + 12)), 260);
-    image->imported_dlls.push_back(dll);
     // The lookup table, or where a linker left it out, the address table it fills at load time.
     const std::uint32_t lookup = pe.U32(entry) != 0 ? pe.U32(entry) : pe.U32(entry + 16);
     AddImportedFunctions(pe, dll, lookup, &image->imported_functions);

@@ -1,11 +1,12 @@
 #include "win32/qblink_library.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "scratch_files.h"
-#include "ui_test.h"
 #include "win32/library_search.h"
 #include "win32/win32_text.h"
 
@@ -28,39 +29,36 @@ std::wstring ProgramFolder() {
 }  // namespace
 
 // A wrong calling convention or argument layout would unbalance the stack or garble the values.
-UI_TEST(DriverLibrary_StandIn_AnswersThroughTheBoundCalls) {
+TEST(DriverLibrary, StandIn_AnswersThroughTheBoundCalls) {
   SetEnvironmentVariableW(L"QBSIM_ADAPTERS", L"First adapter|Second");
   std::wstring problem;
   const auto driver = QblinkLibrary::Load(kDriverLibraryName, &problem);
   SetEnvironmentVariableW(L"QBSIM_ADAPTERS", nullptr);
-  UI_EXPECT(driver != nullptr);
-  if (driver == nullptr) {
-    return;
-  }
+  ASSERT_NE(nullptr, driver) << Utf8FromWide(problem);
   std::uint32_t count = 0;
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_CreateDeviceInfoList(&count));
-  UI_EXPECT_EQ(2u, count);
+  EXPECT_EQ(trv::kStatusOk, driver->QB_CreateDeviceInfoList(&count));
+  EXPECT_EQ(2u, count);
   trv::AdapterInfoRecord records[2] = {};
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_GetDeviceInfoList(records, &count));
-  UI_EXPECT_EQ(std::string("Second"), trv::DescriptionOf(records[1]));
+  EXPECT_EQ(trv::kStatusOk, driver->QB_GetDeviceInfoList(records, &count));
+  EXPECT_EQ(std::string("Second"), trv::DescriptionOf(records[1]));
 
   trv::AdapterHandle handle = 0;
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_OpenEx("Second", trv::kOpenByDescription, &handle));
-  UI_EXPECT(handle != 0);
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_SetBaudRate(handle, trv::kLoaderBaud));
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_SetDataCharacteristics(
-                                   handle, trv::kWordLength8, trv::kStopBits1, trv::kParityNone));
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_SetFlowControl(handle, trv::kFlowRtsCts, 0, 0));
+  EXPECT_EQ(trv::kStatusOk, driver->QB_OpenEx("Second", trv::kOpenByDescription, &handle));
+  EXPECT_NE(0u, handle);
+  EXPECT_EQ(trv::kStatusOk, driver->QB_SetBaudRate(handle, trv::kLoaderBaud));
+  EXPECT_EQ(trv::kStatusOk, driver->QB_SetDataCharacteristics(handle, trv::kWordLength8,
+                                                              trv::kStopBits1, trv::kParityNone));
+  EXPECT_EQ(trv::kStatusOk, driver->QB_SetFlowControl(handle, trv::kFlowRtsCts, 0, 0));
   std::uint32_t waiting = 99;
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_GetQueueStatus(handle, &waiting));
-  UI_EXPECT_EQ(0u, waiting);
-  UI_EXPECT_EQ(trv::kStatusOk, driver->QB_Close(handle));
-  UI_EXPECT(driver->QB_Close(handle) != trv::kStatusOk);
+  EXPECT_EQ(trv::kStatusOk, driver->QB_GetQueueStatus(handle, &waiting));
+  EXPECT_EQ(0u, waiting);
+  EXPECT_EQ(trv::kStatusOk, driver->QB_Close(handle));
+  EXPECT_NE(trv::kStatusOk, driver->QB_Close(handle));
 }
 
 // Each way a library can be unusable, and its report: what went wrong with the system's code (or
 // the call it lacks), then what to do. The build puts the qb_ libraries beside the tests.
-UI_TEST(DriverLibrary_NotUsable_ReportSaysWhyAndWhatToDo) {
+TEST(DriverLibrary, NotUsable_ReportSaysWhyAndWhatToDo) {
   struct Case {
     const wchar_t* library;
     const char* prefix;
@@ -80,11 +78,10 @@ UI_TEST(DriverLibrary_NotUsable_ReportSaysWhyAndWhatToDo) {
        texts::kLibraryEntryMissingSuffix},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8FromWide(c.library));
     std::wstring problem;
-    UI_EXPECT(QblinkLibrary::Load(c.library, &problem) == nullptr);
-    UI_SCOPED_TRACE(Utf8FromWide(problem));
-    UI_EXPECT(problem ==
-              c.library + WideFromUtf8(std::string(c.prefix) + c.code_or_call + c.suffix));
+    EXPECT_EQ(nullptr, QblinkLibrary::Load(c.library, &problem));
+    EXPECT_EQ(c.library + WideFromUtf8(std::string(c.prefix) + c.code_or_call + c.suffix), problem);
   }
 }
 
@@ -93,13 +90,13 @@ UI_TEST(DriverLibrary_NotUsable_ReportSaysWhyAndWhatToDo) {
 class PlantedLibrary {
  public:
   explicit PlantedLibrary(const std::wstring& name) : path_(folder_.Write(name, {})) {
-    UI_EXPECT(
+    EXPECT_TRUE(
         CopyFileW((ProgramFolder() + L"\\" + kDriverLibraryName).c_str(), path_.c_str(), FALSE));
     GetCurrentDirectoryW(MAX_PATH, previous_);
-    UI_EXPECT(SetCurrentDirectoryW(folder_.Path(L"").c_str()));
+    EXPECT_TRUE(SetCurrentDirectoryW(folder_.Path(L"").c_str()));
     // The copy loads by its full path, so only where it lies can keep it out.
     const HMODULE module = LoadLibraryW(path_.c_str());
-    UI_EXPECT(module != nullptr);
+    EXPECT_NE(nullptr, module);
     FreeLibrary(module);
   }
   ~PlantedLibrary() { SetCurrentDirectoryW(previous_); }
@@ -113,28 +110,29 @@ class PlantedLibrary {
 };
 
 // The way taken on systems without the search flags.
-UI_TEST(DriverLibrary_ByFullPath_FromProgramThenSystemFolderOnly) {
+TEST(DriverLibrary, ByFullPath_FromProgramThenSystemFolderOnly) {
   const HMODULE stand_in = trv::win32::LoadByFullPathFromProgramOrSystemFolder(kDriverLibraryName);
-  UI_EXPECT(stand_in != nullptr && GetProcAddress(stand_in, "QB_OpenEx") != nullptr);
+  ASSERT_NE(nullptr, stand_in);
+  EXPECT_NE(nullptr, GetProcAddress(stand_in, "QB_OpenEx"));
   FreeLibrary(stand_in);
   const HMODULE system = trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"version.dll");
-  UI_EXPECT(system != nullptr);
+  EXPECT_NE(nullptr, system);
   FreeLibrary(system);
 
   const PlantedLibrary planted(L"PLANTED_QB.DLL");
-  UI_EXPECT(trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"PLANTED_QB.DLL") == nullptr);
-  UI_EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+  EXPECT_EQ(nullptr, trv::win32::LoadByFullPathFromProgramOrSystemFolder(L"PLANTED_QB.DLL"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
 }
 
 // What start-up does first, so that no library loaded by name, by anyone, comes from the folder
 // the file dialog made current.
-UI_TEST(DriverLibrary_SearchRestricted_NothingLoadsFromTheCurrentDirectory) {
+TEST(DriverLibrary, SearchRestricted_NothingLoadsFromTheCurrentDirectory) {
   const PlantedLibrary planted(L"PLANTED_QB2.DLL");
   trv::win32::RestrictLibrarySearch();
   const HMODULE module = LoadLibraryW(L"PLANTED_QB2.DLL");
-  UI_EXPECT(module == nullptr);
+  EXPECT_EQ(nullptr, module);
   if (module != nullptr) {
     FreeLibrary(module);
   }
-  UI_EXPECT(LoadLibraryW(L"version.dll") != nullptr);
+  EXPECT_NE(nullptr, LoadLibraryW(L"version.dll"));
 }
