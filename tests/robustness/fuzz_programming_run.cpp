@@ -14,11 +14,8 @@
 //          action (bits 0-1: truncate, grow, rewrite, truncate; bit 2 cuts to a multiple of 128
 //          bytes) and its amount (two bytes)
 //   rest   the driver's sparse events (see fuzzed_driver.h)
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include "checked_run.h"
@@ -58,10 +55,7 @@ int Fail(const std::vector<std::string>& broken) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  bench = std::make_unique<trv::robustness::Bench>(
-      (std::filesystem::temp_directory_path() /
-       ("trv2k_fuzz_" + std::to_string(::getpid()) + ".rom"))
-          .string());
+  bench = std::make_unique<trv::robustness::Bench>();
   return 0;
 }
 
