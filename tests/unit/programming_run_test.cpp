@@ -284,11 +284,10 @@ TEST_F(ProgrammingRunTest, EachPass_ReadsUntilTheEndOfTheImageThenPumps) {
 }
 
 TEST_F(ProgrammingRunTest, MissingOrWrongAck_EndsTheProgrammingPassWithoutVerifying) {
+  // Both acknowledgements of a block; what makes a wait fail is the loader tests' business.
   const std::vector<std::pair<const char*, void (*)(sim::SimFaults&)>> faults = {
       {"no write-command ack", [](sim::SimFaults& f) { f.no_write_command_ack = 5; }},
-      {"wrong write-command ack", [](sim::SimFaults& f) { f.wrong_write_command_ack = 0; }},
-      {"no block ack", [](sim::SimFaults& f) { f.no_block_ack = 511; }},
-      {"wrong block ack", [](sim::SimFaults& f) { f.wrong_block_ack = 7; }},
+      {"wrong block ack", [](sim::SimFaults& f) { f.wrong_block_ack = 511; }},
   };
   for (const auto& [name, inject] : faults) {
     SCOPED_TRACE(name);
@@ -333,22 +332,10 @@ TEST_F(ProgrammingRunTest, StaleBytesBeforeVerification_AreDiscarded) {
   ExpectReturnedToNormalOperation();
 }
 
-TEST_F(ProgrammingRunTest, ShortReadBack_FailsWhenTheWaitRunsOutAndNamesTheBlock) {
+TEST_F(ProgrammingRunTest, ShortReadBack_FailsAndNamesTheBlock) {
   adapter.faults().short_readback = 3;
-  std::uint64_t shown_at_us = 0;
-  window.on_box = [&](const std::string&) { shown_at_us = clock.NowUs(); };
   Run();
   EXPECT_EQ(window.Boxes(), Strings{"info:Failed to read back Flash data. (Address 385)"});
-  // The wait starts once the read command is acknowledged, a little after the command left, and
-  // gives up at the first poll past 3 s.
-  const auto& commands = adapter.chip().commands();
-  const auto last_read = std::find_if(commands.rbegin(), commands.rend(), [](const auto& c) {
-    return c.kind == ChipCommandKind::kReadAddress;
-  });
-  ASSERT_NE(last_read, commands.rend());
-  const std::uint64_t asked_at_us = last_read->at_us;
-  EXPECT_GE(shown_at_us - asked_at_us, 3'000'000u);
-  EXPECT_LT(shown_at_us - asked_at_us, 3'010'000u);
   ExpectReturnedToNormalOperation();
 }
 
