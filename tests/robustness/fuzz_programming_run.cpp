@@ -20,6 +20,7 @@
 
 #include "checked_run.h"
 #include "device_listing.h"
+#include "fuzzed_driver.h"
 
 namespace {
 
@@ -30,20 +31,6 @@ using trv::robustness::FlashSeed;
 constexpr std::uint8_t kListingModeBelow = 0x20;
 
 std::unique_ptr<trv::robustness::Bench> bench;
-
-class Header {
- public:
-  Header(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
-  std::uint16_t Fraction() { return static_cast<std::uint16_t>(Byte() << 8 | Byte()); }
-  const std::uint8_t* rest() const { return data_ + position_; }
-  std::size_t rest_size() const { return size_ - position_; }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t position_ = 0;
-};
 
 int Fail(const std::vector<std::string>& broken) {
   for (const std::string& what : broken)
@@ -60,7 +47,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Header in(data, size);
+  trv::robustness::ByteCursor in(data, size);
   if (in.Byte() < kListingModeBelow)
     return Fail(trv::robustness::CheckedListing(in.rest(), in.rest_size()));
 

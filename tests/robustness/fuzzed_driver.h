@@ -31,7 +31,15 @@ class ByteCursor {
       value = (value << 8) | Byte();
     return value;
   }
+  // Two bytes, high first.
+  std::uint16_t Fraction() {
+    const std::uint8_t high = Byte();
+    return static_cast<std::uint16_t>(high << 8 | Byte());
+  }
   bool used_up() const { return position_ >= size_; }
+  // What has not been read yet.
+  const std::uint8_t* rest() const { return data_ + position_; }
+  std::size_t rest_size() const { return size_ - position_; }
 
  private:
   const std::uint8_t* data_;
