@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "bench/wire_bound.h"
 #include "common/memory_rom_file_system.h"
 #include "common/operator_texts.h"
 #include "common/system_clock.h"
 #include "programming/programming_run.h"
 #include "sim/simulated_adapter.h"
-#include "sim/wire_bound.h"
 
 namespace trv::bench {
 namespace {
@@ -93,7 +93,7 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us) {
   ProgramButtonClick(programmer);
   result.wall_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.bound_seconds = sim::WireBoundSeconds(latency_us);
+  result.bound_seconds = WireBoundSeconds(latency_us);
   return result;
 }
 

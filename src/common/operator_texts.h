@@ -1,6 +1,7 @@
 // Every text the operator can see: the window's captions, the file dialog's filter, and the
 // messages of the information boxes and error reports. Each is written here once; the window, the
 // run, the passes and the device list take it from here. Texts are UTF-8 (all of them are ASCII).
+// Each is also listed in kOperatorTexts at the end, with how the operator's guide shows it.
 #pragma once
 
 namespace trv::texts {
@@ -86,5 +87,86 @@ constexpr char kLibraryNotLoadedSuffix[] =
 // The library loaded but lacks a call the program needs; the call's name follows.
 constexpr char kLibraryEntryMissingPrefix[] = " has no entry point ";
 constexpr char kLibraryEntryMissingSuffix[] = ".\r\nInstall the adapter's current driver.";
+
+// How the operator meets a text.
+enum class TextUse {
+  kCaption,      // on the window, a box, the file dialog or Windows' own list: quoted in the guide
+  kMessage,      // a message: a row of the guide's Messages tables
+  kMessageEnd,   // what ends a message after the part the program fills in
+  kIoErrorText,  // the start of an error report on the ROM file, picked by the I/O error code
+};
+
+// A text, and for a message the program completes, the rest of the message as the operator's
+// guide (docs/operator-guide.md) writes it: `before` the text, then what the program fills in
+// (in italics), then its end.
+struct OperatorText {
+  const char* name;
+  const char* text;
+  TextUse use;
+  const char* before = "";
+  const char* filled_in = "";
+  const char* end = "";
+};
+
+// The driver library's file name, which Windows puts in front of every start-up report.
+constexpr const char* kLibraryBefore = "QBLINK.DLL";
+
+// Every text above once: the table the operator's guide is checked against.
+inline constexpr OperatorText kOperatorTexts[] = {
+    {"kApplicationTitle", kApplicationTitle, TextUse::kCaption},
+    {"kDeviceLabel", kDeviceLabel, TextUse::kCaption},
+    {"kIdleHeading", kIdleHeading, TextUse::kCaption},
+    {"kProgrammingHeading", kProgrammingHeading, TextUse::kCaption},
+    {"kVerifyingHeading", kVerifyingHeading, TextUse::kCaption},
+    {"kOpenButtonCaption", kOpenButtonCaption, TextUse::kCaption},
+    {"kProgramButtonCaption", kProgramButtonCaption, TextUse::kCaption},
+    {"kInformationCaption", kInformationCaption, TextUse::kCaption},
+    {"kSessionEndBlockReason", kSessionEndBlockReason, TextUse::kCaption},
+    {"kRomFileFilterName", kRomFileFilterName, TextUse::kCaption},
+    {"kRomFileFilterPattern", kRomFileFilterPattern, TextUse::kCaption},
+    {"kNoDeviceMessage", kNoDeviceMessage, TextUse::kMessage},
+    {"kNoFileMessage", kNoFileMessage, TextUse::kMessage},
+    {"kWrongSizeMessage", kWrongSizeMessage, TextUse::kMessage},
+    {"kOpenFailedMessage", kOpenFailedMessage, TextUse::kMessage, "", "*device description*"},
+    {"kCloseFailedMessage", kCloseFailedMessage, TextUse::kMessage, "", "*device description*"},
+    {"kUartInitFailedMessage", kUartInitFailedMessage, TextUse::kMessage},
+    {"kLoaderBaudFailedMessage", kLoaderBaudFailedMessage, TextUse::kMessage},
+    {"kUartSetupFailedMessage", kUartSetupFailedMessage, TextUse::kMessage},
+    {"kSyncFailedMessage", kSyncFailedMessage, TextUse::kMessage},
+    {"kAckFailedMessage", kAckFailedMessage, TextUse::kMessage},
+    {"kReadBackFailedPrefix", kReadBackFailedPrefix, TextUse::kMessage, "", "*number*",
+     kAddressSuffix},
+    {"kMismatchPrefix", kMismatchPrefix, TextUse::kMessage, "", "*number*", kAddressSuffix},
+    {"kAddressSuffix", kAddressSuffix, TextUse::kMessageEnd},
+    {"kVerifiedMessage", kVerifiedMessage, TextUse::kMessage},
+    {"kNoDevicesMessage", kNoDevicesMessage, TextUse::kMessage},
+    {"kFileNotFoundText", kFileNotFoundText, TextUse::kIoErrorText},
+    {"kInvalidFilenameText", kInvalidFilenameText, TextUse::kIoErrorText},
+    {"kTooManyOpenFilesText", kTooManyOpenFilesText, TextUse::kIoErrorText},
+    {"kFileAccessDeniedText", kFileAccessDeniedText, TextUse::kIoErrorText},
+    {"kReadBeyondEndText", kReadBeyondEndText, TextUse::kIoErrorText},
+    {"kDiskFullText", kDiskFullText, TextUse::kIoErrorText},
+    {"kInvalidNumericInputText", kInvalidNumericInputText, TextUse::kIoErrorText},
+    {"kOtherIoErrorPrefix", kOtherIoErrorPrefix, TextUse::kIoErrorText},
+    {"kUnexpectedErrorMessage", kUnexpectedErrorMessage, TextUse::kMessage},
+    {"kLibraryNotFoundPrefix", kLibraryNotFoundPrefix, TextUse::kMessage, kLibraryBefore,
+     "*number*", kLibraryNotFoundSuffix},
+    {"kLibraryNotFoundSuffix", kLibraryNotFoundSuffix, TextUse::kMessageEnd},
+    {"kLibraryDependencyMissingPrefix", kLibraryDependencyMissingPrefix, TextUse::kMessage,
+     kLibraryBefore, "*number*", kLibraryDependencyMissingSuffix},
+    {"kLibraryDependencyMissingSuffix", kLibraryDependencyMissingSuffix, TextUse::kMessageEnd},
+    {"kLibraryNotWin32Prefix", kLibraryNotWin32Prefix, TextUse::kMessage, kLibraryBefore,
+     "*number*", kLibraryNotWin32Suffix},
+    {"kLibraryNotWin32Suffix", kLibraryNotWin32Suffix, TextUse::kMessageEnd},
+    {"kLibraryStartFailedPrefix", kLibraryStartFailedPrefix, TextUse::kMessage, kLibraryBefore,
+     "*number*", kLibraryStartFailedSuffix},
+    {"kLibraryStartFailedSuffix", kLibraryStartFailedSuffix, TextUse::kMessageEnd},
+    {"kLibraryNotLoadedPrefix", kLibraryNotLoadedPrefix, TextUse::kMessage, kLibraryBefore,
+     "*number*", kLibraryNotLoadedSuffix},
+    {"kLibraryNotLoadedSuffix", kLibraryNotLoadedSuffix, TextUse::kMessageEnd},
+    {"kLibraryEntryMissingPrefix", kLibraryEntryMissingPrefix, TextUse::kMessage, kLibraryBefore,
+     "*function name*", kLibraryEntryMissingSuffix},
+    {"kLibraryEntryMissingSuffix", kLibraryEntryMissingSuffix, TextUse::kMessageEnd},
+};
 
 }  // namespace trv::texts

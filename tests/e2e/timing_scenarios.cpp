@@ -8,11 +8,11 @@
 #include <string>
 
 #include "bench/timed_run.h"
+#include "bench/wire_bound.h"
 #include "checks.h"
 #include "expected_texts.h"
 #include "scenarios.h"
 #include "screen_capture.h"
-#include "sim/wire_bound.h"
 #include "sim_files.h"
 #include "time_limits.h"
 #include "win_helpers.h"
@@ -132,7 +132,7 @@ void TimingScenarios(Suite& suite) {
     app->ChooseFile(app.Path(L"image.ROM"));
 
     const std::uint64_t latency_us = kStandInLatencyMs * 1000;
-    const double bound = trv::sim::WireBoundSeconds(latency_us);
+    const double bound = trv::bench::WireBoundSeconds(latency_us);
     // In turn, so that both see the same load on the machine: the run without a window (in this
     // process, while the programmer waits idle), then the programmer's.
     std::vector<double> windowless;

@@ -1,7 +1,6 @@
 #include "checked_run.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "common/operator_texts.h"
 #include "fuzzed_driver.h"
@@ -27,7 +26,7 @@ class WatchingWindow final : public WindowOperations {
         outcome_(outcome) {}
 
   std::string DeviceDescription() override { return sim::kDefaultAdapterDescription; }
-  std::string RomFilePath() override { return bench_.rom_path(); }
+  std::string RomFilePath() override { return Bench::kRomPath; }
   void SetInputControlsEnabled(bool enabled) override { outcome_.controls_enabled = enabled; }
   void SetProgressBarVisible(bool) override {}
   void SetSelectedFileVisible(bool) override {}
@@ -48,7 +47,8 @@ class WatchingWindow final : public WindowOperations {
   bool PumpMessages() override {
     ++pumps_;
     for (const FileEvent& event : script_.file_events) {
-      if (event.at_pump == pumps_) ApplyFileEvent(bench_.rom_path(), event, bench_.image());
+      if (event.at_pump == pumps_)
+        ApplyFileEvent(bench_.files(), Bench::kRomPath, event, bench_.image());
     }
     if (pumps_ == script_.hold_at_pump) {
       const std::uint64_t from_us = clock_.NowUs();
@@ -87,7 +87,7 @@ class WatchingWindow final : public WindowOperations {
 RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint32_t* pumps) {
   RunOutcome outcome;
   outcome.flash_before = bench.flash();
-  outcome.open_files_before = OpenFileCount();
+  outcome.open_files_before = bench.files().open_files();
 
   sim::VirtualClock clock(kYieldQuantumUs);
   sim::SimConfig config;
@@ -100,7 +100,7 @@ RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint
   adapter.chip().set_flash(flash);
   Decisions decisions(script.decisions, script.decision_count);
   FuzzedDriver driver(adapter, clock, decisions);
-  RecordingRomFiles files;
+  RecordingRomFiles files(bench.files());
   WatchingWindow window(script, bench, driver, clock, files, outcome);
   Programmer programmer{driver, clock, window, files, bench.state()};
 
@@ -112,26 +112,20 @@ RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint
   outcome.pending = bench.state().buffers.transmit.pending;
   bench.flash().assign(adapter.chip().flash().begin(), adapter.chip().flash().end());
   outcome.flash_after = bench.flash();
-  outcome.open_files_after = OpenFileCount();
+  outcome.open_files_after = bench.files().open_files();
   if (pumps != nullptr) *pumps = window.pumps();
   return outcome;
 }
 
 }  // namespace
 
-Bench::Bench(std::string rom_path)
-    : rom_path_(std::move(rom_path)),
-      image_(kRomImageSize),
+Bench::Bench()
+    : image_(kRomImageSize),
       state_(std::make_unique<ProgrammerState>()),
       flash_(kRomImageSize, 0xFF) {
   for (std::size_t i = 0; i < image_.size(); ++i)
     image_[i] = static_cast<std::uint8_t>(i * 31 + 7);
-  WriteImage(rom_path_, image_);
-}
-
-Bench::~Bench() {
-  std::error_code ignored;
-  std::filesystem::remove(rom_path_, ignored);
+  RestoreImage();
 }
 
 void Bench::SeedFlash(FlashSeed seed, std::uint32_t detail) {
@@ -157,7 +151,7 @@ std::uint32_t Bench::PumpAt(std::uint64_t latency_us, std::uint16_t fraction) {
   auto known = clean_run_pumps_.find(latency_us);
   if (known == clean_run_pumps_.end()) {
     // Measured on a scratch state and flash, so the bench itself is left as it was.
-    Bench scratch(rom_path_ + ".pumps");
+    Bench scratch;
     RunScript clean;
     clean.latency_us = latency_us;
     std::uint32_t pumps = 0;
@@ -173,14 +167,14 @@ RunOutcome RunOnce(const RunScript& script, Bench& bench) {
 
 RunReport CheckedRun(const RunScript& script, Bench& bench) {
   RunReport report;
-  WriteImage(bench.rom_path(), bench.image());
+  bench.RestoreImage();
   const RunOutcome outcome = RunOnce(script, bench);
   report.broken = CheckOutcome(outcome);
   report.completed = outcome.completed();
 
   // Whatever the first run met, the next one on the same program and chip must succeed: nothing
   // it left behind may reach the chip or the operator.
-  WriteImage(bench.rom_path(), bench.image());
+  bench.RestoreImage();
   const RunOutcome next = RunOnce(RunScript{}, bench);
   for (const std::string& what : CheckOutcome(next))
     report.broken.push_back("in the fault-free run after it: " + what);

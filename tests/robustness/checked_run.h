@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/memory_rom_file_system.h"
 #include "programming/programming_run.h"
 #include "rom_file_actor.h"
 #include "run_outcome.h"
@@ -41,13 +42,15 @@ enum class FlashSeed { kErased, kImage, kOther, kNearImage };
 // state, the chip's flash and the ROM file (whose bytes are `image()` at the start of each run).
 class Bench {
  public:
-  explicit Bench(std::string rom_path);
-  ~Bench();
+  Bench();
   Bench(const Bench&) = delete;
   Bench& operator=(const Bench&) = delete;
 
-  const std::string& rom_path() const { return rom_path_; }
+  static constexpr char kRomPath[] = "C:\\images\\bench.ROM";
   const std::vector<std::uint8_t>& image() const { return image_; }
+  MemoryRomFileSystem& files() { return files_; }
+  // Puts the image back in the file, whatever happened to it.
+  void RestoreImage() { files_.Put(kRomPath, image_); }
   ProgrammerState& state() { return *state_; }
   // As at the program's start: nothing pending, no adapter open.
   void ResetState() { state_ = std::make_unique<ProgrammerState>(); }
@@ -59,8 +62,8 @@ class Bench {
   std::uint32_t PumpAt(std::uint64_t latency_us, std::uint16_t fraction);
 
  private:
-  std::string rom_path_;
   std::vector<std::uint8_t> image_;
+  MemoryRomFileSystem files_;
   std::unique_ptr<ProgrammerState> state_;
   std::vector<std::uint8_t> flash_;
   std::map<std::uint64_t, std::uint32_t> clean_run_pumps_;

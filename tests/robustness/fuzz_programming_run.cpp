@@ -14,15 +14,13 @@
 //          action (bits 0-1: truncate, grow, rewrite, truncate; bit 2 cuts to a multiple of 128
 //          bytes) and its amount (two bytes)
 //   rest   the driver's sparse events (see fuzzed_driver.h)
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include "checked_run.h"
 #include "device_listing.h"
+#include "fuzzed_driver.h"
 
 namespace {
 
@@ -34,20 +32,6 @@ constexpr std::uint8_t kListingModeBelow = 0x20;
 
 std::unique_ptr<trv::robustness::Bench> bench;
 
-class Header {
- public:
-  Header(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
-  std::uint16_t Fraction() { return static_cast<std::uint16_t>(Byte() << 8 | Byte()); }
-  const std::uint8_t* rest() const { return data_ + position_; }
-  std::size_t rest_size() const { return size_ - position_; }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t position_ = 0;
-};
-
 int Fail(const std::vector<std::string>& broken) {
   for (const std::string& what : broken)
     std::fprintf(stderr, "broken: %s\n", what.c_str());
@@ -58,15 +42,12 @@ int Fail(const std::vector<std::string>& broken) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  bench = std::make_unique<trv::robustness::Bench>(
-      (std::filesystem::temp_directory_path() /
-       ("trv2k_fuzz_" + std::to_string(::getpid()) + ".rom"))
-          .string());
+  bench = std::make_unique<trv::robustness::Bench>();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Header in(data, size);
+  trv::robustness::ByteCursor in(data, size);
   if (in.Byte() < kListingModeBelow)
     return Fail(trv::robustness::CheckedListing(in.rest(), in.rest_size()));
 

@@ -58,9 +58,9 @@ std::uint8_t FuzzedDriver::EventWithoutHandle() {
   return event;
 }
 
-std::uint8_t FuzzedDriver::Event(const char* name, AdapterHandle handle) {
+std::uint8_t FuzzedDriver::Event(std::string_view call, AdapterHandle handle) {
   if (handle == 0 || handle != open_handle_) {
-    Violation(std::string(name) + (handle == closed_handle_ && handle != 0
+    Violation(std::string(call) + (handle == closed_handle_ && handle != 0
                                        ? " on a closed handle"
                                        : " on a handle that was never opened"));
   }
@@ -106,18 +106,14 @@ void FuzzedDriver::NoteTaken(const std::uint8_t* bytes, std::uint32_t count, std
   replied_since_write_ = false;
 }
 
-StatusResult FuzzedDriver::QB_CreateDeviceInfoList(std::uint32_t* count) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
+StatusResult FuzzedDriver::Forward(std::string_view call, const AdapterHandle* handle,
+                                   const std::function<StatusResult()>& pass_on) {
+  CallScope scope(*this, call == "QB_SetTimeouts" ? CallTimeline::Kind::kSetTimeouts
+                                                  : CallTimeline::Kind::kOther);
   StatusResult status;
-  if (Fails(EventWithoutHandle(), &status)) return status;
-  return inner_.QB_CreateDeviceInfoList(count);
-}
-
-StatusResult FuzzedDriver::QB_GetDeviceInfoList(AdapterInfoRecord* records, std::uint32_t* count) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(EventWithoutHandle(), &status)) return status;
-  return inner_.QB_GetDeviceInfoList(records, count);
+  if (Fails(handle == nullptr ? EventWithoutHandle() : Event(call, *handle), &status))
+    return status;
+  return pass_on();
 }
 
 StatusResult FuzzedDriver::QB_OpenEx(const char* description, std::uint32_t flags,
@@ -126,7 +122,7 @@ StatusResult FuzzedDriver::QB_OpenEx(const char* description, std::uint32_t flag
   if (open_handle_ != 0) Violation("QB_OpenEx while an adapter is open");
   StatusResult status;
   if (Fails(EventWithoutHandle(), &status)) return status == kStatusOk ? 1 : status;
-  status = inner_.QB_OpenEx(description, flags, handle);
+  status = inner().QB_OpenEx(description, flags, handle);
   if (status == kStatusOk) open_handle_ = *handle;
   return status;
 }
@@ -138,64 +134,11 @@ StatusResult FuzzedDriver::QB_Close(AdapterHandle handle) {
   ++closes_;
   // The adapter is gone after a close whatever the status says, as a real driver frees it.
   if (handle == open_handle_ && handle != 0) {
-    inner_.QB_Close(handle);
+    inner().QB_Close(handle);
     closed_handle_ = handle;
     open_handle_ = 0;
   }
   return fails ? status : kStatusOk;
-}
-
-StatusResult FuzzedDriver::QB_SetBitMode(AdapterHandle handle, std::uint8_t mask,
-                                         std::uint8_t mode) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(Event("QB_SetBitMode", handle), &status)) return status;
-  return inner_.QB_SetBitMode(handle, mask, mode);
-}
-
-StatusResult FuzzedDriver::QB_SetRts(AdapterHandle handle) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(Event("QB_SetRts", handle), &status)) return status;
-  return inner_.QB_SetRts(handle);
-}
-
-StatusResult FuzzedDriver::QB_SetDtr(AdapterHandle handle) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(Event("QB_SetDtr", handle), &status)) return status;
-  return inner_.QB_SetDtr(handle);
-}
-
-StatusResult FuzzedDriver::QB_SetBaudRate(AdapterHandle handle, std::uint32_t baud) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(Event("QB_SetBaudRate", handle), &status)) return status;
-  return inner_.QB_SetBaudRate(handle, baud);
-}
-
-StatusResult FuzzedDriver::QB_SetDataCharacteristics(AdapterHandle handle, std::uint8_t word_length,
-                                                     std::uint8_t stop_bits, std::uint8_t parity) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(Event("QB_SetDataCharacteristics", handle), &status)) return status;
-  return inner_.QB_SetDataCharacteristics(handle, word_length, stop_bits, parity);
-}
-
-StatusResult FuzzedDriver::QB_SetFlowControl(AdapterHandle handle, std::uint16_t flow,
-                                             std::uint8_t xon, std::uint8_t xoff) {
-  CallScope call(*this, CallTimeline::Kind::kOther);
-  StatusResult status;
-  if (Fails(Event("QB_SetFlowControl", handle), &status)) return status;
-  return inner_.QB_SetFlowControl(handle, flow, xon, xoff);
-}
-
-StatusResult FuzzedDriver::QB_SetTimeouts(AdapterHandle handle, std::uint32_t read_ms,
-                                          std::uint32_t write_ms) {
-  CallScope call(*this, CallTimeline::Kind::kSetTimeouts);
-  StatusResult status;
-  if (Fails(Event("QB_SetTimeouts", handle), &status)) return status;
-  return inner_.QB_SetTimeouts(handle, read_ms, write_ms);
 }
 
 StatusResult FuzzedDriver::QB_GetQueueStatus(AdapterHandle handle, std::uint32_t* waiting) {
@@ -213,7 +156,7 @@ StatusResult FuzzedDriver::QB_GetQueueStatus(AdapterHandle handle, std::uint32_t
     for (int i = 0, n = event % 8 + 1; i < n; ++i)
       junk_.push_back(decide_.Byte());
   }
-  status = inner_.QB_GetQueueStatus(handle, waiting);
+  status = inner().QB_GetQueueStatus(handle, waiting);
   if (status == kStatusOk) *waiting += static_cast<std::uint32_t>(junk_.size());
   reported_waiting_ = status == kStatusOk ? *waiting : 0;
   return status;
@@ -246,7 +189,7 @@ StatusResult FuzzedDriver::QB_Read(AdapterHandle handle, void* buffer, std::uint
     junk_.pop_front();
   }
   std::uint32_t got = 0;
-  status = inner_.QB_Read(handle, bytes + taken, count - taken, &got);
+  status = inner().QB_Read(handle, bytes + taken, count - taken, &got);
   *read = taken + got;
   if (event >= 0x80 && event < 0xA0 && *read > 0) bytes[decide_.Word() % *read] ^= event | 1;
   if (event >= 0xA0 && event < 0xB0 && *read > 0) *read = decide_.Word() % *read;  // bytes lost
@@ -271,9 +214,10 @@ StatusResult FuzzedDriver::QB_Write(AdapterHandle handle, const void* buffer, st
       // wrong, and the count is what the programmer goes by. A claim beyond the request is the
       // overstated kind, with every byte taken.
       const std::uint32_t claimed = ClaimedCount(count, decide_);
-      const StatusResult inner = inner_.QB_Write(handle, buffer, std::min(claimed, count), written);
+      const StatusResult inner_status =
+          inner().QB_Write(handle, buffer, std::min(claimed, count), written);
       NoteTaken(bytes, count, *written);
-      if (inner != kStatusOk) untaken_.clear();
+      if (inner_status != kStatusOk) untaken_.clear();
       if (claimed > count) *written = claimed;
       return status;
     }
@@ -281,7 +225,7 @@ StatusResult FuzzedDriver::QB_Write(AdapterHandle handle, const void* buffer, st
     return status;
   }
   const bool shorten = event >= 0x80 && event < 0xA0 && count > 0;
-  status = inner_.QB_Write(handle, buffer, shorten ? decide_.Word() % count : count, written);
+  status = inner().QB_Write(handle, buffer, shorten ? decide_.Word() % count : count, written);
   NoteTaken(bytes, count, *written);
   // A write the adapter itself refused (it was unplugged) leaves the fate of the bytes open, so
   // nothing is expected of the next write.

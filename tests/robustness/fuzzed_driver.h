@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "adapter/adapter_driver.h"
 #include "call_timeline.h"
 #include "sim/virtual_clock.h"
+#include "tests/support/forwarding_driver.h"
 
 namespace trv::robustness {
 
@@ -29,7 +31,15 @@ class ByteCursor {
       value = (value << 8) | Byte();
     return value;
   }
+  // Two bytes, high first.
+  std::uint16_t Fraction() {
+    const std::uint8_t high = Byte();
+    return static_cast<std::uint16_t>(high << 8 | Byte());
+  }
   bool used_up() const { return position_ >= size_; }
+  // What has not been read yet.
+  const std::uint8_t* rest() const { return data_ + position_; }
+  std::size_t rest_size() const { return size_ - position_; }
 
  private:
   const std::uint8_t* data_;
@@ -73,26 +83,15 @@ class Decisions {
 //   0xB0-0xB7  an overstated read count
 //   0xEF       the adapter is unplugged from here on
 //   0xF0-0xFF  a slow call: the next byte gives the delay in milliseconds
-class FuzzedDriver final : public AdapterDriver {
+class FuzzedDriver final : public test::ForwardingDriver {
  public:
   FuzzedDriver(AdapterDriver& inner, sim::VirtualClock& clock, Decisions& decisions)
-      : inner_(inner), clock_(clock), decide_(decisions) {}
+      : ForwardingDriver(inner), clock_(clock), decide_(decisions) {}
 
-  StatusResult QB_CreateDeviceInfoList(std::uint32_t* count) override;
-  StatusResult QB_GetDeviceInfoList(AdapterInfoRecord* records, std::uint32_t* count) override;
+  // The calls whose events do more than fail them, and those that keep the adapter's state.
   StatusResult QB_OpenEx(const char* description, std::uint32_t flags,
                          AdapterHandle* handle) override;
   StatusResult QB_Close(AdapterHandle handle) override;
-  StatusResult QB_SetBitMode(AdapterHandle handle, std::uint8_t mask, std::uint8_t mode) override;
-  StatusResult QB_SetRts(AdapterHandle handle) override;
-  StatusResult QB_SetDtr(AdapterHandle handle) override;
-  StatusResult QB_SetBaudRate(AdapterHandle handle, std::uint32_t baud) override;
-  StatusResult QB_SetDataCharacteristics(AdapterHandle handle, std::uint8_t word_length,
-                                         std::uint8_t stop_bits, std::uint8_t parity) override;
-  StatusResult QB_SetFlowControl(AdapterHandle handle, std::uint16_t flow, std::uint8_t xon,
-                                 std::uint8_t xoff) override;
-  StatusResult QB_SetTimeouts(AdapterHandle handle, std::uint32_t read_ms,
-                              std::uint32_t write_ms) override;
   StatusResult QB_GetQueueStatus(AdapterHandle handle, std::uint32_t* waiting) override;
   StatusResult QB_Read(AdapterHandle handle, void* buffer, std::uint32_t count,
                        std::uint32_t* read) override;
@@ -108,6 +107,10 @@ class FuzzedDriver final : public AdapterDriver {
   std::size_t closes() const { return closes_; }
 
  private:
+  // Every other call: timed, and failed when its event says so.
+  StatusResult Forward(std::string_view call, const AdapterHandle* handle,
+                       const std::function<StatusResult()>& pass_on) override;
+
   // Times one call for the timeline, from its entry to its return.
   class CallScope {
    public:
@@ -125,7 +128,7 @@ class FuzzedDriver final : public AdapterDriver {
 
   // Checks the handle and reads this call's event, if one falls on it: 0 when none. Events move
   // time on, unplug the adapter, or make the call fail; the rest are the caller's to act on.
-  std::uint8_t Event(const char* name, AdapterHandle handle);
+  std::uint8_t Event(std::string_view call, AdapterHandle handle);
   std::uint8_t EventWithoutHandle();
   // True when the event (or an earlier unplug) makes the call fail with `*status`.
   bool Fails(std::uint8_t event, StatusResult* status);
@@ -135,7 +138,6 @@ class FuzzedDriver final : public AdapterDriver {
   void NoteTaken(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t taken);
   void Violation(const std::string& what);
 
-  AdapterDriver& inner_;
   sim::VirtualClock& clock_;
   Decisions& decide_;
   CallTimeline timeline_;

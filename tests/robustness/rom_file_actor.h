@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/posix_rom_file.h"
+#include "common/memory_rom_file_system.h"
 
 namespace trv::robustness {
 
@@ -18,15 +18,17 @@ struct PassReads {
   std::vector<std::uint8_t> bytes;
 };
 
-// The real files, with the reads of every file opened while recording is on kept in `PassReads`.
+// The files of `files`, with the reads of every file opened while recording is on kept in
+// `PassReads`.
 class RecordingRomFiles final : public RomFileSystem {
  public:
+  explicit RecordingRomFiles(RomFileSystem& files) : files_(files) {}
   // Files opened from now on record into `reads`; nullptr stops recording (the size check).
   void RecordInto(PassReads* reads) { recording_ = reads; }
   std::unique_ptr<RomFile> Open(const std::string& path, IoError* error) override;
 
  private:
-  PosixRomFileSystem files_;
+  RomFileSystem& files_;
   PassReads* recording_ = nullptr;
 };
 
@@ -42,11 +44,8 @@ struct FileEvent {
   std::uint32_t amount = 0;
 };
 
-void ApplyFileEvent(const std::string& path, const FileEvent& event,
+// Changes the file in place, so a pass that has it open reads the change too.
+void ApplyFileEvent(MemoryRomFileSystem& files, const std::string& path, const FileEvent& event,
                     const std::vector<std::uint8_t>& image);
-// Puts the image back in the file, whatever happened to it.
-void WriteImage(const std::string& path, const std::vector<std::uint8_t>& image);
-// Files this process has open now.
-long OpenFileCount();
 
 }  // namespace trv::robustness

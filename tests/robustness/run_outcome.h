@@ -25,8 +25,8 @@ struct RunOutcome {
   PassReads verification;
   std::vector<std::uint8_t> flash_before;  // the chip's flash, 65,536 bytes each
   std::vector<std::uint8_t> flash_after;
-  long open_files_before = 0;
-  long open_files_after = 0;
+  int open_files_before = 0;  // ROM files open
+  int open_files_after = 0;
 
   // The run told the operator that the flash was written and verified.
   bool completed() const;

@@ -1,10 +1,12 @@
 // The base of the driver wrappers that tests put in front of another driver (the simulated
 // adapter, mostly): every call goes through to the inner driver unchanged, after `BeforeCall` has
-// seen its name. A wrapper overrides `BeforeCall` to act at a chosen moment, or the calls it
-// changes, and leaves the rest to this class.
+// seen its name. A wrapper overrides `BeforeCall` to act at a chosen moment, `Forward` to decide
+// how every call goes through (time it, fail it), or the calls it changes, and leaves the rest to
+// this class.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "adapter/adapter_driver.h"
@@ -16,72 +18,75 @@ class ForwardingDriver : public AdapterDriver {
   explicit ForwardingDriver(AdapterDriver& inner) : inner_(inner) {}
 
   StatusResult QB_CreateDeviceInfoList(std::uint32_t* count) override {
-    BeforeCall("QB_CreateDeviceInfoList");
-    return inner_.QB_CreateDeviceInfoList(count);
+    return Forward("QB_CreateDeviceInfoList", nullptr,
+                   [&] { return inner_.QB_CreateDeviceInfoList(count); });
   }
   StatusResult QB_GetDeviceInfoList(AdapterInfoRecord* records, std::uint32_t* count) override {
-    BeforeCall("QB_GetDeviceInfoList");
-    return inner_.QB_GetDeviceInfoList(records, count);
+    return Forward("QB_GetDeviceInfoList", nullptr,
+                   [&] { return inner_.QB_GetDeviceInfoList(records, count); });
   }
   StatusResult QB_OpenEx(const char* description, std::uint32_t flags,
                          AdapterHandle* handle) override {
-    BeforeCall("QB_OpenEx");
-    return inner_.QB_OpenEx(description, flags, handle);
+    return Forward("QB_OpenEx", nullptr,
+                   [&] { return inner_.QB_OpenEx(description, flags, handle); });
   }
   StatusResult QB_Close(AdapterHandle handle) override {
-    BeforeCall("QB_Close");
-    return inner_.QB_Close(handle);
+    return Forward("QB_Close", &handle, [&] { return inner_.QB_Close(handle); });
   }
   StatusResult QB_SetBitMode(AdapterHandle handle, std::uint8_t mask, std::uint8_t mode) override {
-    BeforeCall("QB_SetBitMode");
-    return inner_.QB_SetBitMode(handle, mask, mode);
+    return Forward("QB_SetBitMode", &handle,
+                   [&] { return inner_.QB_SetBitMode(handle, mask, mode); });
   }
   StatusResult QB_SetRts(AdapterHandle handle) override {
-    BeforeCall("QB_SetRts");
-    return inner_.QB_SetRts(handle);
+    return Forward("QB_SetRts", &handle, [&] { return inner_.QB_SetRts(handle); });
   }
   StatusResult QB_SetDtr(AdapterHandle handle) override {
-    BeforeCall("QB_SetDtr");
-    return inner_.QB_SetDtr(handle);
+    return Forward("QB_SetDtr", &handle, [&] { return inner_.QB_SetDtr(handle); });
   }
   StatusResult QB_SetBaudRate(AdapterHandle handle, std::uint32_t baud) override {
-    BeforeCall("QB_SetBaudRate");
-    return inner_.QB_SetBaudRate(handle, baud);
+    return Forward("QB_SetBaudRate", &handle, [&] { return inner_.QB_SetBaudRate(handle, baud); });
   }
   StatusResult QB_SetDataCharacteristics(AdapterHandle handle, std::uint8_t word_length,
                                          std::uint8_t stop_bits, std::uint8_t parity) override {
-    BeforeCall("QB_SetDataCharacteristics");
-    return inner_.QB_SetDataCharacteristics(handle, word_length, stop_bits, parity);
+    return Forward("QB_SetDataCharacteristics", &handle, [&] {
+      return inner_.QB_SetDataCharacteristics(handle, word_length, stop_bits, parity);
+    });
   }
   StatusResult QB_SetFlowControl(AdapterHandle handle, std::uint16_t flow, std::uint8_t xon,
                                  std::uint8_t xoff) override {
-    BeforeCall("QB_SetFlowControl");
-    return inner_.QB_SetFlowControl(handle, flow, xon, xoff);
+    return Forward("QB_SetFlowControl", &handle,
+                   [&] { return inner_.QB_SetFlowControl(handle, flow, xon, xoff); });
   }
   StatusResult QB_SetTimeouts(AdapterHandle handle, std::uint32_t read_ms,
                               std::uint32_t write_ms) override {
-    BeforeCall("QB_SetTimeouts");
-    return inner_.QB_SetTimeouts(handle, read_ms, write_ms);
+    return Forward("QB_SetTimeouts", &handle,
+                   [&] { return inner_.QB_SetTimeouts(handle, read_ms, write_ms); });
   }
   StatusResult QB_GetQueueStatus(AdapterHandle handle, std::uint32_t* waiting) override {
-    BeforeCall("QB_GetQueueStatus");
-    return inner_.QB_GetQueueStatus(handle, waiting);
+    return Forward("QB_GetQueueStatus", &handle,
+                   [&] { return inner_.QB_GetQueueStatus(handle, waiting); });
   }
   StatusResult QB_Read(AdapterHandle handle, void* buffer, std::uint32_t count,
                        std::uint32_t* read) override {
-    BeforeCall("QB_Read");
-    return inner_.QB_Read(handle, buffer, count, read);
+    return Forward("QB_Read", &handle, [&] { return inner_.QB_Read(handle, buffer, count, read); });
   }
   StatusResult QB_Write(AdapterHandle handle, const void* buffer, std::uint32_t count,
                         std::uint32_t* written) override {
-    BeforeCall("QB_Write");
-    return inner_.QB_Write(handle, buffer, count, written);
+    return Forward("QB_Write", &handle,
+                   [&] { return inner_.QB_Write(handle, buffer, count, written); });
   }
 
  protected:
   AdapterDriver& inner() { return inner_; }
   // Runs before each call is passed on, with the call's name.
   virtual void BeforeCall(std::string_view /*call*/) {}
+  // Passes one call on: `handle` is the adapter it is made on (null for the calls that take
+  // none), `pass_on` makes it on the inner driver and returns its status.
+  virtual StatusResult Forward(std::string_view call, const AdapterHandle* /*handle*/,
+                               const std::function<StatusResult()>& pass_on) {
+    BeforeCall(call);
+    return pass_on();
+  }
 
  private:
   AdapterDriver& inner_;

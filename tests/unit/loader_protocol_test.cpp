@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "common/posix_rom_file.h"
+#include "common/memory_rom_file_system.h"
 #include "sim/virtual_clock.h"
 #include "support/recording_window.h"
 #include "support/scripted_driver.h"
@@ -22,7 +22,7 @@ class LoaderProtocolTest : public ::testing::Test {
   sim::VirtualClock clock;
   test::ScriptedDriver driver{clock};
   test::RecordingWindow window;
-  PosixRomFileSystem files;
+  MemoryRomFileSystem files;
   std::unique_ptr<LinkBuffers> buffers = std::make_unique<LinkBuffers>();
   AdapterLink link{driver, clock, *buffers};
   LoaderContext context{link, window, files};

@@ -1,15 +1,15 @@
 // The operator's guide (docs/operator-guide.md) shows every message the program can show, exactly
-// as it appears, in the tables of its "Messages" section, and names the window's captions as they
-// stand. The program's texts are read from common/operator_texts.h itself, so a text added or
-// changed there fails here until the guide follows, and a row the program no longer shows fails
-// too. In the table a line break is written <br>, and the parts the program fills in (an address,
-// a code, a name) are written in italics: *number*.
+// as it appears, in the tables of its "Messages" section, and quotes the window's captions as they
+// stand. The program's texts come from the table it exports (texts::kOperatorTexts), so a text
+// added or changed there fails here until the guide follows, and a row the program no longer
+// shows fails too. In the table a line break is written <br>, and the parts the program fills in
+// (an address, a code, a name) are written in italics: *number*.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <map>
-#include <regex>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -21,13 +21,14 @@
 namespace trv {
 namespace {
 
+using texts::OperatorText;
+using texts::TextUse;
+
 constexpr char kGuidePath[] = TRV_SOURCE_DIR "/docs/operator-guide.md";
 constexpr char kTextsPath[] = TRV_SOURCE_DIR "/src/common/operator_texts.h";
 constexpr char kMessagesHeading[] = "## Messages";
-constexpr char kLineBreak[] = "<br>";
-constexpr char kNumber[] = "*number*";
-// The start-up reports begin with the driver library's name, which the Windows shell adds.
-constexpr char kDriverLibrary[] = "QBLINK.DLL";
+// How the header declares each text.
+constexpr char kTextDeclaration[] = "\nconstexpr char k";
 // The largest I/O error code looked at for texts of their own; Windows codes that matter for a
 // file are far below it.
 constexpr IoError kHighestCodeTried = 20000;
@@ -52,28 +53,8 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
-// The C string literals of each `constexpr char kName[] = "..." "...";`, joined and unescaped.
-std::map<std::string, std::string> ReadOperatorTexts() {
-  const std::string header = ReadFile(kTextsPath);
-  const std::regex constant(
-      R"re(constexpr\s+char\s+(k\w+)\[\]\s*=\s*((?:"(?:[^"\\]|\\.)*"\s*)+);)re");
-  const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
-  const std::map<char, char> escapes = {
-      {'r', '\r'}, {'n', '\n'}, {'t', '\t'}, {'"', '"'}, {'\\', '\\'}};
-  std::map<std::string, std::string> texts;
-  for (std::sregex_iterator it(header.begin(), header.end(), constant), end; it != end; ++it) {
-    std::string value;
-    const std::string literals = (*it)[2];
-    for (std::sregex_iterator part(literals.begin(), literals.end(), literal); part != end;
-         ++part) {
-      const std::string raw = (*part)[1];
-      for (std::size_t i = 0; i < raw.size(); ++i) {
-        value += raw[i] == '\\' && i + 1 < raw.size() ? escapes.at(raw[++i]) : raw[i];
-      }
-    }
-    texts[(*it)[1]] = value;
-  }
-  return texts;
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.rfind(start, 0) == 0;
 }
 
 // A table cell as the reader sees the text: backslash escapes undone, spaces at the ends gone.
@@ -96,8 +77,8 @@ std::vector<std::string> GuideMessageRows(const std::string& guide) {
   std::istringstream stream(guide);
   bool in_section = false;
   for (std::string line; std::getline(stream, line);) {
-    if (line.rfind("## ", 0) == 0) in_section = line == kMessagesHeading;
-    if (in_section && line.rfind("|", 0) == 0) lines.push_back(line);
+    if (StartsWith(line, "## ")) in_section = line == kMessagesHeading;
+    if (in_section && StartsWith(line, "|")) lines.push_back(line);
   }
   std::vector<std::string> rows;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -114,71 +95,42 @@ std::vector<std::string> GuideMessageRows(const std::string& guide) {
   return rows;
 }
 
-// Every message the program can show, as the guide writes it, built from the header's texts the
-// way the program builds it. Each text of the header that a message uses is added to `used`.
-std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& texts,
-                                      std::set<std::string>* used) {
-  auto text = [&](const std::string& name) {
-    used->insert(name);
-    return texts.count(name) ? texts.at(name) : "<" + name + " missing from the header>";
-  };
+// The error reports on the ROM file as the program shows them: the texts of the codes that have
+// their own, the general text with its code in italics, and the codes the guide explains alone.
+std::set<std::string> IoErrorMessages() {
   std::set<std::string> messages;
-  // Messages the program completes with something of its own.
-  messages.insert(text("kOpenFailedMessage") + "*device description*");
-  messages.insert(text("kCloseFailedMessage") + "*device description*");
-  messages.insert(text("kMismatchPrefix") + kNumber + text("kAddressSuffix"));
-  messages.insert(text("kReadBackFailedPrefix") + kNumber + text("kAddressSuffix"));
-  for (const char* load_failure :
-       {"NotFound", "DependencyMissing", "NotWin32", "StartFailed", "NotLoaded"}) {
-    const std::string name = std::string("kLibrary") + load_failure;
-    messages.insert(kDriverLibrary + text(name + "Prefix") + kNumber + text(name + "Suffix"));
-  }
-  messages.insert(kDriverLibrary + text("kLibraryEntryMissingPrefix") + "*function name*" +
-                  text("kLibraryEntryMissingSuffix"));
-  // Every other ...Message is shown as it stands.
-  for (const auto& [name, value] : texts) {
-    if (name.size() > 7 && name.compare(name.size() - 7, 7, "Message") == 0 && !used->count(name)) {
-      messages.insert(text(name));
-    }
-  }
-  // The I/O error texts as the error report shows them: the named ones, and the general one.
   for (IoError code = 0; code <= kHighestCodeTried; ++code) {
     const std::string shown = IoErrorText(code);
-    if (shown.rfind(texts.at("kOtherIoErrorPrefix"), 0) != 0) messages.insert(shown);
+    if (!StartsWith(shown, texts::kOtherIoErrorPrefix)) messages.insert(shown);
   }
   messages.insert(
-      Replace(IoErrorText(kCodeWithoutText), std::to_string(kCodeWithoutText), kNumber));
+      Replace(IoErrorText(kCodeWithoutText), std::to_string(kCodeWithoutText), "*number*"));
   for (IoError code : kCodesWithRowsOfTheirOwn)
     messages.insert(IoErrorText(code));
-  used->insert("kOtherIoErrorPrefix");
-  for (const auto& [name, value] : texts) {
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, "Text") == 0) {
-      for (const std::string& message : messages) {
-        if (message.rfind(value, 0) == 0) used->insert(name);
-      }
-    }
+  return messages;
+}
+
+// Every message the program can show, as the guide writes it.
+std::set<std::string> ProgramMessages() {
+  std::set<std::string> messages = IoErrorMessages();
+  for (const OperatorText& text : texts::kOperatorTexts) {
+    if (text.use == TextUse::kMessage)
+      messages.insert(std::string(text.before) + text.text + text.filled_in + text.end);
   }
   std::set<std::string> written;
   for (const std::string& message : messages)
-    written.insert(Replace(message, "\r\n", kLineBreak));
+    written.insert(Replace(message, "\r\n", "<br>"));
   return written;
 }
 
 class OperatorGuideTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    texts_ = ReadOperatorTexts();
     guide_ = ReadFile(kGuidePath);
     ASSERT_FALSE(guide_.empty()) << "cannot read " << kGuidePath;
-    // The reading of the header is right where it is hardest: texts of several literals.
-    ASSERT_EQ(texts_["kNoFileMessage"], texts::kNoFileMessage);
-    ASSERT_EQ(texts_["kSyncFailedMessage"], texts::kSyncFailedMessage);
-    messages_ = ProgramMessages(texts_, &used_);
   }
-  std::map<std::string, std::string> texts_;
   std::string guide_;
-  std::set<std::string> used_;
-  std::set<std::string> messages_;
+  std::set<std::string> messages_ = ProgramMessages();
 };
 
 TEST_F(OperatorGuideTest, EveryMessageOfTheProgramIsARowOfTheGuide) {
@@ -198,18 +150,44 @@ TEST_F(OperatorGuideTest, EveryRowOfTheGuideIsAMessageOfTheProgram) {
   }
 }
 
-TEST_F(OperatorGuideTest, EveryOtherTextOfTheProgramStandsInTheGuide) {
-  for (const auto& [name, value] : texts_) {
-    if (used_.count(name)) continue;
-    const bool part =
-        name.find("Prefix") != std::string::npos || name.find("Suffix") != std::string::npos;
-    EXPECT_FALSE(part) << name << " is part of a message this test does not build yet: teach it "
-                       << "how the program completes the message, and add the row to the guide";
-    // The window's captions, the file filter and the box caption, quoted as the operator sees
-    // them: in double quotes, or as `code` where the text holds characters Markdown would take.
+// The window's captions, the file filter, the box caption and the reason Windows lists, quoted
+// as the operator sees them: in double quotes, or as `code` where the text holds characters
+// Markdown would take.
+TEST_F(OperatorGuideTest, EveryCaptionIsQuotedInTheGuide) {
+  for (const OperatorText& text : texts::kOperatorTexts) {
+    if (text.use != TextUse::kCaption) continue;
+    const std::string value = text.text;
     const bool quoted = guide_.find('"' + value + '"') != std::string::npos ||
                         guide_.find('`' + value + '`') != std::string::npos;
-    EXPECT_TRUE(quoted) << name << " (\"" << value << "\") is not quoted in the guide";
+    EXPECT_TRUE(quoted) << text.name << " (\"" << value << "\") is not quoted in the guide";
+  }
+}
+
+// A text the table leaves out, or lists as part of a message that never uses it, would reach the
+// operator without the guide.
+TEST_F(OperatorGuideTest, TheTableHoldsEveryTextOfTheProgramInTheMessagesThatUseIt) {
+  const std::string header = ReadFile(kTextsPath);
+  std::size_t declared = 0;
+  for (std::size_t at = header.find(kTextDeclaration); at != std::string::npos;
+       at = header.find(kTextDeclaration, at + 1))
+    ++declared;
+  EXPECT_EQ(std::size(texts::kOperatorTexts), declared);
+
+  std::set<std::string> ends;
+  for (const OperatorText& text : texts::kOperatorTexts)
+    ends.insert(text.end);
+  std::vector<std::string> io_errors;
+  for (IoError code = 0; code <= kHighestCodeTried; ++code)
+    io_errors.push_back(IoErrorText(code));
+  for (const OperatorText& text : texts::kOperatorTexts) {
+    if (text.use == TextUse::kMessageEnd) {
+      EXPECT_EQ(ends.count(text.text), 1u) << text.name << " ends no message of the table";
+    } else if (text.use == TextUse::kIoErrorText) {
+      const bool shown =
+          std::any_of(io_errors.begin(), io_errors.end(),
+                      [&](const std::string& io) { return StartsWith(io, text.text); });
+      EXPECT_TRUE(shown) << text.name << " starts no error report on the ROM file";
+    }
   }
 }
 

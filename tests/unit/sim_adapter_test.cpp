@@ -205,30 +205,6 @@ TEST_F(SimulatedAdapterTest, RunMode_ChipIgnoresSerialBytes) {
   EXPECT_EQ(sim.chip().Count(ChipCommandKind::kSyncProbe), 0u);
 }
 
-TEST_F(SimulatedAdapterTest, FullImage_ProgramsAndReadsBackEveryBlock) {
-  OpenAtProgrammingRate();
-  const Flash image = Pattern();
-  for (std::uint32_t address = 0; address < kRomImageSize; address += 128) {
-    SCOPED_TRACE("programming block at " + std::to_string(address));
-    Send(AddressCommand(0x03, static_cast<std::uint16_t>(address)));
-    ASSERT_EQ(Await(1), Bytes{0x02});
-    Send(Bytes(image.begin() + address, image.begin() + address + 128));
-    ASSERT_EQ(Await(1), Bytes{0x02});
-  }
-  EXPECT_EQ(sim.chip().flash(), image);
-  for (std::uint32_t address = 0; address < kRomImageSize; address += 128) {
-    SCOPED_TRACE("reading back block at " + std::to_string(address));
-    Send(AddressCommand(0x02, static_cast<std::uint16_t>(address)));
-    const Bytes reply = Await(129);
-    ASSERT_EQ(reply.size(), 129u);
-    ASSERT_TRUE(std::equal(reply.begin() + 1, reply.end(), image.begin() + address));
-  }
-  const std::vector<std::uint32_t> writes = sim.chip().Values(ChipCommandKind::kWriteAddress);
-  ASSERT_EQ(writes.size(), 512u);
-  EXPECT_EQ(writes.back(), 0xFF80u);
-  EXPECT_FALSE(sim.CalledOnClosedHandle());
-}
-
 TEST(SimulatedAdapterListTest, SixtyFourCharacterDescriptionFillsItsFieldWithoutAZero) {
   VirtualClock clock;
   SimConfig config;

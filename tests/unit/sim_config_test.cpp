@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "sim/virtual_clock.h"
-
 namespace trv::sim {
 namespace {
 
@@ -112,18 +110,6 @@ TEST(SimConfigTest, Faults_EmptyItemsAreSkipped) {
   const auto result = Faults(",silent_chip,,");
   ASSERT_TRUE(result.ok());
   EXPECT_TRUE(result.config.faults.silent_chip);
-}
-
-TEST(VirtualClockTest, SleepAdvancesVirtualTimeAndZeroYieldsAQuantum) {
-  VirtualClock clock;
-  clock.SleepMs(0);
-  EXPECT_EQ(clock.NowUs(), 20u);
-  clock.SleepMs(3);
-  EXPECT_EQ(clock.NowUs(), 3020u);
-  clock.set_yield_quantum_us(1);
-  clock.SleepMs(0);
-  clock.AdvanceUs(9);
-  EXPECT_EQ(clock.NowUs(), 3030u);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "sim/wire_bound.h"
+#include "bench/wire_bound.h"
 
 #include "adapter/adapter_link.h"
 #include "common/shared_types.h"
 #include "loader/loader_protocol.h"
 #include "sim/serial_wire.h"
 
-namespace trv::sim {
+namespace trv::bench {
 namespace {
 
 constexpr std::uint64_t kCommandBytes = 4;    // command, address low and high byte, length
@@ -16,7 +16,7 @@ constexpr std::uint64_t kBaudChanges = 2;
 }  // namespace
 
 double WireBoundSeconds(std::uint64_t latency_us) {
-  const std::uint64_t byte_ns = ByteTimeNs(kProgrammingBaud);
+  const std::uint64_t byte_ns = sim::ByteTimeNs(kProgrammingBaud);
   const std::uint64_t reply_ns = byte_ns + latency_us * 1000;  // one byte back, then readable
   const std::uint64_t handshake_ns = kHandshakeBytes * (byte_ns + reply_ns);
   const std::uint64_t program_block_ns =
@@ -31,4 +31,4 @@ double WireBoundSeconds(std::uint64_t latency_us) {
   return static_cast<double>(total_ns) / 1e9;
 }
 
-}  // namespace trv::sim
+}  // namespace trv::bench
