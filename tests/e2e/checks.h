@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "programmer_process.h"
+#include "remote_operator/programmer_process.h"
 #include "suite.h"
 
 namespace e2e {

@@ -5,7 +5,7 @@
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
-. "$ROOT/tests/e2e/wine_session.sh"
+. "$ROOT/scripts/wine_session.sh"
 
 for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/e2e_driver.exe \
   build/windows/planted/QBLINK.DLL; do
@@ -29,7 +29,7 @@ echo "Screenshots of every scenario's final state go to build/e2e/*.png"
 # Every wait in the driver is bounded; this is the last resort should Wine itself hang.
 {
   # Wine's own chatter (e.g. about volume labels of Z:) goes to a file, not between the verdicts.
-  timeout -k 10 600 wine build/windows/e2e_driver.exe test build/windows build/e2e "$@" \
+  timeout -k 10 600 wine build/windows/e2e_driver.exe build/windows build/e2e "$@" \
     </dev/null 2>build/e2e/wine-stderr.log
   echo $? >build/e2e/.status
 } | tee build/e2e/driver.log

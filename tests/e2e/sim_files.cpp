@@ -2,10 +2,12 @@
 
 #include <sstream>
 
+#include "remote_operator/win_helpers.h"
 #include "sim/sim_log.h"
-#include "win_helpers.h"
 
 namespace e2e {
+
+using trv::remote::ReadWholeFile;
 
 std::vector<unsigned char> RomImage(size_t size, std::uint32_t seed) {
   std::vector<unsigned char> image(size);

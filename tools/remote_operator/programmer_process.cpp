@@ -1,4 +1,4 @@
-#include "programmer_process.h"
+#include "remote_operator/programmer_process.h"
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -7,19 +7,14 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "expected_texts.h"
-#include "screen_capture.h"
-#include "time_limits.h"
-#include "win_helpers.h"
+#include "common/operator_texts.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/wait_limits.h"
+#include "remote_operator/win_helpers.h"
 
-namespace e2e {
+namespace trv::remote {
 
 namespace {
-
-constexpr DWORD kPollMs = 20;
-// After the last box of a run, this long with enabled controls and no box means the run is over:
-// the final close of the adapter comes up to ~200 ms after the controls are enabled again.
-constexpr DWORD kRunQuietMs = 1000;
 
 // Control ids of the file name field in the file-open dialog (combo box or plain edit).
 constexpr int kFileNameComboId = 0x47c;
@@ -101,17 +96,19 @@ bool ProgrammerProcess::WaitForExit(DWORD timeout_ms) {
 void ProgrammerProcess::Kill() {
   if (Running()) {
     TerminateProcess(process_.hProcess, 1);
-    WaitForSingleObject(process_.hProcess, 5000);
+    WaitForSingleObject(process_.hProcess, kCloseTimeoutMs);
   }
 }
 
+// The window and its controls are found by the captions the program gives them.
 void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
+  const std::wstring title = Widen(texts::kApplicationTitle);
   const bool appeared = WaitUntil(timeout_ms, [&] {
     if (!Running()) {
       return true;
     }
     for (HWND candidate : TopLevelWindowsOf(process_id())) {
-      if (!HasClass(candidate, L"#32770") && TextOf(candidate) == kApplicationTitle) {
+      if (!HasClass(candidate, L"#32770") && TextOf(candidate) == title) {
         window_ = candidate;
         return true;
       }
@@ -123,27 +120,30 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
     GetExitCodeProcess(process_.hProcess, &code);
     throw std::runtime_error(appeared ? "the programmer ended (exit code " + std::to_string(code) +
                                             ") without showing its window"
-                                      : "no window captioned \"" + Narrow(kApplicationTitle) +
-                                            "\" appeared");
+                                      : "no window captioned \"" + Narrow(title) + "\" appeared");
   }
+  const std::wstring device_label = Widen(texts::kDeviceLabel);
+  const std::wstring idle_heading = Widen(texts::kIdleHeading);
+  const std::wstring open_caption = Widen(texts::kOpenButtonCaption);
+  const std::wstring program_caption = Widen(texts::kProgramButtonCaption);
   const bool complete = WaitUntil(timeout_ms, [&] {
     controls_ = {};
     std::vector<HWND> other_statics;
     for (HWND child : ChildrenInZOrder(window_)) {
       const std::wstring text = TextOf(child);
       if (HasClass(child, L"Static")) {
-        if (text == kDeviceLabel) {
+        if (text == device_label) {
           controls_.Label1 = child;
-        } else if (text == kIdleHeading) {
+        } else if (text == idle_heading) {
           controls_.Label2 = child;
         } else {
           other_statics.push_back(child);
         }
       } else if (HasClass(child, L"ComboBox")) {
         controls_.ComboBox1 = child;
-      } else if (HasClass(child, L"Button") && text == kOpenButtonCaption) {
+      } else if (HasClass(child, L"Button") && text == open_caption) {
         controls_.OpenButton = child;
-      } else if (HasClass(child, L"Button") && text == kProgramButtonCaption) {
+      } else if (HasClass(child, L"Button") && text == program_caption) {
         controls_.ProgramButton = child;
       } else if (HasClass(child, PROGRESS_CLASSW)) {
         controls_.ProgressBar1 = child;
@@ -157,9 +157,10 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
            c.ProgramButton && c.ProgressBar1;
   });
   if (!complete) {
-    throw std::runtime_error(
-        "the window lacks controls: want statics \"Select a device:\", \"Selected File:\" and one "
-        "empty, a ComboBox, buttons \"ROM File...\" and \"Program\", a progress bar");
+    throw std::runtime_error("the window lacks controls: want statics " + Printable(device_label) +
+                             ", " + Printable(idle_heading) +
+                             " and one empty, a ComboBox, buttons " + Printable(open_caption) +
+                             " and " + Printable(program_caption) + ", a progress bar");
   }
 }
 
@@ -434,4 +435,4 @@ bool ProgrammerProcess::CloseWindow(DWORD timeout_ms) {
   return WaitForExit(timeout_ms);
 }
 
-}  // namespace e2e
+}  // namespace trv::remote
