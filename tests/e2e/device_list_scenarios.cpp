@@ -10,13 +10,6 @@
 
 namespace e2e {
 
-namespace {
-
-// After this long without a new box, no more boxes are coming.
-constexpr DWORD kQuietMs = 1500;
-
-}  // namespace
-
 void DeviceListScenarios(Suite& suite) {
   if (!suite.Wants("list_never_ready")) {
     return;
@@ -36,7 +29,7 @@ void DeviceListScenarios(Suite& suite) {
     std::printf("    (the drop-down handler gave up after %.1f s)\n",
                 (GetTickCount() - start) / 1000.0);
     ExpectBoxes(s,
-                app->CollectMessageBoxes(kQuietMs, kInputCheckTimeoutMs,
+                app->CollectMessageBoxes(kNoMoreBoxesMs, kInputCheckTimeoutMs,
                                          suite.ScreenshotPath("device_list_never_ready")),
                 {});
     s.Check(app->DeviceItems().empty(), "the list is not empty");

@@ -17,8 +17,6 @@ namespace e2e {
 
 namespace {
 
-// How long the operator holds the window: longer than a reply wait's 3 seconds.
-constexpr DWORD kHoldMs = 4000;
 // Progress at which each hold begins, well into its pass.
 constexpr DWORD kHoldAtProgress = 16384;
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "loader/loader_protocol.h"
 #include "remote_operator/wait_limits.h"
 
 namespace e2e {
@@ -25,5 +26,17 @@ constexpr DWORD kLibraryReportTimeoutMs = 20000;
 constexpr DWORD kMidRunTimeoutMs = 30000;
 // An enumeration that answers "not ready" for ever must give the window back within this.
 constexpr DWORD kEndlessListTimeoutMs = 15000;
+
+// After this long without a new box, no more boxes are coming.
+constexpr DWORD kNoMoreBoxesMs = 1500;
+// How long the operator holds the window in a modal loop: a second longer than a reply wait, so
+// that a wait that counted the hold as its own would give up.
+constexpr DWORD kHoldMs = trv::kReplyTimeoutSeconds * 1000 + 1000;
+
+// The timed runs poll their long waits (for the passes, for the box) at this interval, often
+// enough to time a run of seconds to a fraction of a percent, and the short waits at the end of
+// a run every millisecond.
+constexpr DWORD kTimingLongPollMs = 10;
+constexpr DWORD kTimingShortPollMs = 1;
 
 }  // namespace e2e

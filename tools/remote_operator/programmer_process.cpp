@@ -16,9 +16,11 @@ namespace trv::remote {
 
 namespace {
 
-// Control ids of the file name field in the file-open dialog (combo box or plain edit).
+// Control ids of the file name field in the file-open dialog (combo box or plain edit), and of
+// its "Look in" list, which names the folder shown.
 constexpr int kFileNameComboId = 0x47c;
 constexpr int kFileNameEditId = 0x480;
+constexpr int kLookInComboId = 0x471;
 
 std::wstring EnvironmentBlock(const EnvironmentOverrides& overrides) {
   std::wstring block;
@@ -60,6 +62,22 @@ HWND FileNameField(HWND dialog) {
     }
   }
   return nullptr;
+}
+
+// The name of the folder the dialog shows, once its view of the folder is up; "" until then.
+// Entering a folder replaces the view, so the name alone does not say that the dialog is ready.
+std::wstring FolderShown(HWND dialog) {
+  HWND look_in = nullptr;
+  bool view_up = false;
+  for (HWND child : DescendantsOf(dialog)) {
+    look_in = GetDlgCtrlID(child) == kLookInComboId ? child : look_in;
+    view_up |= HasClass(child, L"SysListView32") && IsWindowVisible(child);
+  }
+  return look_in && view_up ? TextOf(look_in) : L"";
+}
+
+std::wstring LastNameOf(const std::wstring& path) {
+  return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
 }  // namespace
@@ -319,12 +337,11 @@ HWND ProgrammerProcess::OpenFileDialog() {
   const bool ready = WaitUntil(kDialogTimeoutMs, [&] {
     const auto dialogs = OpenFileDialogs();
     dialog = dialogs.empty() ? nullptr : dialogs.front();
-    return dialog && FileNameField(dialog);
+    return dialog && FileNameField(dialog) && !FolderShown(dialog).empty();
   });
   if (!ready) {
-    throw std::runtime_error("no file dialog with a file name field appeared");
+    throw std::runtime_error("no file dialog with a file name field and a folder appeared");
   }
-  Sleep(200);  // the dialog fills its folder view after it shows
   return dialog;
 }
 
@@ -337,9 +354,14 @@ void ProgrammerProcess::ChooseFileInFolder(const std::wstring& folder, const std
   SetTextOf(FileNameField(dialog), folder);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  Sleep(500);  // the dialog moves into the folder and stays open
+  // The dialog moves into the folder and stays open.
+  WaitUntil(kDialogTimeoutMs,
+            [&] { return !IsWindow(dialog) || FolderShown(dialog) == LastNameOf(folder); });
   if (!IsWindow(dialog)) {
     throw std::runtime_error("the file dialog closed on entering the folder " + Printable(folder));
+  }
+  if (FolderShown(dialog) != LastNameOf(folder)) {
+    throw std::runtime_error("the file dialog did not move into the folder " + Printable(folder));
   }
   ConfirmFileDialog(dialog, name);
 }
@@ -350,8 +372,10 @@ void ProgrammerProcess::ConfirmFileDialog(HWND dialog, const std::wstring& name)
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   HWND complaint = nullptr;
   WaitUntil(kDialogTimeoutMs, [&] {
-    const auto boxes = OpenMessageBoxes();
-    complaint = boxes.empty() ? nullptr : boxes.front();
+    // The closing dialog loses its controls before it goes, and then looks like a box itself.
+    for (HWND box : OpenMessageBoxes()) {
+      complaint = box != dialog ? box : complaint;
+    }
     return !IsWindow(dialog) || complaint;
   });
   if (complaint) {
