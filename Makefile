@@ -36,8 +36,9 @@ unit: native sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
+# GROUP="<group> ..." runs only those groups of scenarios (see tests/e2e/README.md).
 e2e: windows
-	@sh tests/e2e/run.sh
+	@sh tests/e2e/run.sh $(GROUP)
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

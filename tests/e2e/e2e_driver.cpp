@@ -33,6 +33,9 @@ int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
   e2e::RomAccessScenarios(suite);
   e2e::PlantedLibraryScenarios(suite);
   e2e::RepeatedRunScenarios(suite);
+  if (suite.passed() + suite.failed() == 0) {
+    std::printf("no scenario belongs to the groups asked for\n");
+  }
   std::printf("end-to-end scenarios took %.0f s\n", (GetTickCount() - start) / 1000.0);
   std::printf("%d passed, %d failed\n", suite.passed(), suite.failed());
   std::fflush(stdout);

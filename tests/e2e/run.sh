@@ -1,7 +1,8 @@
 #!/bin/sh
 # End-to-end tests: the real TRV2KFlash.exe beside the stand-in QBLINK.DLL, worked from outside by
 # build/windows/e2e_driver.exe under Wine on a private X server. Screenshots go to build/e2e/.
-# Arguments (optional): scenario groups to run, e.g. `sh tests/e2e/run.sh window win10`.
+# Arguments (optional): scenario groups to run, e.g. `sh tests/e2e/run.sh window win10`
+# (`make e2e GROUP="window win10"`).
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
