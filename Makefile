@@ -44,9 +44,10 @@ unit: native sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
-# The end-to-end scenarios and the Windows tests, under Wine.
+# The end-to-end scenarios and the Windows tests, under Wine. GROUP="<group> ..." runs only those
+# groups (see tests/e2e/README.md); GROUP=win32 only the Windows tests.
 e2e: windows windows-tests
-	@sh tests/e2e/run.sh
+	@sh tests/e2e/run.sh $(GROUP)
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -7,14 +7,15 @@
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT" || exit 1
-. "$ROOT/tests/e2e/wine_session.sh"
+. "$ROOT/scripts/wine_session.sh"
 
 SAMPLE=build/sample.ROM
 DEMO=build/demo
 SHOTS=build/guide-screenshots
 IMAGES=docs/images
 
-for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/e2e_driver.exe; do
+for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/demo.exe \
+  build/windows/guide_pictures.exe; do
   if [ ! -f "$needed" ]; then
     echo "$needed is missing: run 'make windows' first" >&2
     exit 1
@@ -42,7 +43,7 @@ take_guide_pictures() {
     wine reg add 'HKCU\Control Panel\Desktop' /v CursorBlinkRate /d -1 /f >/dev/null 2>&1 || exit 1
   rm -rf "$SHOTS"
   mkdir -p "$SHOTS" "$IMAGES"
-  timeout -k 10 300 wine build/windows/e2e_driver.exe guide build/windows \
+  timeout -k 10 300 wine build/windows/guide_pictures.exe build/windows \
     'C:\Firmware\TRV2K-3B.ROM' "$SHOTS" </dev/null 2>"$SHOTS/wine-stderr.log" || {
     echo "taking the pictures failed; see $SHOTS/wine-stderr.log" >&2
     exit 1
@@ -89,7 +90,7 @@ fi
 echo "No display: programming $SAMPLE through the window on a private X server."
 start_private_session
 rm -f "$DEMO"/*.png "$DEMO"/*.bmp "$DEMO/flash.bin" "$DEMO/qbsim.log"
-timeout -k 10 300 wine build/windows/e2e_driver.exe demo build/windows "$SAMPLE" "$DEMO" \
+timeout -k 10 300 wine build/windows/demo.exe build/windows "$SAMPLE" "$DEMO" \
   </dev/null 2>"$DEMO/wine-stderr.log"
 status=$?
 convert_screenshots "$DEMO"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "programmer_process.h"
+#include "remote_operator/programmer_process.h"
 #include "suite.h"
 
 namespace e2e {
@@ -38,14 +38,8 @@ void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
 void ExpectWindowsVersion(Scenario& scenario, const std::vector<std::string>& log,
                           const std::string& seen);
 
-// The driver log of one run: everything after `from`.
-void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log, size_t from);
-// Exactly this many write-address and read-address commands reached the chip.
-void ExpectCommandCounts(Scenario& scenario, const std::vector<std::string>& log, size_t writes,
-                         size_t reads);
-// After the passes: port back to 115,200 baud, chip restarted normally, adapter closed last.
-void ExpectReturnToRunMode(Scenario& scenario, const std::vector<std::string>& log);
-void ExpectClosedLast(Scenario& scenario, const std::vector<std::string>& log, size_t from);
+// The driver log holds no QB_OpenEx.
+void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log);
 
 void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
                       const std::vector<unsigned char>& image);
@@ -54,11 +48,11 @@ void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
 // the simulated flash; for runs whose driver log is not looked at.
 void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservation& run,
                       const std::vector<unsigned char>& image);
-// The same, with the window followed through both passes and the driver log of the run (from
-// line `log_start`): every block written in order and read back, the chip returned to normal
-// operation and the adapter closed last.
+// The same, with the window followed through both passes: the headings of the two passes in
+// turn, the bar up to its end, the inputs disabled throughout, the completion shown over the
+// verification pass.
 void ExpectSuccessfulRun(Scenario& scenario, const Instance& app, const RunObservation& run,
-                         const std::vector<unsigned char>& image, size_t log_start);
+                         const std::vector<unsigned char>& image);
 
 // A programmer that finds no QBLINK.DLL where it looks for one: it reports the missing library
 // with the Windows error code, in an error report with one OK button, and ends after the OK.

@@ -1,8 +1,6 @@
-// Works the programmer's window from outside under Wine, as an operator would.
-//   e2e_driver test <exe folder> <work folder> [group...]   the end-to-end scenarios
-//   e2e_driver demo <exe folder> <ROM file> <demo folder>   one run of a ROM image, with
-//   screenshots
-//   e2e_driver guide <exe folder> <ROM file> <picture folder>   the operator's guide's pictures
+// The end-to-end scenarios: works the programmer's window from outside under Wine, as an operator
+// would, and reports a verdict per scenario.
+//   e2e_driver <exe folder> <work folder> [group...]
 #include <fcntl.h>
 #include <io.h>
 
@@ -10,22 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "demo.h"
-#include "guide_screenshots.h"
+#include "remote_operator/win_helpers.h"
 #include "scenarios.h"
 #include "suite.h"
-#include "win_helpers.h"
 #include "windows_version.h"
 
 namespace {
-
-int Usage() {
-  std::printf(
-      "usage: e2e_driver test <exe folder> <work folder> [group...]\n"
-      "       e2e_driver demo <exe folder> <ROM file> <demo folder>\n"
-      "       e2e_driver guide <exe folder> <ROM file> <picture folder>\n");
-  return 2;
-}
 
 int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
              const std::vector<std::string>& groups) {
@@ -45,6 +33,9 @@ int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
   e2e::RomAccessScenarios(suite);
   e2e::PlantedLibraryScenarios(suite);
   e2e::RepeatedRunScenarios(suite);
+  if (suite.passed() + suite.failed() == 0) {
+    std::printf("no scenario belongs to the groups asked for\n");
+  }
   std::printf("end-to-end scenarios took %.0f s\n", (GetTickCount() - start) / 1000.0);
   std::printf("%d passed, %d failed\n", suite.passed(), suite.failed());
   std::fflush(stdout);
@@ -56,23 +47,12 @@ int RunTests(const std::wstring& exe_path, const std::wstring& work_folder,
 int main(int argc, char** argv) {
   // Plain "\n" line ends: the output is read on the Unix side.
   _setmode(_fileno(stdout), _O_BINARY);
-  if (argc < 5 && !(argc == 4 && std::string(argv[1]) == "test")) {
-    return Usage();
+  if (argc < 3) {
+    std::printf("usage: e2e_driver <exe folder> <work folder> [group...]\n");
+    return 2;
   }
-  const std::string mode = argv[1];
-  const std::wstring exe_path =
-      e2e::JoinPath(e2e::FullPath(e2e::Widen(argv[2])), L"TRV2KFlash.exe");
-  if (mode == "test") {
-    return RunTests(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
-                    std::vector<std::string>(argv + 4, argv + argc));
-  }
-  if (mode == "demo") {
-    return e2e::RunDemo(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
-                        e2e::FullPath(e2e::Widen(argv[4])));
-  }
-  if (mode == "guide") {
-    return e2e::TakeGuideScreenshots(exe_path, e2e::FullPath(e2e::Widen(argv[3])),
-                                     e2e::FullPath(e2e::Widen(argv[4])));
-  }
-  return Usage();
+  using trv::remote::FullPath;
+  using trv::remote::Widen;
+  return RunTests(trv::remote::JoinPath(FullPath(Widen(argv[1])), L"TRV2KFlash.exe"),
+                  FullPath(Widen(argv[2])), std::vector<std::string>(argv + 3, argv + argc));
 }

@@ -14,21 +14,12 @@ constexpr wchar_t kVerifyingHeading[] = L"Verifying Flash:";
 
 // Information boxes (caption kInformationCaption) and error reports (caption kApplicationTitle).
 constexpr wchar_t kInformationCaption[] = L"Information";
-constexpr wchar_t kNoDevicesFound[] = L"No devices found.";
 constexpr wchar_t kDeviceRequired[] = L"A device must be selected to program the TRV2K-3B Flash.";
 constexpr wchar_t kRomFileRequired[] =
     L"A ROM file has not been selected.\r\nPlease select a ROM file to program into the TRV2K.";
-constexpr wchar_t kWrongSize[] = L"The ROM file selected does not have a size of 64K.";
 constexpr wchar_t kFileNotFound[] = L"File not found.";
-constexpr wchar_t kFileAccessDenied[] = L"File access denied.";
-constexpr wchar_t kFileHeldElsewhere[] = L"I/O error 32.";  // a sharing violation
 constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
-constexpr wchar_t kUartInitFailed[] = L"Failed to initialise UART.";
-constexpr wchar_t kTrvInitFailed[] = L"Failed to initialise TRV2K.";
-constexpr wchar_t kSyncFailed[] =
-    L"Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
-    L"reset or re-power the TRV2K.";
 constexpr wchar_t kAckFailed[] = L"Failed to read ACK.";
 constexpr wchar_t kVerifyFailedPrefix[] = L"Failed Flash verification. (Address ";
 constexpr wchar_t kProgrammed[] = L"TRV2K-3B Flash reprogrammed and verified.";

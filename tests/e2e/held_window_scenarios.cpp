@@ -8,17 +8,15 @@
 
 #include "checks.h"
 #include "expected_texts.h"
+#include "remote_operator/win_helpers.h"
 #include "scenarios.h"
 #include "sim_files.h"
 #include "time_limits.h"
-#include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
-// How long the operator holds the window: longer than a reply wait's 3 seconds.
-constexpr DWORD kHoldMs = 4000;
 // Progress at which each hold begins, well into its pass.
 constexpr DWORD kHoldAtProgress = 16384;
 

@@ -7,11 +7,11 @@
 
 #include "checks.h"
 #include "expected_texts.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/win_helpers.h"
 #include "scenarios.h"
-#include "screen_capture.h"
 #include "sim_files.h"
 #include "time_limits.h"
-#include "win_helpers.h"
 
 namespace e2e {
 

@@ -9,9 +9,28 @@ namespace e2e {
 
 namespace {
 
-constexpr SYSTEM_INFORMATION_CLASS kProcessList = SystemProcessInformation;
+// The system's list of every open handle (SystemExtendedHandleInformation), as Windows and Wine
+// both give it: GetProcessHandleCount is not implemented by Wine, and the handle count in Wine's
+// process list is the size of the process's handle table, which grows in steps of dozens.
+constexpr auto kHandleList = SYSTEM_INFORMATION_CLASS(64);
 
-// GetProcessHandleCount is not implemented by Wine; the system's process list is, on both.
+struct HandleEntry {
+  PVOID object;
+  ULONG_PTR process_id;
+  ULONG_PTR handle;
+  ULONG granted_access;
+  USHORT creator_back_trace_index;
+  USHORT object_type_index;
+  ULONG attributes;
+  ULONG reserved;
+};
+
+struct HandleList {
+  ULONG_PTR count;
+  ULONG_PTR reserved;
+  HandleEntry handles[1];
+};
+
 ULONG KernelHandles(DWORD process_id) {
   using QueryFunction = NTSTATUS(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryFunction>(reinterpret_cast<void (*)()>(
@@ -21,22 +40,18 @@ ULONG KernelHandles(DWORD process_id) {
   }
   std::vector<unsigned char> buffer(1 << 20);
   ULONG needed = 0;
-  while (query(kProcessList, buffer.data(), ULONG(buffer.size()), &needed) != 0) {
-    if (buffer.size() >= (16u << 20)) {
+  while (query(kHandleList, buffer.data(), ULONG(buffer.size()), &needed) != 0) {
+    if (buffer.size() >= (64u << 20)) {
       return 0;
     }
     buffer.resize(buffer.size() * 2);
   }
-  for (size_t offset = 0;;) {
-    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[offset]);
-    if (DWORD(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)) == process_id) {
-      return entry->HandleCount;
-    }
-    if (entry->NextEntryOffset == 0) {
-      return 0;
-    }
-    offset += entry->NextEntryOffset;
+  const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+  ULONG count = 0;
+  for (ULONG_PTR i = 0; i < list->count; ++i) {
+    count += list->handles[i].process_id == process_id;
   }
+  return count;
 }
 
 struct WindowCount {

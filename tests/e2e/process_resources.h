@@ -12,7 +12,7 @@ struct ProcessResources {
   // GetGuiResources; Wine answers 0 for both (see GuiResourceCountsWork).
   DWORD user_objects = 0;
   DWORD gdi_objects = 0;
-  // Kernel handles, from the system's process list (NtQuerySystemInformation).
+  // Kernel handles, counted in the system's list of every open handle (NtQuerySystemInformation).
   ULONG kernel_handles = 0;
   // The process's windows: top-level ones, shown or not, and all their descendants.
   size_t windows = 0;

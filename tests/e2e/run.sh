@@ -5,10 +5,11 @@
 # Arguments (optional): scenario groups to run, e.g. `sh tests/e2e/run.sh window win10`; the group
 # win32 is the Windows tests, which take GoogleTest's options, e.g.
 # `sh tests/e2e/run.sh win32 --gtest_filter='Form.*'`. Without a group, everything runs.
+# `make e2e GROUP="window win10"` passes the groups on.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
-. "$ROOT/tests/e2e/wine_session.sh"
+. "$ROOT/scripts/wine_session.sh"
 
 groups=""
 gtest_options=""
@@ -49,7 +50,7 @@ if [ "$scenarios" = yes ]; then
   # Every wait in the driver is bounded; this is the last resort should Wine itself hang.
   {
     # Wine's own chatter (e.g. about volume labels of Z:) goes to a file, not between the verdicts.
-    timeout -k 10 600 wine build/windows/e2e_driver.exe test build/windows build/e2e $groups \
+    timeout -k 10 600 wine build/windows/e2e_driver.exe build/windows build/e2e $groups \
       </dev/null 2>build/e2e/wine-stderr.log
     echo $? >build/e2e/.status
   } | tee build/e2e/driver.log

@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "screen_capture.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/stand_in.h"
+#include "remote_operator/win_helpers.h"
 #include "sim_files.h"
 #include "time_limits.h"
-#include "win_helpers.h"
 
 namespace e2e {
 

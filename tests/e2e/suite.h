@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "programmer_process.h"
+#include "remote_operator/programmer_process.h"
 
 namespace e2e {
+
+// The scenarios work the programmer through the remote operator.
+using namespace trv::remote;
 
 struct Scenario {
   std::string name;
@@ -49,9 +52,6 @@ struct Instance {
   std::vector<std::string> Log() const;
   std::wstring Path(const std::wstring& name) const;
 };
-
-// The stand-in's adapter latency in the scenarios: small, so that a whole run takes seconds.
-constexpr unsigned kStandInLatencyMs = 1;
 
 class Suite {
  public:

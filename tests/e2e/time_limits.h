@@ -1,19 +1,22 @@
-// How long the driver waits for the programmer before it gives up, in milliseconds. Every wait
-// of the driver is bounded by one of these, so a programmer that hangs fails its scenario instead
-// of stopping the suite; the limits are generous for a loaded machine.
+// How long the scenarios wait for the programmer, beyond the remote operator's own limits, in
+// milliseconds. Every wait of the driver is bounded, so a programmer that hangs fails its scenario
+// instead of stopping the suite; the limits are generous for a loaded machine.
 #pragma once
 
 #include <windows.h>
 
+#include "loader/loader_protocol.h"
+#include "remote_operator/wait_limits.h"
+
 namespace e2e {
 
-// From starting the programmer to its main window with all its controls.
-constexpr DWORD kStartTimeoutMs = 30000;
-// From WM_CLOSE (or the OK of a start-up report) to the end of the process.
-constexpr DWORD kCloseTimeoutMs = 5000;
-// A whole programming run through both passes, about 5 s at the stand-in's 1 ms latency.
-constexpr DWORD kFullRunTimeoutMs = 90000;
-// A run that ends before the passes, including the handshake's two 3-second phases.
+using trv::remote::kBoxCloseTimeoutMs;
+using trv::remote::kCloseTimeoutMs;
+using trv::remote::kFullRunTimeoutMs;
+using trv::remote::kMessageTimeoutMs;
+using trv::remote::kStartTimeoutMs;
+
+// A run that ends before the passes, including the handshake's two reply waits.
 constexpr DWORD kQuickRunTimeoutMs = 20000;
 // A run refused by the checks before any adapter is opened.
 constexpr DWORD kInputCheckTimeoutMs = 15000;
@@ -21,16 +24,19 @@ constexpr DWORD kInputCheckTimeoutMs = 15000;
 constexpr DWORD kLibraryReportTimeoutMs = 20000;
 // From pressing "Program" to the first pass being under way.
 constexpr DWORD kMidRunTimeoutMs = 30000;
-
-// A message sent to the programmer's window (text, state, range) must be answered within this.
-constexpr UINT kMessageTimeoutMs = 3000;
-// A message box must go away this soon after its OK is pressed.
-constexpr DWORD kBoxCloseTimeoutMs = 5000;
-// The file dialog must show its file name field this soon; a prefix's first dialog is slow.
-constexpr DWORD kDialogTimeoutMs = 20000;
-// The device list must drop down (or a box come up) this soon after it is opened.
-constexpr DWORD kDropDownTimeoutMs = 5000;
 // An enumeration that answers "not ready" for ever must give the window back within this.
 constexpr DWORD kEndlessListTimeoutMs = 15000;
+
+// After this long without a new box, no more boxes are coming.
+constexpr DWORD kNoMoreBoxesMs = 1500;
+// How long the operator holds the window in a modal loop: a second longer than a reply wait, so
+// that a wait that counted the hold as its own would give up.
+constexpr DWORD kHoldMs = trv::kReplyTimeoutSeconds * 1000 + 1000;
+
+// The timed runs poll their long waits (for the passes, for the box) at this interval, often
+// enough to time a run of seconds to a fraction of a percent, and the short waits at the end of
+// a run every millisecond.
+constexpr DWORD kTimingLongPollMs = 10;
+constexpr DWORD kTimingShortPollMs = 1;
 
 }  // namespace e2e

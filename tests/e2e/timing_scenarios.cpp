@@ -11,22 +11,18 @@
 #include "bench/wire_bound.h"
 #include "checks.h"
 #include "expected_texts.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/stand_in.h"
+#include "remote_operator/win_helpers.h"
 #include "scenarios.h"
-#include "screen_capture.h"
 #include "sim_files.h"
 #include "time_limits.h"
-#include "win_helpers.h"
 
 namespace e2e {
 
 namespace {
 
 constexpr int kTimedRuns = 3;
-// The long waits (for the passes, for the box) are polled at this interval: often enough to time
-// a run of seconds to a fraction of a percent, seldom enough to leave the CPU to the programmer.
-constexpr DWORD kLongWaitPollMs = 10;
-// The short waits at the end of a run are polled every millisecond.
-constexpr DWORD kShortWaitPollMs = 1;
 constexpr double kBlocks = 2 * kRomSize / 128.0;  // both passes
 // The whole run may take at most this many times as long as the same run without a window.
 constexpr double kWindowCostLimit = 1.5;
@@ -83,9 +79,9 @@ ExeRun TimeExeRun(Scenario& s, const Instance& app, const std::wstring& screensh
   const double start = Seconds();
   PostMessageW(app->controls().ProgramButton, BM_CLICK, 0, 0);
   WaitUntil(
-      kFullRunTimeoutMs, [&] { return IsWindowVisible(bar) || box_up(); }, kLongWaitPollMs);
+      kFullRunTimeoutMs, [&] { return IsWindowVisible(bar) || box_up(); }, kTimingLongPollMs);
   const double passes_start = Seconds();
-  WaitUntil(kFullRunTimeoutMs, box_up, kLongWaitPollMs);
+  WaitUntil(kFullRunTimeoutMs, box_up, kTimingLongPollMs);
   const double box_seen = Seconds();
   if (box == nullptr) {
     s.Check(false,
@@ -100,12 +96,12 @@ ExeRun TimeExeRun(Scenario& s, const Instance& app, const std::wstring& screensh
                reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
   WaitUntil(
       kBoxCloseTimeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); },
-      kShortWaitPollMs);
+      kTimingShortPollMs);
   const double box_gone = Seconds();
   const auto flash_saved = [&] {
     return GetFileAttributesW(app.flash_path.c_str()) != INVALID_FILE_ATTRIBUTES;
   };
-  WaitUntil(kQuickRunTimeoutMs, flash_saved, kShortWaitPollMs);
+  WaitUntil(kQuickRunTimeoutMs, flash_saved, kTimingShortPollMs);
   const double end = Seconds();
 
   ExpectBoxes(s, {seen}, {Information(kProgrammed)});

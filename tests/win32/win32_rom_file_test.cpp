@@ -12,8 +12,8 @@
 namespace {
 
 using trv::IoError;
-using trv::ui::Utf8FromWide;
-using trv::ui::Win32RomFileSystem;
+using trv::win32::Utf8FromWide;
+using trv::win32::Win32RomFileSystem;
 
 IoError OpenError(const std::wstring& path) {
   Win32RomFileSystem files;

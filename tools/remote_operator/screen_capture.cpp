@@ -1,6 +1,6 @@
-#include "screen_capture.h"
+#include "remote_operator/screen_capture.h"
 
-namespace e2e {
+namespace trv::remote {
 namespace {
 
 // Copies `area` of the screen as a BMP file stores it: rows from the bottom up, `bits` (24 or
@@ -79,4 +79,4 @@ std::vector<COLORREF> CaptureScreenArea(const RECT& area) {
   return pixels;
 }
 
-}  // namespace e2e
+}  // namespace trv::remote

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "time_limits.h"
+#include "remote_operator/wait_limits.h"
 
-namespace e2e {
+namespace trv::remote {
 
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
@@ -36,7 +36,7 @@ std::vector<HWND> DescendantsOf(HWND parent);
 
 // Polls `done` every `poll_ms` until it holds or `timeout_ms` has passed; returns its last value.
 template <typename Condition>
-bool WaitUntil(DWORD timeout_ms, Condition done, DWORD poll_ms = 20) {
+bool WaitUntil(DWORD timeout_ms, Condition done, DWORD poll_ms = kPollMs) {
   const DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start >= timeout_ms) {
@@ -54,4 +54,4 @@ bool MakeFolders(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes);
 bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes);
 
-}  // namespace e2e
+}  // namespace trv::remote

@@ -1,12 +1,15 @@
-// The pictures of the operator's guide: the real window in each state an operator meets, on the
-// simulated adapter. Everything that shows in them is fixed here (adapter names, the ROM file's
-// path, the faults), and each pass is pictured while the chip holds it still at the middle block,
-// so taking them again gives the same pictures.
-#include "guide_screenshots.h"
-
+// `make guide-screenshots`: the pictures of the operator's guide, the real window in each state an
+// operator meets, beside the stand-in QBLINK.DLL on the simulated adapter.
+//   guide_pictures <exe folder> <ROM file> <picture folder>
+// The ROM file is written with a made-up image; the pictures go to the picture folder as BMP
+// files. Everything that shows in them is fixed here (adapter names, the ROM file's path, the
+// faults), and each pass is pictured while the chip holds it still at the middle block, so taking
+// them again gives the same pictures. Exits with 0 when every picture was taken.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,18 +17,19 @@
 #include <string>
 #include <vector>
 
-#include "expected_texts.h"
-#include "programmer_process.h"
-#include "screen_capture.h"
-#include "suite.h"
-#include "time_limits.h"
-#include "win_helpers.h"
+#include "common/operator_texts.h"
+#include "common/shared_types.h"
+#include "remote_operator/programmer_process.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/stand_in.h"
+#include "remote_operator/wait_limits.h"
+#include "remote_operator/win_helpers.h"
 
-namespace e2e {
+namespace trv::remote {
 namespace {
 
 constexpr DWORD kSettleMs = 300;  // lets a list or a repaint finish before the picture
-constexpr DWORD kHalfway = 32768;
+constexpr DWORD kHalfway = kRomImageSize / 2;
 constexpr wchar_t kAdapters[] = L"QB USB Serial Adapter|QB USB Serial Adapter #2";
 // The chip leaves the middle block (256 of 512) of a pass unanswered: the window waits there, its
 // bar standing at the same place in every take, until the run gives up with "Failed to read ACK.".
@@ -51,9 +55,9 @@ class Pictures {
   std::wstring folder_;
 };
 
-void ExpectOnlyBox(const RunObservation& run, const std::wstring& text) {
-  if (run.boxes.size() != 1 || run.boxes[0].text != text) {
-    throw std::runtime_error("the run did not end in the one message " + Printable(text));
+void ExpectOnlyBox(const RunObservation& run, const char* message) {
+  if (run.boxes.size() != 1 || run.boxes[0].text != Widen(message)) {
+    throw std::runtime_error("the run did not end in the one message " + Printable(Widen(message)));
   }
 }
 
@@ -92,31 +96,25 @@ void ExpectCloseButtonCross(HWND window) {
   }
 }
 
-void SetFaults(const std::wstring& faults_path, const std::string& faults) {
-  if (!WriteWholeFile(faults_path, std::vector<unsigned char>(faults.begin(), faults.end()))) {
-    throw std::runtime_error("cannot write the fault file");
-  }
-}
-
 // Runs into `stall`, pictures the pass under `heading` as it waits at the middle block, and sees
 // the run give up there.
 void PictureStalledPass(ProgrammerProcess& app, const Pictures& pictures,
                         const std::wstring& faults_path, const std::string& stall,
-                        const std::wstring& heading, const std::wstring& name) {
-  SetFaults(faults_path, stall);
+                        const char* heading, const std::wstring& name) {
+  SetStandInFaults(faults_path, stall);
   bool taken = false;
   const RunObservation run =
       app.PressProgram(kFullRunTimeoutMs, L"", [&](const RunObservation& seen) {
         const DWORD position = DWORD(SendBounded(app.controls().ProgressBar1, PBM_GETPOS, 0, 0, 0));
-        if (taken || seen.label2_captions.back() != heading || position != kHalfway) {
+        if (taken || seen.label2_captions.back() != Widen(heading) || position != kHalfway) {
           return;
         }
         Sleep(kSettleMs);
         taken = SaveScreenAsBmp(pictures.Path(name));
       });
-  ExpectOnlyBox(run, kAckFailed);
+  ExpectOnlyBox(run, texts::kAckFailedMessage);
   if (!taken) {
-    throw std::runtime_error("no picture of " + Narrow(heading) + " at the middle block");
+    throw std::runtime_error("no picture of " + std::string(heading) + " at the middle block");
   }
   std::printf("picture %s\n", Narrow(name).c_str());
 }
@@ -126,7 +124,7 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
   MakeFolders(folder);
   const std::wstring rom_folder = rom_path.substr(0, rom_path.rfind(L'\\'));
   MakeFolders(rom_folder);
-  std::vector<unsigned char> image(65536);
+  std::vector<unsigned char> image(kRomImageSize);
   for (size_t i = 0; i < image.size(); ++i) {
     image[i] = static_cast<unsigned char>(i * 7);
   }
@@ -155,14 +153,17 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
   app.ChooseFile(rom_path);
   pictures.Take(L"ready");
 
-  PictureStalledPass(app, pictures, faults_path, kStallProgramming, kProgrammingHeading,
+  PictureStalledPass(app, pictures, faults_path, kStallProgramming, texts::kProgrammingHeading,
                      L"programming");
-  PictureStalledPass(app, pictures, faults_path, kStallVerifying, kVerifyingHeading, L"verifying");
-  SetFaults(faults_path, "");
-  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"completed")), kProgrammed);
+  PictureStalledPass(app, pictures, faults_path, kStallVerifying, texts::kVerifyingHeading,
+                     L"verifying");
+  SetStandInFaults(faults_path, "");
+  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"completed")),
+                texts::kVerifiedMessage);
 
-  SetFaults(faults_path, kSilentChip);
-  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"sync-failed")), kSyncFailed);
+  SetStandInFaults(faults_path, kSilentChip);
+  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"sync-failed")),
+                texts::kSyncFailedMessage);
   app.CloseWindow(kCloseTimeoutMs);
   DeleteFileW(flash_path.c_str());
   DeleteFileW(faults_path.c_str());
@@ -170,15 +171,21 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
 }
 
 }  // namespace
+}  // namespace trv::remote
 
-int TakeGuideScreenshots(const std::wstring& exe_path, const std::wstring& rom_path,
-                         const std::wstring& folder) {
+int main(int argc, char** argv) {
+  using namespace trv::remote;
+  // Plain "\n" line ends: the output is read on the Unix side.
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (argc != 4) {
+    std::printf("usage: guide_pictures <exe folder> <ROM file> <picture folder>\n");
+    return 2;
+  }
   try {
-    return TakeAll(exe_path, rom_path, folder);
+    return TakeAll(JoinPath(FullPath(Widen(argv[1])), L"TRV2KFlash.exe"), FullPath(Widen(argv[2])),
+                   FullPath(Widen(argv[3])));
   } catch (const std::exception& error) {
-    std::printf("GUIDE SCREENSHOTS FAILED: %s\n", error.what());
+    std::printf("GUIDE PICTURES FAILED: %s\n", error.what());
     return 1;
   }
 }
-
-}  // namespace e2e

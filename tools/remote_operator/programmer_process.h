@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace e2e {
+namespace trv::remote {
 
 // Name/value pairs added to the programmer's environment; every other QBSIM_* variable is removed.
 using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;
@@ -120,4 +120,4 @@ class ProgrammerProcess {
   MainControls controls_;
 };
 
-}  // namespace e2e
+}  // namespace trv::remote

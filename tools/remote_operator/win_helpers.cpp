@@ -1,6 +1,6 @@
-#include "win_helpers.h"
+#include "remote_operator/win_helpers.h"
 
-namespace e2e {
+namespace trv::remote {
 
 std::wstring Widen(const std::string& text) {
   if (text.empty()) {
@@ -190,4 +190,4 @@ bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes) 
   return true;
 }
 
-}  // namespace e2e
+}  // namespace trv::remote

@@ -1,4 +1,4 @@
-# Sourced by tests/e2e/run.sh and scripts/run.sh: a private Wine prefix and a private X server.
+# Sourced by scripts/run.sh and tests/e2e/run.sh: a private Wine prefix and a private X server.
 # Expects ROOT (the repository) to be set; sets WINEPREFIX, DISPLAY and XVFB_PID.
 
 export WINEPREFIX="$ROOT/build/wineprefix"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace trv::remote {
 
 // Writes the whole screen as a 24-bit BMP; returns false when the capture or the write failed.
 bool SaveScreenAsBmp(const std::wstring& path);
@@ -15,4 +15,4 @@ bool SaveScreenAsBmp(const std::wstring& path);
 // The pixels of `area` of the screen, row after row from the top; empty when the capture failed.
 std::vector<COLORREF> CaptureScreenArea(const RECT& area);
 
-}  // namespace e2e
+}  // namespace trv::remote

@@ -1,20 +1,27 @@
-#include "demo.h"
+// `make run` without a display: programs a ROM image through the real window, the way an operator
+// would, beside the stand-in QBLINK.DLL on the simulated adapter.
+//   demo <exe folder> <ROM file> <demo folder>
+// Screenshots of the idle window, the run and the final message go to the demo folder, and the
+// simulated flash is <demo folder>\flash.bin. Exits with 0 when the flash then holds the image.
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <stdexcept>
 
-#include "expected_texts.h"
-#include "programmer_process.h"
-#include "screen_capture.h"
-#include "suite.h"
-#include "time_limits.h"
-#include "win_helpers.h"
+#include "common/operator_texts.h"
+#include "common/shared_types.h"
+#include "remote_operator/programmer_process.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/stand_in.h"
+#include "remote_operator/wait_limits.h"
+#include "remote_operator/win_helpers.h"
 
-namespace e2e {
-
+namespace trv::remote {
 namespace {
 
-constexpr DWORD kMidRunProgress = 32768;
+// The progress at which the run is pictured: the middle of the programming pass.
+constexpr DWORD kMidRunProgress = kRomImageSize / 2;
 
 std::wstring FolderOf(const std::wstring& path) {
   return path.substr(0, path.rfind(L'\\'));
@@ -60,8 +67,10 @@ int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
   std::vector<unsigned char> image;
   std::vector<unsigned char> flash;
   ReadWholeFile(rom_path, image);
-  const bool flashed = ReadWholeFile(flash_path, flash) && flash == image && image.size() == 65536;
-  const bool reported = run.boxes.size() == 1 && run.boxes[0].text == kProgrammed;
+  const bool flashed =
+      ReadWholeFile(flash_path, flash) && flash == image && image.size() == kRomImageSize;
+  const bool reported =
+      run.boxes.size() == 1 && run.boxes[0].text == Widen(texts::kVerifiedMessage);
   std::printf("%s: the simulated flash %s %s\n",
               flashed && reported ? "DEMO PASSED" : "DEMO FAILED",
               flashed ? "now holds" : "does NOT hold", Narrow(rom_path).c_str());
@@ -69,16 +78,23 @@ int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
 }
 
 }  // namespace
+}  // namespace trv::remote
 
-int RunDemo(const std::wstring& exe_path, const std::wstring& rom_path,
-            const std::wstring& demo_folder) {
+int main(int argc, char** argv) {
+  using namespace trv::remote;
+  // Plain "\n" line ends: the output is read on the Unix side.
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (argc != 4) {
+    std::printf("usage: demo <exe folder> <ROM file> <demo folder>\n");
+    return 2;
+  }
+  const std::wstring exe_path = JoinPath(FullPath(Widen(argv[1])), L"TRV2KFlash.exe");
+  const std::wstring demo_folder = FullPath(Widen(argv[3]));
   try {
-    return Demo(exe_path, rom_path, demo_folder);
+    return Demo(exe_path, FullPath(Widen(argv[2])), demo_folder);
   } catch (const std::exception& error) {
     SaveScreenAsBmp(JoinPath(demo_folder, L"error.bmp"));
     std::printf("DEMO FAILED: %s\n", error.what());
     return 1;
   }
 }
-
-}  // namespace e2e

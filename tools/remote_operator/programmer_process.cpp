@@ -1,4 +1,4 @@
-#include "programmer_process.h"
+#include "remote_operator/programmer_process.h"
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -7,23 +7,20 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "expected_texts.h"
-#include "screen_capture.h"
-#include "time_limits.h"
-#include "win_helpers.h"
+#include "common/operator_texts.h"
+#include "remote_operator/screen_capture.h"
+#include "remote_operator/wait_limits.h"
+#include "remote_operator/win_helpers.h"
 
-namespace e2e {
+namespace trv::remote {
 
 namespace {
 
-constexpr DWORD kPollMs = 20;
-// After the last box of a run, this long with enabled controls and no box means the run is over:
-// the final close of the adapter comes up to ~200 ms after the controls are enabled again.
-constexpr DWORD kRunQuietMs = 1000;
-
-// Control ids of the file name field in the file-open dialog (combo box or plain edit).
+// Control ids of the file name field in the file-open dialog (combo box or plain edit), and of
+// its "Look in" list, which names the folder shown.
 constexpr int kFileNameComboId = 0x47c;
 constexpr int kFileNameEditId = 0x480;
+constexpr int kLookInComboId = 0x471;
 
 std::wstring EnvironmentBlock(const EnvironmentOverrides& overrides) {
   std::wstring block;
@@ -67,6 +64,22 @@ HWND FileNameField(HWND dialog) {
   return nullptr;
 }
 
+// The name of the folder the dialog shows, once its view of the folder is up; "" until then.
+// Entering a folder replaces the view, so the name alone does not say that the dialog is ready.
+std::wstring FolderShown(HWND dialog) {
+  HWND look_in = nullptr;
+  bool view_up = false;
+  for (HWND child : DescendantsOf(dialog)) {
+    look_in = GetDlgCtrlID(child) == kLookInComboId ? child : look_in;
+    view_up |= HasClass(child, L"SysListView32") && IsWindowVisible(child);
+  }
+  return look_in && view_up ? TextOf(look_in) : L"";
+}
+
+std::wstring LastNameOf(const std::wstring& path) {
+  return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
 }  // namespace
 
 ProgrammerProcess::ProgrammerProcess(const std::wstring& exe_path,
@@ -101,17 +114,19 @@ bool ProgrammerProcess::WaitForExit(DWORD timeout_ms) {
 void ProgrammerProcess::Kill() {
   if (Running()) {
     TerminateProcess(process_.hProcess, 1);
-    WaitForSingleObject(process_.hProcess, 5000);
+    WaitForSingleObject(process_.hProcess, kCloseTimeoutMs);
   }
 }
 
+// The window and its controls are found by the captions the program gives them.
 void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
+  const std::wstring title = Widen(texts::kApplicationTitle);
   const bool appeared = WaitUntil(timeout_ms, [&] {
     if (!Running()) {
       return true;
     }
     for (HWND candidate : TopLevelWindowsOf(process_id())) {
-      if (!HasClass(candidate, L"#32770") && TextOf(candidate) == kApplicationTitle) {
+      if (!HasClass(candidate, L"#32770") && TextOf(candidate) == title) {
         window_ = candidate;
         return true;
       }
@@ -123,27 +138,30 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
     GetExitCodeProcess(process_.hProcess, &code);
     throw std::runtime_error(appeared ? "the programmer ended (exit code " + std::to_string(code) +
                                             ") without showing its window"
-                                      : "no window captioned \"" + Narrow(kApplicationTitle) +
-                                            "\" appeared");
+                                      : "no window captioned \"" + Narrow(title) + "\" appeared");
   }
+  const std::wstring device_label = Widen(texts::kDeviceLabel);
+  const std::wstring idle_heading = Widen(texts::kIdleHeading);
+  const std::wstring open_caption = Widen(texts::kOpenButtonCaption);
+  const std::wstring program_caption = Widen(texts::kProgramButtonCaption);
   const bool complete = WaitUntil(timeout_ms, [&] {
     controls_ = {};
     std::vector<HWND> other_statics;
     for (HWND child : ChildrenInZOrder(window_)) {
       const std::wstring text = TextOf(child);
       if (HasClass(child, L"Static")) {
-        if (text == kDeviceLabel) {
+        if (text == device_label) {
           controls_.Label1 = child;
-        } else if (text == kIdleHeading) {
+        } else if (text == idle_heading) {
           controls_.Label2 = child;
         } else {
           other_statics.push_back(child);
         }
       } else if (HasClass(child, L"ComboBox")) {
         controls_.ComboBox1 = child;
-      } else if (HasClass(child, L"Button") && text == kOpenButtonCaption) {
+      } else if (HasClass(child, L"Button") && text == open_caption) {
         controls_.OpenButton = child;
-      } else if (HasClass(child, L"Button") && text == kProgramButtonCaption) {
+      } else if (HasClass(child, L"Button") && text == program_caption) {
         controls_.ProgramButton = child;
       } else if (HasClass(child, PROGRESS_CLASSW)) {
         controls_.ProgressBar1 = child;
@@ -157,9 +175,10 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
            c.ProgramButton && c.ProgressBar1;
   });
   if (!complete) {
-    throw std::runtime_error(
-        "the window lacks controls: want statics \"Select a device:\", \"Selected File:\" and one "
-        "empty, a ComboBox, buttons \"ROM File...\" and \"Program\", a progress bar");
+    throw std::runtime_error("the window lacks controls: want statics " + Printable(device_label) +
+                             ", " + Printable(idle_heading) +
+                             " and one empty, a ComboBox, buttons " + Printable(open_caption) +
+                             " and " + Printable(program_caption) + ", a progress bar");
   }
 }
 
@@ -318,12 +337,11 @@ HWND ProgrammerProcess::OpenFileDialog() {
   const bool ready = WaitUntil(kDialogTimeoutMs, [&] {
     const auto dialogs = OpenFileDialogs();
     dialog = dialogs.empty() ? nullptr : dialogs.front();
-    return dialog && FileNameField(dialog);
+    return dialog && FileNameField(dialog) && !FolderShown(dialog).empty();
   });
   if (!ready) {
-    throw std::runtime_error("no file dialog with a file name field appeared");
+    throw std::runtime_error("no file dialog with a file name field and a folder appeared");
   }
-  Sleep(200);  // the dialog fills its folder view after it shows
   return dialog;
 }
 
@@ -336,9 +354,14 @@ void ProgrammerProcess::ChooseFileInFolder(const std::wstring& folder, const std
   SetTextOf(FileNameField(dialog), folder);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  Sleep(500);  // the dialog moves into the folder and stays open
+  // The dialog moves into the folder and stays open.
+  WaitUntil(kDialogTimeoutMs,
+            [&] { return !IsWindow(dialog) || FolderShown(dialog) == LastNameOf(folder); });
   if (!IsWindow(dialog)) {
     throw std::runtime_error("the file dialog closed on entering the folder " + Printable(folder));
+  }
+  if (FolderShown(dialog) != LastNameOf(folder)) {
+    throw std::runtime_error("the file dialog did not move into the folder " + Printable(folder));
   }
   ConfirmFileDialog(dialog, name);
 }
@@ -349,8 +372,10 @@ void ProgrammerProcess::ConfirmFileDialog(HWND dialog, const std::wstring& name)
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   HWND complaint = nullptr;
   WaitUntil(kDialogTimeoutMs, [&] {
-    const auto boxes = OpenMessageBoxes();
-    complaint = boxes.empty() ? nullptr : boxes.front();
+    // The closing dialog loses its controls before it goes, and then looks like a box itself.
+    for (HWND box : OpenMessageBoxes()) {
+      complaint = box != dialog ? box : complaint;
+    }
     return !IsWindow(dialog) || complaint;
   });
   if (complaint) {
@@ -434,4 +459,4 @@ bool ProgrammerProcess::CloseWindow(DWORD timeout_ms) {
   return WaitForExit(timeout_ms);
 }
 
-}  // namespace e2e
+}  // namespace trv::remote
