@@ -1,8 +1,10 @@
 // ROM files that the program must read although others would refuse: a read-only file at a path
-// longer than the old limit of 260 characters, and a file another program has open.
+// longer than the old limit of 260 characters, and a file another program has open; and one that
+// another program holds without letting others read it, which is reported by its own code.
 #include <stdexcept>
 
 #include "checks.h"
+#include "expected_texts.h"
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/win_helpers.h"
 #include "scenarios.h"
@@ -97,6 +99,22 @@ void RomAccessScenarios(Suite& suite) {
         s, app,
         app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("rom_file_open_elsewhere")),
         image);
+  });
+
+  suite.Run("rom_file_held_without_read_sharing", [&](Scenario& s) {
+    app.RequireRunning();
+    const std::wstring path = app.Path(L"held.ROM");
+    WriteWholeFile(path, RomImage(kRomSize, 23));
+    const HeldFile holder(path, GENERIC_READ, 0);
+    if (!holder.open()) {
+      throw std::runtime_error("cannot hold the ROM file (error " + std::to_string(holder.error()) +
+                               ")");
+    }
+    app->ChooseFile(path);
+    const RunObservation run = app->PressProgram(
+        kInputCheckTimeoutMs, suite.ScreenshotPath("rom_file_held_without_read_sharing"));
+    ExpectBoxes(s, run, {ErrorReport(kFileHeldElsewhere)});
+    ExpectIdleWindow(s, *app);
     s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
   });
 }
