@@ -37,6 +37,9 @@ constexpr char kStallProgramming[] = "no_block_ack=256";
 constexpr char kStallVerifying[] = "no_read_command_ack=256";
 // The loader never answers, so the run ends in the synchronisation message.
 constexpr char kSilentChip[] = "silent_chip";
+// The window while the program tries to make contact is pictured this far into the handshake's
+// six seconds: it stands still for all of them.
+constexpr DWORD kIntoHandshakeMs = 1000;
 
 class Pictures {
  public:
@@ -119,6 +122,28 @@ void PictureStalledPass(ProgrammerProcess& app, const Pictures& pictures,
   std::printf("picture %s\n", Narrow(name).c_str());
 }
 
+// Runs against the silent chip, pictures the window as it tries to make contact (the controls
+// greyed, the idle heading, no bar yet), and pictures the message the run ends in.
+void PictureSilentChip(ProgrammerProcess& app, const Pictures& pictures,
+                       const std::wstring& faults_path) {
+  SetStandInFaults(faults_path, kSilentChip);
+  bool taken = false;
+  const DWORD pressed = GetTickCount();
+  const RunObservation run = app.PressProgram(
+      kFullRunTimeoutMs, pictures.Path(L"sync-failed"), [&](const RunObservation& seen) {
+        if (taken || !seen.boxes.empty() || GetTickCount() - pressed < kIntoHandshakeMs ||
+            app.InputsEnabled() || IsWindowVisible(app.controls().ProgressBar1)) {
+          return;
+        }
+        taken = SaveScreenAsBmp(pictures.Path(L"handshake"));
+      });
+  ExpectOnlyBox(run, texts::kSyncFailedMessage);
+  if (!taken) {
+    throw std::runtime_error("no picture of the window while it makes contact with the chip");
+  }
+  std::printf("picture handshake\npicture sync-failed\n");
+}
+
 int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
             const std::wstring& folder) {
   MakeFolders(folder);
@@ -161,9 +186,7 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
   ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"completed")),
                 texts::kVerifiedMessage);
 
-  SetStandInFaults(faults_path, kSilentChip);
-  ExpectOnlyBox(app.PressProgram(kFullRunTimeoutMs, pictures.Path(L"sync-failed")),
-                texts::kSyncFailedMessage);
+  PictureSilentChip(app, pictures, faults_path);
   app.CloseWindow(kCloseTimeoutMs);
   DeleteFileW(flash_path.c_str());
   DeleteFileW(faults_path.c_str());
