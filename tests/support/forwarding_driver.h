@@ -1,8 +1,7 @@
 // The base of the driver wrappers that tests put in front of another driver (the simulated
-// adapter, mostly): every call goes through to the inner driver unchanged, after `BeforeCall` has
-// seen its name. A wrapper overrides `BeforeCall` to act at a chosen moment, `Forward` to decide
-// how every call goes through (time it, fail it), or the calls it changes, and leaves the rest to
-// this class.
+// adapter, mostly): every call goes through `Forward` to the inner driver unchanged. A wrapper
+// overrides `Forward` to act on every call (time it, fail it, act at a chosen moment), or the
+// calls it changes, and leaves the rest to this class.
 #pragma once
 
 #include <cstdint>
@@ -78,13 +77,10 @@ class ForwardingDriver : public AdapterDriver {
 
  protected:
   AdapterDriver& inner() { return inner_; }
-  // Runs before each call is passed on, with the call's name.
-  virtual void BeforeCall(std::string_view /*call*/) {}
-  // Passes one call on: `handle` is the adapter it is made on (null for the calls that take
-  // none), `pass_on` makes it on the inner driver and returns its status.
-  virtual StatusResult Forward(std::string_view call, const AdapterHandle* /*handle*/,
+  // Passes the call named `call` on: `handle` is the adapter it is made on (null for the calls
+  // that take none), `pass_on` makes it on the inner driver and returns its status.
+  virtual StatusResult Forward(std::string_view /*call*/, const AdapterHandle* /*handle*/,
                                const std::function<StatusResult()>& pass_on) {
-    BeforeCall(call);
     return pass_on();
   }
 

@@ -54,10 +54,12 @@ class HookedDriver final : public trv::test::ForwardingDriver {
   std::function<void(std::string_view call)> before_call;
 
  private:
-  void BeforeCall(std::string_view call) override {
+  trv::StatusResult Forward(std::string_view call, const trv::AdapterHandle*,
+                            const std::function<trv::StatusResult()>& pass_on) override {
     if (before_call) {
       before_call(call);
     }
+    return pass_on();
   }
 };
 
