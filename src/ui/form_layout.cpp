@@ -204,7 +204,8 @@ void FormLayout::FitLabel2Width() {
 
 void FormLayout::FitSelectedFileHeight() {
   const int width = Scale(kSelectedFileBounds.width);
-  const SIZE text = MeasureText(form_.SelectedFile, font_.get(), SelectedFileShownText(), width,
+  selected_file_shown_ = SelectedFileShownText();
+  const SIZE text = MeasureText(form_.SelectedFile, font_.get(), selected_file_shown_, width,
                                 kSelectedFileFormat);
   SetWindowPos(form_.SelectedFile, nullptr, 0, 0, width,
                std::max<int>(Scale(kSelectedFileBounds.height), text.cy),
@@ -312,7 +313,7 @@ void FormLayout::DrawComboBoxItem(const DRAWITEMSTRUCT& item) {
 void FormLayout::DrawSelectedFile(const DRAWITEMSTRUCT& item) {
   RECT bounds = item.rcItem;
   FillRect(item.hDC, &bounds, GetSysColorBrush(COLOR_BTNFACE));
-  selected_file_drawn_ = SelectedFileShownText();
+  selected_file_drawn_ = selected_file_shown_;
   const SelectedObject selected_font(item.hDC, font_.get());
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));

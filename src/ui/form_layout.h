@@ -58,6 +58,9 @@ class FormLayout {
   HandlerNesting& nesting_;
   OwnedFont font_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  // What SelectedFile shows, fitted with its height whenever its caption, the font or the room
+  // below it changes; and what it last drew.
+  std::wstring selected_file_shown_;
   std::wstring selected_file_drawn_;
 };
 
