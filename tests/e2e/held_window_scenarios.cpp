@@ -10,7 +10,6 @@
 #include "expected_texts.h"
 #include "remote_operator/win_helpers.h"
 #include "scenarios.h"
-#include "sim_files.h"
 #include "time_limits.h"
 
 namespace e2e {
@@ -73,10 +72,7 @@ void HeldWindowScenarios(Suite& suite) {
   }
   suite.Run("held_window", [&](Scenario& s) {
     Instance app = suite.Start("held_window", {{L"QBSIM_LOG", L""}});
-    const std::vector<unsigned char> image = RomImage(kRomSize, 29);
-    WriteWholeFile(app.Path(L"image.ROM"), image);
-    app->ChooseDevice(0);
-    app->ChooseFile(app.Path(L"image.ROM"));
+    const std::vector<unsigned char> image = app.ChooseAdapterAndImage(29);
     const HWND progress = app->controls().ProgressBar1;
     const Hold* next = &kKeyboardMove;
     const wchar_t* pass = kProgrammingHeading;

@@ -9,7 +9,6 @@
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/win_helpers.h"
 #include "scenarios.h"
-#include "sim_files.h"
 #include "time_limits.h"
 
 namespace e2e {
@@ -22,9 +21,7 @@ constexpr DWORD kCutAtProgress = 8192;
 // Starts a run of a fresh image and returns once the programming pass has passed kCutAtProgress.
 void StartRunAndWaitMidPass(Scenario& s, const Suite& suite, const Instance& app,
                             const std::string& scenario) {
-  WriteWholeFile(app.Path(L"image.ROM"), RomImage(kRomSize, 13));
-  app->ChooseDevice(0);
-  app->ChooseFile(app.Path(L"image.ROM"));
+  app.ChooseAdapterAndImage(13);
   const MainControls& c = app->controls();
   PostMessageW(c.ProgramButton, BM_CLICK, 0, 0);
   const bool mid_run = WaitUntil(kMidRunTimeoutMs, [&] {

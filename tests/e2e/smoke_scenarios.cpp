@@ -4,7 +4,6 @@
 #include "expected_texts.h"
 #include "remote_operator/win_helpers.h"
 #include "scenarios.h"
-#include "sim_files.h"
 #include "time_limits.h"
 #include "windows_version.h"
 
@@ -19,10 +18,7 @@ void SmokeScenarios(Suite& suite) {
   suite.Run("win10_successful_run", [&](Scenario& s) {
     Instance app = suite.Start("win10", {});
     ExpectWindowsVersion(s, app.Log(), "QBSIM Windows 10.0 ");
-    const std::vector<unsigned char> image = RomImage(kRomSize, 42);
-    WriteWholeFile(app.Path(L"image.ROM"), image);
-    app->ChooseDevice(0);
-    app->ChooseFile(app.Path(L"image.ROM"));
+    const std::vector<unsigned char> image = app.ChooseAdapterAndImage(42);
     const RunObservation run =
         app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("win10_successful_run"));
     ExpectSuccessfulRun(s, app, run, image);

@@ -44,6 +44,14 @@ std::wstring Instance::Path(const std::wstring& name) const {
   return JoinPath(folder, name);
 }
 
+std::vector<unsigned char> Instance::ChooseAdapterAndImage(std::uint32_t seed) const {
+  const std::vector<unsigned char> image = RomImage(kRomSize, seed);
+  WriteWholeFile(Path(L"image.ROM"), image);
+  process->ChooseDevice(0);
+  process->ChooseFile(Path(L"image.ROM"));
+  return image;
+}
+
 Suite::Suite(std::wstring exe_path, std::wstring work_root, std::vector<std::string> only_groups)
     : exe_path_(std::move(exe_path)),
       work_root_(std::move(work_root)),

@@ -1,6 +1,7 @@
 // Runs named scenarios, keeps their verdicts and prints them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,6 +52,9 @@ struct Instance {
   void RequireRunning() const;
   std::vector<std::string> Log() const;
   std::wstring Path(const std::wstring& name) const;
+  // Chooses the stand-in's first adapter and a new ROM image, image.ROM in the folder, made from
+  // `seed`; returns the image.
+  std::vector<unsigned char> ChooseAdapterAndImage(std::uint32_t seed) const;
 };
 
 class Suite {

@@ -135,10 +135,7 @@ void TimingScenarios(Suite& suite) {
     const unsigned latency_ms = TimingLatencyMs();
     Instance app = suite.Start(
         "wine_timing", {{L"QBSIM_LOG", L""}, {L"QBSIM_LATENCY_MS", std::to_wstring(latency_ms)}});
-    const std::vector<unsigned char> image = RomImage(kRomSize, 14);
-    WriteWholeFile(app.Path(L"image.ROM"), image);
-    app->ChooseDevice(0);
-    app->ChooseFile(app.Path(L"image.ROM"));
+    const std::vector<unsigned char> image = app.ChooseAdapterAndImage(14);
 
     const std::uint64_t latency_us = latency_ms * 1000ULL;
     const double bound = trv::bench::WireBoundSeconds(latency_us);
