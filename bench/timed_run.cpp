@@ -19,7 +19,7 @@ namespace {
 constexpr char kRomPath[] = "bench.ROM";
 
 // A window that only counts, and remembers the longest stretch between two pumps.
-class CountingWindow final : public WindowOperations {
+class CountingWindow final : public WindowOperations, public MessagePump {
  public:
   CountingWindow(Clock& clock, TimedRun& result) : clock_(clock), result_(result) {}
 
@@ -43,7 +43,7 @@ class CountingWindow final : public WindowOperations {
     result_.messages.push_back(text);
   }
   void ShowErrorReport(const std::string& text) override { result_.messages.push_back(text); }
-  bool PumpMessages() override {
+  PumpReport PumpMessages() override {
     const std::uint64_t now = clock_.NowUs();
     if (last_pump_us_ != 0) {
       const std::uint64_t gap = now - last_pump_us_;
@@ -54,7 +54,7 @@ class CountingWindow final : public WindowOperations {
     }
     last_pump_us_ = now;
     ++result_.pumps;
-    return true;
+    return PumpReport{};
   }
 
  private:
@@ -87,7 +87,7 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us) {
   }
   files.Put(kRomPath, std::move(image));
   const auto state = std::make_unique<ProgrammerState>();
-  Programmer programmer{adapter, clock, window, files, *state};
+  Programmer programmer{adapter, clock, window, window, files, *state};
 
   const auto start = std::chrono::steady_clock::now();
   ProgramButtonClick(programmer);

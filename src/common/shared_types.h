@@ -45,6 +45,9 @@ std::string DescriptionOf(const AdapterInfoRecord& record);
 struct AdapterSession {
   AdapterHandle handle = 0;
   bool open = false;
+  // Set while a run returns the chip to normal operation after its passes. A close of the window
+  // then leaves the adapter to the run, which closes it once the chip has been restarted.
+  bool returning_to_normal = false;
 };
 
 }  // namespace trv

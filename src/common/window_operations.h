@@ -1,4 +1,5 @@
-// How the core acts on the main window. The window implements it; tests record it.
+// How the passes and the run act on the main window. The window implements it; tests record it.
+// Its messages are pumped through MessagePump (loader/message_pump.h).
 #pragma once
 
 #include <cstdint>
@@ -26,10 +27,6 @@ class WindowOperations {
   // Modal boxes; each returns once the operator has closed it.
   virtual void ShowInformation(const std::string& text) = 0;
   virtual void ShowErrorReport(const std::string& text) = 0;
-
-  // Hands every pending window message to its handler. Returns false once the window has been
-  // closed: the caller must then stop at once, with no further driver call and no message.
-  virtual bool PumpMessages() = 0;
 };
 
 }  // namespace trv

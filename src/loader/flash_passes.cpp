@@ -17,9 +17,9 @@ std::string AddressMessage(const char* prefix, std::uint32_t address_plus_one) {
 // unless the window has gone; the pass closes it on every way out.
 class PassFile {
  public:
-  PassFile(LoaderContext& context, const std::string& path) : context_(context) {
+  PassFile(PassContext& context, const std::string& path) : context_(context) {
     IoError error = kIoOk;
-    file_ = context_.files().Open(path, &error);
+    file_ = context_.files.Open(path, &error);
     if (!file_) Report(error);
   }
   // Only a pass that did not get to Close() leaves the file open; it is closed here unreported.
@@ -56,14 +56,14 @@ class PassFile {
  private:
   void Report(IoError error) {
     failed_ = true;
-    if (!context_.window_closed()) context_.window().ShowErrorReport(IoErrorText(error));
+    if (!context_.loader.window_closed()) context_.window.ShowErrorReport(IoErrorText(error));
   }
   bool Fail(IoError error) {
     Report(error);
     return false;
   }
 
-  LoaderContext& context_;
+  PassContext& context_;
   std::unique_ptr<RomFile> file_;
   bool failed_ = false;
 };
@@ -78,27 +78,27 @@ void SetUpWindow(WindowOperations& window, const char* heading) {
 }
 
 // An acknowledgement wait that reports its own failure, unless the window went away meanwhile.
-bool ExpectAck(LoaderContext& context, AdapterHandle handle) {
-  if (WaitForAck(context, handle)) return true;
-  if (!context.window_closed()) context.window().ShowInformation(texts::kAckFailedMessage);
+bool ExpectAck(PassContext& context, AdapterHandle handle) {
+  if (WaitForAck(context.loader, handle)) return true;
+  if (!context.loader.window_closed()) context.window.ShowInformation(texts::kAckFailedMessage);
   return false;
 }
 
 // After each block: move the progress bar, then pump once for the block just done and once more
 // before the next block is read.
-bool BlockDone(LoaderContext& context, std::uint32_t address) {
-  context.window().SetProgressPosition(address);
-  return context.Pump() && context.Pump();
+bool BlockDone(PassContext& context, std::uint32_t address) {
+  context.window.SetProgressPosition(address);
+  return context.loader.Pump() && context.loader.Pump();
 }
 
 // Writes block after block until the read that finds the end of the image, which is followed by
 // its pump like every other read. False on any failure, already reported.
-bool WriteImage(LoaderContext& context, AdapterHandle handle, PassFile& file) {
-  AdapterLink& link = context.link();
+bool WriteImage(PassContext& context, AdapterHandle handle, PassFile& file) {
+  AdapterLink& link = context.loader.link();
   std::uint8_t block[kWriteBlockLength];
   std::uint32_t address = 0;
   while (file.ReadBlock(block, kWriteBlockLength, address)) {
-    SendWriteAddress(context, handle, static_cast<std::uint16_t>(address));
+    SendWriteAddress(context.loader, handle, static_cast<std::uint16_t>(address));
     if (!ExpectAck(context, handle)) return false;
     for (std::uint8_t byte : block)
       link.AppendByte(byte);
@@ -107,14 +107,14 @@ bool WriteImage(LoaderContext& context, AdapterHandle handle, PassFile& file) {
     address += kWriteBlockLength;
     if (!BlockDone(context, address)) return false;
   }
-  return !file.failed() && context.Pump();
+  return !file.failed() && context.loader.Pump();
 }
 
 // Reads every block back and compares it with the file's, up to the read that finds the end of
 // the image and its pump. False on any failure, already reported.
-bool ReadBackImage(LoaderContext& context, AdapterHandle handle, PassFile& file) {
-  WindowOperations& window = context.window();
-  AdapterLink& link = context.link();
+bool ReadBackImage(PassContext& context, AdapterHandle handle, PassFile& file) {
+  WindowOperations& window = context.window;
+  AdapterLink& link = context.loader.link();
   // Whatever the loader sent before we ask for anything would shift the comparison.
   const std::uint32_t stale = link.BytesWaiting(handle);
   if (stale > 0) link.Read(handle, stale);
@@ -122,9 +122,9 @@ bool ReadBackImage(LoaderContext& context, AdapterHandle handle, PassFile& file)
   std::uint8_t expected[kReadBlockLength];
   std::uint32_t address = 0;
   while (file.ReadBlock(expected, kReadBlockLength, address)) {
-    SendReadAddress(context, handle, static_cast<std::uint16_t>(address));
+    SendReadAddress(context.loader, handle, static_cast<std::uint16_t>(address));
     if (!ExpectAck(context, handle)) return false;
-    if (!WaitForBytes(context, handle, kReadBlockLength) ||
+    if (!WaitForBytes(context.loader, handle, kReadBlockLength) ||
         link.Read(handle, kReadBlockLength) < kReadBlockLength) {
       window.ShowInformation(AddressMessage(texts::kReadBackFailedPrefix, address + 1));
       return false;
@@ -139,21 +139,21 @@ bool ReadBackImage(LoaderContext& context, AdapterHandle handle, PassFile& file)
     address += kReadBlockLength;
     if (!BlockDone(context, address)) return false;
   }
-  return !file.failed() && context.Pump();
+  return !file.failed() && context.loader.Pump();
 }
 
 }  // namespace
 
-bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
-  SetUpWindow(context.window(), texts::kProgrammingHeading);
+bool ProgramFlash(PassContext& context, AdapterHandle handle, const std::string& path) {
+  SetUpWindow(context.window, texts::kProgrammingHeading);
   PassFile file(context, path);
   if (!file.is_open()) return false;
-  const bool written = WriteImage(context, handle, file) && context.Pump();
+  const bool written = WriteImage(context, handle, file) && context.loader.Pump();
   return file.Close() && written;
 }
 
-bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path) {
-  WindowOperations& window = context.window();
+bool VerifyFlash(PassContext& context, AdapterHandle handle, const std::string& path) {
+  WindowOperations& window = context.window;
   SetUpWindow(window, texts::kVerifyingHeading);
   PassFile file(context, path);
   if (!file.is_open()) return false;

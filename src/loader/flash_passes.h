@@ -5,12 +5,22 @@
 
 #include <string>
 
+#include "common/rom_file.h"
 #include "common/shared_types.h"
+#include "common/window_operations.h"
 #include "loader/loader_protocol.h"
 
 namespace trv {
 
-bool ProgramFlash(LoaderContext& context, AdapterHandle handle, const std::string& path);
-bool VerifyFlash(LoaderContext& context, AdapterHandle handle, const std::string& path);
+// What the passes work with: the conversation with the loader, the window they show their
+// progress and failures in, and the ROM file system they read the image from.
+struct PassContext {
+  LoaderContext& loader;
+  WindowOperations& window;
+  RomFileSystem& files;
+};
+
+bool ProgramFlash(PassContext& context, AdapterHandle handle, const std::string& path);
+bool VerifyFlash(PassContext& context, AdapterHandle handle, const std::string& path);
 
 }  // namespace trv

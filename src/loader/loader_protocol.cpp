@@ -9,35 +9,40 @@ constexpr std::uint8_t kDivisor115200 = 0x1A;
 constexpr std::uint8_t kDivisor1000000 = 0x03;
 
 // Every reply wait's time limit: it has timed out once the whole-second count of its own time
-// passes 2, that is after 3 full seconds on the monotonic clock. Its own time leaves out each late
-// pump together with the poll after it, so that a reply that came in while the operator held the
-// window is still read, and a hold never by itself fails the wait.
+// passes 2, that is after 3 full seconds on the monotonic clock. Its own time leaves out only what
+// the window reports as held by the operator, and the poll after each hold: a reply that came in
+// while the operator held the window is still read, and a hold never by itself fails the wait.
+// Every other moment counts, however slow the pumps are, so a wait always ends on time.
 class ReplyTimer {
  public:
-  explicit ReplyTimer(Clock& clock) : clock_(clock), start_ms_(clock.NowMs()) {}
+  explicit ReplyTimer(Clock& clock) : clock_(clock), start_us_(clock.NowUs()) {}
 
   // Pumps the window's messages once, for the waits that pump; false once the window is closed.
   bool Pump(LoaderContext& context) {
-    const std::uint64_t pump_start_ms = clock_.NowMs();
-    if (paused_) paused_ms_ += pump_start_ms - pause_start_ms_;
-    const bool open = context.Pump();
-    paused_ = clock_.NowMs() - pump_start_ms >= kLatePumpMs;
-    pause_start_ms_ = pump_start_ms;
+    const std::uint64_t pump_start_us = clock_.NowUs();
+    if (after_hold_) left_out_us_ += pump_start_us - hold_ended_us_;
+    std::uint64_t held_us = 0;
+    const bool open = context.Pump(&held_us);
+    after_hold_ = held_us > 0;
+    if (after_hold_) {
+      left_out_us_ += held_us;
+      hold_ended_us_ = clock_.NowUs();
+    }
     return open;
   }
-  // From a late pump's start until the next pump begins, the wait's clock stands still: a wait
-  // whose own time was under 3 s at the hold polls at least once more before it gives up.
+  // From the end of a pump the operator held until the next pump begins, the wait's clock stands
+  // still: a wait that had time left when the hold began polls at least once more.
   bool TimedOut() {
-    const std::uint64_t now_ms = paused_ ? pause_start_ms_ : clock_.NowMs();
-    return (now_ms - start_ms_ - paused_ms_) / 1000 >= kReplyTimeoutSeconds;
+    const std::uint64_t now_us = after_hold_ ? hold_ended_us_ : clock_.NowUs();
+    return (now_us - start_us_ - left_out_us_) / 1'000'000 >= kReplyTimeoutSeconds;
   }
 
  private:
   Clock& clock_;
-  std::uint64_t start_ms_;
-  std::uint64_t paused_ms_ = 0;
-  bool paused_ = false;  // from a late pump's start, at `pause_start_ms_`, to the next pump
-  std::uint64_t pause_start_ms_ = 0;
+  std::uint64_t start_us_;
+  std::uint64_t left_out_us_ = 0;
+  bool after_hold_ = false;  // from the end of a held pump, at `hold_ended_us_`, to the next pump
+  std::uint64_t hold_ended_us_ = 0;
 };
 
 // The last byte of the most recent read, which the handshake tests; none before the first read.
@@ -70,8 +75,11 @@ StatusResult SendAddressCommand(LoaderContext& context, AdapterHandle handle, st
 
 }  // namespace
 
-bool LoaderContext::Pump() {
-  if (!window_closed_ && !window_.PumpMessages()) window_closed_ = true;
+bool LoaderContext::Pump(std::uint64_t* held_us) {
+  if (window_closed_) return false;
+  const PumpReport report = pump_.PumpMessages();
+  if (held_us != nullptr) *held_us += report.held_us;
+  window_closed_ = !report.window_open;
   return !window_closed_;
 }
 

@@ -6,46 +6,38 @@
 #include <string>
 
 #include "adapter/adapter_link.h"
-#include "common/rom_file.h"
 #include "common/shared_types.h"
-#include "common/window_operations.h"
+#include "loader/message_pump.h"
 
 namespace trv {
 
 // Each handshake phase, acknowledgement wait and read-back wait gives up once this many whole
-// seconds of its own have passed.
+// seconds of its own have passed. Its own time is all the time since it began, slow pumps of the
+// window's messages included, but for the modal loops the operator held the window in, as the
+// pump reports them, each with the poll after it.
 constexpr std::uint32_t kReplyTimeoutSeconds = 3;
-// A pump of the window's messages that takes this long has run a modal loop of the window (the
-// operator dragging it, moving it with the keyboard, its system menu open), which lasts as long
-// as the operator holds it; the waits do not count that time as their own. Ordinary pumps,
-// painting included, take well under a millisecond to a few milliseconds and keep counting:
-// under Wine each is a round trip to the server, so discounting them all would stretch a silent
-// chip's two handshake phases to a minute or more.
-constexpr std::uint64_t kLatePumpMs = 50;
 constexpr std::uint32_t kBaudChangeSettleMs = 100;  // pause after a baud-change command
 
 constexpr std::uint8_t kWriteAddressCommand = 0x03;
 constexpr std::uint8_t kReadAddressCommand = 0x02;
 
-// What the loader operations work with during one programming run.
+// What the loader operations work with during one programming run: the adapter link, and the
+// window's message pump for the waits.
 class LoaderContext {
  public:
-  LoaderContext(AdapterLink& link, WindowOperations& window, RomFileSystem& files)
-      : link_(link), window_(window), files_(files) {}
+  LoaderContext(AdapterLink& link, MessagePump& pump) : link_(link), pump_(pump) {}
 
   AdapterLink& link() { return link_; }
-  WindowOperations& window() { return window_; }
-  RomFileSystem& files() { return files_; }
 
-  // Pumps the window's messages once; false from then on if the window has been closed.
-  bool Pump();
+  // Pumps the window's messages once; false from then on if the window has been closed. Adds the
+  // time the operator held the window in that pump to `*held_us`, when given.
+  bool Pump(std::uint64_t* held_us = nullptr);
   // True once a pump found the window closed: stop without further driver calls or messages.
   bool window_closed() const { return window_closed_; }
 
  private:
   AdapterLink& link_;
-  WindowOperations& window_;
-  RomFileSystem& files_;
+  MessagePump& pump_;
   bool window_closed_ = false;
 };
 

@@ -9,21 +9,38 @@
 namespace trv {
 namespace {
 
+// Marks the run as returning the chip to normal operation for as long as it exists, so that a
+// close of the window meanwhile leaves the adapter to the run; cleared on every way out.
+class ReturningToNormal {
+ public:
+  explicit ReturningToNormal(AdapterSession& adapter) : adapter_(adapter) {
+    adapter_.returning_to_normal = true;
+  }
+  ~ReturningToNormal() { adapter_.returning_to_normal = false; }
+  ReturningToNormal(const ReturningToNormal&) = delete;
+  ReturningToNormal& operator=(const ReturningToNormal&) = delete;
+
+ private:
+  AdapterSession& adapter_;
+};
+
 // One run's view of the program: the window, the adapter and whether the window went away.
 class Run {
  public:
   explicit Run(Programmer& programmer)
-      : p_(programmer),
-        link_(p_.driver, p_.clock, p_.state.buffers),
-        loader_(link_, p_.window, p_.files) {}
+      : programmer_(programmer),
+        link_(programmer.driver, programmer.clock, programmer.state.buffers),
+        loader_(link_, programmer.pump),
+        passes_{loader_, programmer.window, programmer.files} {}
 
   void Execute();
 
  private:
-  WindowOperations& window() { return p_.window; }
-  AdapterHandle handle() const { return p_.state.adapter.handle; }
+  WindowOperations& window() { return programmer_.window; }
+  AdapterSession& adapter() { return programmer_.state.adapter; }
+  AdapterHandle handle() const { return programmer_.state.adapter.handle; }
   // Once the close handler has closed the adapter, the run must not touch it or the window.
-  bool Abandoned() const { return loader_.window_closed() || !p_.state.adapter.open; }
+  bool Abandoned() const { return loader_.window_closed() || !programmer_.state.adapter.open; }
 
   bool InputsAcceptable(const std::string& device, const std::string& path);
   bool RomFileHasImageSize(const std::string& path);
@@ -36,9 +53,10 @@ class Run {
   // closes the adapter and hands the window back.
   void FailWithAdapterOpen(const char* message);
 
-  Programmer& p_;
+  Programmer& programmer_;
   AdapterLink link_;
   LoaderContext loader_;
+  PassContext passes_;
 };
 
 void Run::EnableControls() {
@@ -49,7 +67,7 @@ void Run::EnableControls() {
 // Every failed operation on the file is reported, the close after a refusal included.
 bool Run::RomFileHasImageSize(const std::string& path) {
   IoError error = kIoOk;
-  std::unique_ptr<RomFile> file = p_.files.Open(path, &error);
+  std::unique_ptr<RomFile> file = programmer_.files.Open(path, &error);
   if (!file) {
     ReportIoError(error);
     return false;
@@ -121,9 +139,9 @@ void Run::ReturnToNormalOperation() {
 }
 
 void Run::CloseAdapter(bool report_failure, const std::string& device) {
-  if (!p_.state.adapter.open) return;  // the close handler got there first
-  const StatusResult status = p_.driver.QB_Close(handle());
-  p_.state.adapter.open = false;
+  if (!adapter().open) return;  // the close handler got there first
+  const StatusResult status = programmer_.driver.QB_Close(handle());
+  adapter().open = false;
   if (report_failure && status != kStatusOk)
     window().ShowInformation(texts::kCloseFailedMessage + device);
 }
@@ -140,28 +158,30 @@ void Run::Execute() {
   }
 
   AdapterHandle opened = 0;
-  if (p_.driver.QB_OpenEx(device.c_str(), kOpenByDescription, &opened) != kStatusOk) {
+  if (programmer_.driver.QB_OpenEx(device.c_str(), kOpenByDescription, &opened) != kStatusOk) {
     window().ShowInformation(texts::kOpenFailedMessage + device);
     EnableControls();
     return;
   }
-  p_.state.adapter.handle = opened;
-  p_.state.adapter.open = true;
+  adapter().handle = opened;
+  adapter().open = true;
   link_.ClearBuffers();
 
   if (!BringUpLoader()) return;
 
-  if (ProgramFlash(loader_, handle(), path) && !Abandoned()) VerifyFlash(loader_, handle(), path);
+  if (ProgramFlash(passes_, handle(), path) && !Abandoned()) VerifyFlash(passes_, handle(), path);
   if (Abandoned()) return;
 
+  // The passes are over, and the chip is restarted into normal operation even if the window is
+  // closed from here on: restarting it only writes and sleeps, and waits for nothing.
+  const ReturningToNormal returning(adapter());
   window().SetProgressBarVisible(false);
   window().SetSelectedFileVisible(true);
   window().SetLabel2Caption(texts::kIdleHeading);
   EnableControls();
-  if (Abandoned()) return;
-
   ReturnToNormalOperation();
-  CloseAdapter(true, device);
+  // A window closed meanwhile has no one left to tell of a failed close.
+  CloseAdapter(!loader_.window_closed(), device);
 }
 
 }  // namespace
@@ -171,7 +191,7 @@ void ProgramButtonClick(Programmer& programmer) {
 }
 
 void FormClose(AdapterDriver& driver, ProgrammerState& state) {
-  if (!state.adapter.open) return;
+  if (!state.adapter.open || state.adapter.returning_to_normal) return;
   // The window is going: there is no one left to tell about a failed close.
   driver.QB_Close(state.adapter.handle);
   state.adapter.open = false;

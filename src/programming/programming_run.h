@@ -7,6 +7,7 @@
 #include "common/rom_file.h"
 #include "common/shared_types.h"
 #include "common/window_operations.h"
+#include "loader/message_pump.h"
 
 namespace trv {
 
@@ -21,6 +22,7 @@ struct Programmer {
   AdapterDriver& driver;
   Clock& clock;
   WindowOperations& window;
+  MessagePump& pump;
   RomFileSystem& files;
   ProgrammerState& state;
 };
@@ -29,7 +31,9 @@ struct Programmer {
 // input controls enabled, unless the window was closed during the run.
 void ProgramButtonClick(Programmer& programmer);
 
-// Closes the adapter if a run left it open (the window is closing); the status is ignored.
+// Closes the adapter if a run left it open (the window is closing); the status is ignored. A run
+// that is returning the chip to normal operation keeps the adapter until the chip has restarted
+// and then closes it itself.
 void FormClose(AdapterDriver& driver, ProgrammerState& state);
 
 }  // namespace trv

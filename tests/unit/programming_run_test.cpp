@@ -51,7 +51,7 @@ class ProgrammingRunTest : public ::testing::Test {
   test::RecordingWindow window;
   MemoryRomFileSystem files;
   std::unique_ptr<ProgrammerState> state = std::make_unique<ProgrammerState>();
-  Programmer programmer{adapter, clock, window, files, *state};
+  Programmer programmer{adapter, clock, window, window, files, *state};
   std::vector<std::uint8_t> image = Pattern(kRomImageSize, 1);
   sim::Flash flash_before{};  // an older image, on the chip before each test
 
@@ -368,7 +368,7 @@ TEST_F(ProgrammingRunTest, ReadBackGivingFewerBytesThanReported_FailsWithoutComp
     image[i] = static_cast<std::uint8_t>(i % kReadBlockLength);
   files.Put(kPath, image);
   LosingReadDriver losing(adapter);
-  Programmer run{losing, clock, window, files, *state};
+  Programmer run{losing, clock, window, window, files, *state};
   ProgramButtonClick(run);
   EXPECT_EQ(window.Boxes(), Strings{"info:Failed to read back Flash data. (Address 385)"});
   ExpectReturnedToNormalOperation();
@@ -602,7 +602,7 @@ TEST_F(ProgrammingRunTest, WindowClosedMidRun_NoDriverCallOrMessageAfterTheClose
     SCOPED_TRACE(testing::Message()
                  << "closed at chip command " << static_cast<int>(kind) << " #" << count);
     auto fresh = std::make_unique<sim::SimulatedAdapter>(clock, sim::SimConfig{});
-    Programmer run{*fresh, clock, window, files, *state};
+    Programmer run{*fresh, clock, window, window, files, *state};
     window.operations.clear();
     window.closed = false;
     window.on_pump = [&, kind = kind, count = count](int) {
@@ -635,6 +635,20 @@ TEST_F(ProgrammingRunTest, WindowClosedWhileAMessageIsShown_TheRunStopsThere) {
   ASSERT_FALSE(adapter.calls().empty());
   EXPECT_EQ(adapter.calls().back().name, "QB_Close");
   EXPECT_FALSE(adapter.CalledOnClosedHandle());
+}
+
+// OK on the final box and the window closed at once: the close reaches the run in the pump that
+// hands the window back, and the chip is still restarted before the adapter is closed, once.
+TEST_F(ProgrammingRunTest, WindowClosedOnceThePassesEnded_ChipIsStillReturnedToNormalOperation) {
+  bool passes_ended = false;
+  window.on_box = [&](const std::string&) { passes_ended = true; };
+  window.on_pump = [&](int) {
+    if (passes_ended) FormClose(adapter, *state);
+    return !passes_ended;
+  };
+  Run();
+  EXPECT_EQ(window.Boxes(), Strings{kCompleted});
+  ExpectReturnedToNormalOperation();
 }
 
 TEST(FormCloseTest, ClosesOnlyAnAdapterThatIsOpen) {

@@ -42,10 +42,10 @@ void RecordingWindow::ShowErrorReport(const std::string& text) {
   if (on_box) on_box(text);
 }
 
-bool RecordingWindow::PumpMessages() {
+PumpReport RecordingWindow::PumpMessages() {
   ++pumps;
   if (!closed && on_pump && !on_pump(pumps)) closed = true;
-  return !closed;
+  return PumpReport{!closed, 0};
 }
 
 std::vector<std::string> RecordingWindow::Boxes() const {

@@ -1,4 +1,5 @@
-// A window that records every operation in order, for tests of the passes and the run.
+// A window that records every operation in order, and counts its pumps, for tests of the passes
+// and the run.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +8,11 @@
 #include <vector>
 
 #include "common/window_operations.h"
+#include "loader/message_pump.h"
 
 namespace trv::test {
 
-class RecordingWindow final : public WindowOperations {
+class RecordingWindow final : public WindowOperations, public MessagePump {
  public:
   std::string device;
   std::string path;
@@ -39,7 +41,7 @@ class RecordingWindow final : public WindowOperations {
   void SetLabel2Caption(const std::string& caption) override;
   void ShowInformation(const std::string& text) override;
   void ShowErrorReport(const std::string& text) override;
-  bool PumpMessages() override;
+  PumpReport PumpMessages() override;
 
   // The texts of the boxes shown, in order, as "info:..." or "error:...".
   std::vector<std::string> Boxes() const;
