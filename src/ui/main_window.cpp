@@ -3,7 +3,6 @@
 #include "adapter/adapter_link.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
-#include "ui/session_end_block.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -47,15 +46,20 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LP
   if (form == nullptr) {
     return DefWindowProcW(window, message, wparam, lparam);
   }
+  LRESULT result = 0;
   try {
-    return form->HandleMessage(message, wparam, lparam);
+    result = form->HandleMessage(message, wparam, lparam);
   } catch (...) {
     form->nesting_.Fail();
-    return message == WM_CREATE ? -1 : 0;
+    result = message == WM_CREATE ? -1 : 0;
   }
+  // Whatever the message did, the adapter may have been opened or closed meanwhile.
+  form->FollowAdapterForSessionEnd();
+  return result;
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  holds_.Follow(message);
   LRESULT result = 0;
   if (layout_.HandleMessage(message, wparam, lparam, &result)) {
     return result;
@@ -81,9 +85,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       FormClose();
       return 0;
     case WM_QUERYENDSESSION:
-      // Between runs nothing is kept that could be saved, and the adapter is closed once the end
-      // is confirmed; during a run the chip would be left half-written.
-      return programming_ ? FALSE : TRUE;
+      // While an adapter is open the chip could be left half-written. Otherwise nothing is kept
+      // that could be saved, and an adapter is closed once the end is confirmed.
+      FollowAdapterForSessionEnd();
+      return state_.adapter.open ? FALSE : TRUE;
     case WM_ENDSESSION:
       // The process may be ended without another message after this one, so the adapter is
       // closed now, as for a closed window; a run under way stops at its next pump.
@@ -107,6 +112,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       controls_ = FormControls{};
       focus_.Forget();
+      session_end_block_.Forget();
       return DefWindowProcW(window, message, wparam, lparam);
     }
   }
@@ -132,7 +138,7 @@ void TForm1::HandleCommand(int control_id, int notification) {
 void TForm1::ComboBox1DropDown() {
   SendMessageW(controls_.ComboBox1, CB_RESETCONTENT, 0, 0);
   SetWindowTextW(controls_.ComboBox1, L"");
-  if (!PumpMessages()) {
+  if (!PumpMessages().window_open) {
     return;
   }
   const AdapterList adapters = EnumerateAdapters(driver_, clock_);
@@ -153,8 +159,7 @@ void TForm1::OpenButtonClick() {
 }
 
 void TForm1::ProgramButtonClick() {
-  const SessionEndBlock block(controls_.Form1, &programming_);
-  Programmer programmer{driver_, clock_, *this, files_, state_};
+  Programmer programmer{driver_, clock_, *this, *this, files_, state_};
   trv::ProgramButtonClick(programmer);
 }
 
@@ -278,10 +283,14 @@ void TForm1::ShowBox(const std::string& text, const wchar_t* caption, UINT style
   MessageBoxW(controls_.Form1, win32::WideFromMessage(text).c_str(), caption, style);
 }
 
-bool TForm1::PumpMessages() {
+PumpReport TForm1::PumpMessages() {
+  FollowAdapterForSessionEnd();
   progress_painter_.PaintIfDue();
+  const std::uint64_t held_before_us = holds_.held_us();
+  const std::uint64_t start_us = clock_.NowUs();
   MSG message;
-  while (!Stopped() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (!Stopped() && clock_.NowUs() - start_us < kPumpBudgetUs &&
+         PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       nesting_.HoldQuit(static_cast<int>(message.wParam));
       continue;
@@ -290,9 +299,17 @@ bool TForm1::PumpMessages() {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
+    // Once the operator lets go, the wait polls the adapter at once for what came in meanwhile.
+    if (holds_.held_us() != held_before_us) {
+      break;
+    }
   }
   nesting_.FinishIfIdle();
-  return !Stopped();
+  return PumpReport{!Stopped(), holds_.held_us() - held_before_us};
+}
+
+void TForm1::FollowAdapterForSessionEnd() {
+  session_end_block_.Follow(controls_.Form1, state_.adapter.open);
 }
 
 }  // namespace trv::ui

@@ -1,6 +1,6 @@
-// The programmer's one window, Form1: its four handlers, and the window operations through which
-// the core acts on it. Its layout and owner drawing are FormLayout's; the nesting of its handlers
-// and the work held back while they run are HandlerNesting's.
+// The programmer's one window, Form1: its four handlers, and the window operations and the message
+// pump through which the core acts on it. Its layout and owner drawing are FormLayout's; the
+// nesting of its handlers and the work held back while they run are HandlerNesting's.
 #pragma once
 
 #include <windows.h>
@@ -11,17 +11,20 @@
 #include "common/clock.h"
 #include "common/rom_file.h"
 #include "common/window_operations.h"
+#include "loader/message_pump.h"
 #include "programming/programming_run.h"
 #include "ui/focus_keeper.h"
 #include "ui/form_controls.h"
 #include "ui/form_layout.h"
 #include "ui/handler_nesting.h"
 #include "ui/open_dialog.h"
+#include "ui/operator_holds.h"
 #include "ui/progress_painter.h"
+#include "ui/session_end_block.h"
 
 namespace trv::ui {
 
-class TForm1 final : public WindowOperations, private HandlerNesting::Owner {
+class TForm1 final : public WindowOperations, public MessagePump, private HandlerNesting::Owner {
  public:
   TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, ProgrammerState& state);
   ~TForm1() override;
@@ -55,7 +58,14 @@ class TForm1 final : public WindowOperations, private HandlerNesting::Owner {
   void SetLabel2Caption(const std::string& caption) override;
   void ShowInformation(const std::string& text) override;
   void ShowErrorReport(const std::string& text) override;
-  bool PumpMessages() override;
+  // Hands the window what is pending, for at most kPumpBudgetUs of handling; a modal loop the
+  // operator holds it in ends the pump as soon as the loop is over, and is reported.
+  PumpReport PumpMessages() override;
+
+  // The most time one pump spends handling messages. Under a flood of them (another program asking
+  // for a repaint every millisecond) the rest wait for the next pump, which follows after one
+  // poll of the adapter: the close button and the progress bar stay as responsive as ever.
+  static constexpr std::uint64_t kPumpBudgetUs = 50'000;
 
   // Shows `path` in the SelectedFile label, which grows downwards to as many lines as it needs.
   // Where the window's bottom edge comes first, the label shows the path shortened (its caption
@@ -75,6 +85,8 @@ class TForm1 final : public WindowOperations, private HandlerNesting::Owner {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void HandleCommand(int control_id, int notification);
   void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
+  // The session may not end while an adapter is open; Windows is told why for as long.
+  void FollowAdapterForSessionEnd();
   void RecoverFromFailure() noexcept override;
   void DestroyClosedWindow() noexcept override;
   bool Stopped() const { return nesting_.Stopped(); }
@@ -90,8 +102,8 @@ class TForm1 final : public WindowOperations, private HandlerNesting::Owner {
   FocusKeeper focus_{controls_};
   const FileOpenDialog OpenDialog1;
   ProgressPainter progress_painter_;
-  // Set while a programming run is under way: the session must not end then.
-  bool programming_ = false;
+  OperatorHolds holds_{clock_};
+  SessionEndBlock session_end_block_;
 };
 
 }  // namespace trv::ui

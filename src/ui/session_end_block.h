@@ -1,5 +1,5 @@
-// For as long as a programming run lasts, the session is asked not to end: ending it would leave
-// the chip half-written. Windows shows the reason to the user who logs off or shuts down.
+// While an adapter is open the session is asked not to end: ending it then could leave the chip
+// half-written. Windows shows the reason to the user who logs off or shuts down.
 #pragma once
 
 #include <windows.h>
@@ -11,21 +11,21 @@ namespace trv::ui {
 
 class SessionEndBlock {
  public:
-  // Sets `*blocking` for as long as the block lasts, for the window's answer when Windows asks.
-  SessionEndBlock(HWND window, bool* blocking) : window_(window), blocking_(blocking) {
-    ShutdownBlockReasonCreate(window_, win32::WideFromUtf8(texts::kSessionEndBlockReason).c_str());
-    *blocking_ = true;
+  // Gives `window`'s reason while `adapter_open`, and takes it back once the adapter is closed.
+  void Follow(HWND window, bool adapter_open) {
+    if (adapter_open && window_ == nullptr && window != nullptr) {
+      ShutdownBlockReasonCreate(window, win32::WideFromUtf8(texts::kSessionEndBlockReason).c_str());
+      window_ = window;
+    } else if (!adapter_open && window_ != nullptr) {
+      ShutdownBlockReasonDestroy(window_);
+      window_ = nullptr;
+    }
   }
-  ~SessionEndBlock() {
-    ShutdownBlockReasonDestroy(window_);
-    *blocking_ = false;
-  }
-  SessionEndBlock(const SessionEndBlock&) = delete;
-  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+  // The window is gone, and its reason with it.
+  void Forget() { window_ = nullptr; }
 
  private:
-  HWND window_;
-  bool* blocking_;
+  HWND window_ = nullptr;  // the window whose reason is given, while it is
 };
 
 }  // namespace trv::ui

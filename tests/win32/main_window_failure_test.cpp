@@ -88,15 +88,15 @@ bool IdleLook(const FormFixture& fixture) {
 TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
   FormFixture fixture;
   fixture.OpenAdapter();
-  EXPECT_EQ(TRUE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+  EXPECT_EQ(FALSE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
   SendMessageW(fixture.window, WM_ENDSESSION, FALSE, 0);
   EXPECT_TRUE(fixture.state->adapter.open);
-  EXPECT_TRUE(fixture.form.PumpMessages());
+  EXPECT_TRUE(fixture.form.PumpMessages().window_open);
 
   SendMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
-  EXPECT_FALSE(fixture.form.PumpMessages());
+  EXPECT_FALSE(fixture.form.PumpMessages().window_open);
   int code = -1;
   EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
   EXPECT_TRUE(fixture.watcher.boxes.empty());
@@ -129,6 +129,67 @@ TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
   EXPECT_TRUE(fixture.watcher.boxes.empty());
   int code = -1;
   EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
+}
+
+// Until the adapter has opened there is nothing to lose: a box about the inputs, or about an
+// adapter that would not open, lets the session end, and no reason is given.
+struct BeforeTheAdapter {
+  const char* name;
+  const wchar_t* device;  // null: the stand-in's adapter
+  const wchar_t* file;    // in a scratch folder; null: none chosen
+  std::size_t size;       // bytes written to it; 0: none, the file does not exist
+};
+
+class SessionEndBeforeTheAdapterTest : public ::testing::TestWithParam<BeforeTheAdapter> {};
+
+TEST_P(SessionEndBeforeTheAdapterTest, IsLetThroughWhileTheBoxIsUp) {
+  const BeforeTheAdapter& row = GetParam();
+  FormFixture fixture;
+  ui_test::ScratchFolder folder;
+  std::wstring path;
+  if (row.file != nullptr) {
+    path = row.size == 0 ? folder.Path(row.file)
+                         : folder.Write(row.file, std::vector<unsigned char>(row.size, 0x5A));
+  }
+  block_calls.clear();
+  std::vector<LRESULT> answers;
+  fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
+    answers.push_back(SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+  };
+  fixture.Program(row.device != nullptr ? row.device : kDevice, path);
+  EXPECT_EQ(std::vector<LRESULT>{TRUE}, answers);
+  EXPECT_TRUE(block_calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SessionEndBeforeTheAdapterTest,
+    ::testing::Values(BeforeTheAdapter{"NoDevice", L"", L"image.ROM", 65536},
+                      BeforeTheAdapter{"NoFile", nullptr, nullptr, 0},
+                      BeforeTheAdapter{"WrongSize", nullptr, L"image.ROM", 65535},
+                      BeforeTheAdapter{"MissingFile", nullptr, L"missing.ROM", 0},
+                      BeforeTheAdapter{"AdapterDoesNotOpen", L"No such adapter", L"image.ROM",
+                                       65536}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// OK on the final box, then the window closed at once: the chip is still restarted into normal
+// operation, the adapter closed once after it, and then the window goes.
+TEST(Form, ClosedRightAfterTheFinalBox_ChipIsRestartedThenTheWindowGoes) {
+  FormFixture fixture(FastChip());
+  ui_test::ScratchFolder folder;
+  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  fixture.watcher.on_box = [&](const ui_test::SeenBox& box) {
+    SendMessageW(box.window, WM_COMMAND, IDOK, 0);
+    PostMessageW(fixture.window, WM_CLOSE, 0, 0);
+  };
+  fixture.Program(kDevice, path);
+  ASSERT_EQ(1u, fixture.watcher.boxes.size());
+  EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
+  EXPECT_EQ(trv::sim::ChipMode::kRunning, fixture.driver.chip().mode());
+  EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
+  EXPECT_EQ("QB_Close", fixture.driver.calls().back().name);
+  int code = -1;
+  EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
+  EXPECT_FALSE(IsWindow(fixture.window));
 }
 
 // A driver call throws in the middle of a pass: the adapter is closed, the window looks as

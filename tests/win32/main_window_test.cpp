@@ -140,7 +140,42 @@ TEST(Form, ClosedWhileAHandlerPumps_ClosesAdapterThenGoes) {
   fixture.form.SetInputControlsEnabled(true);
   EXPECT_TRUE(fixture.watcher.boxes.empty());
   EXPECT_EQ("", fixture.form.RomFilePath());
-  EXPECT_FALSE(fixture.form.PumpMessages());
+  EXPECT_FALSE(fixture.form.PumpMessages().window_open);
+}
+
+// Another program asks for a repaint of everything as fast as the window paints (each paint here
+// moves the clock on 1 ms): a pump still returns once it has spent its budget.
+struct RepaintFlood {
+  trv::sim::VirtualClock& clock;
+  HWND window;
+  int paints = 0;
+  static constexpr int kPaintsUntilItStops = 5000;
+
+  static LRESULT CALLBACK PaintProc(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR, DWORD_PTR self) {
+    const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+    auto* flood = reinterpret_cast<RepaintFlood*>(self);
+    if (message == WM_PAINT && ++flood->paints < kPaintsUntilItStops) {
+      flood->clock.AdvanceUs(1000);
+      RedrawWindow(flood->window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+    return result;
+  }
+};
+
+TEST(Form, RepaintFlood_PumpReturnsWithinItsBudget) {
+  FormFixture fixture;
+  ShowWindow(fixture.window, SW_SHOWNOACTIVATE);
+  RepaintFlood flood{fixture.clock, fixture.window};
+  SetWindowSubclass(fixture.label1, &RepaintFlood::PaintProc, 0,
+                    reinterpret_cast<DWORD_PTR>(&flood));
+  RedrawWindow(fixture.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  const std::uint64_t start_us = fixture.clock.NowUs();
+  EXPECT_TRUE(fixture.form.PumpMessages().window_open);
+  EXPECT_LT(flood.paints, RepaintFlood::kPaintsUntilItStops);
+  EXPECT_LE(fixture.clock.NowUs() - start_us, trv::ui::TForm1::kPumpBudgetUs + 1000);
+  RemoveWindowSubclass(fixture.label1, &RepaintFlood::PaintProc, 0);
 }
 
 TEST(Form, QuitMetWhilePumping_IsPassedOnAfterTheHandler) {
@@ -161,7 +196,7 @@ TEST(Form, DestroyedWithoutClose_StillClosesAdapter) {
   DestroyWindow(fixture.window);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
-  EXPECT_FALSE(fixture.form.PumpMessages());
+  EXPECT_FALSE(fixture.form.PumpMessages().window_open);
 }
 
 // During a pass the bar is shown and the input controls are off: the focus must not land on the
