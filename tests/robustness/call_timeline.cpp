@@ -11,10 +11,10 @@ std::string Ms(std::uint64_t us) {
 
 void CallTimeline::OnCall(Kind kind, std::uint32_t count, std::uint64_t entry_us,
                           std::uint64_t exit_us) {
-  const Call call{kind, count, entry_us - excluded_us_, holds_};
+  const Call call{kind, count, entry_us - excluded_us_, holds_, busy_us_};
   excluded_us_ += exit_us - entry_us;
 
-  CheckGap(any_call_ ? previous_.at_us : 0, call.at_us);
+  CheckGap(any_call_ ? previous_ : Call{}, call);
   if (in_stretch_ && !ContinuesStretch(call)) EndStretch();
   if (!in_stretch_ && ContinuesStretch(call)) {
     in_stretch_ = true;
@@ -31,9 +31,16 @@ void CallTimeline::OnWindowHeld(std::uint64_t from_us, std::uint64_t to_us) {
   ++holds_;
 }
 
+void CallTimeline::OnWindowBusy(std::uint64_t from_us, std::uint64_t to_us) {
+  busy_us_ += to_us - from_us;
+}
+
 std::vector<std::string> CallTimeline::Finish(std::uint64_t end_us) {
   if (in_stretch_) EndStretch();
-  CheckGap(any_call_ ? previous_.at_us : 0, end_us - excluded_us_);
+  Call end;
+  end.at_us = end_us - excluded_us_;
+  end.busy_us = busy_us_;
+  CheckGap(any_call_ ? previous_ : Call{}, end);
   return broken_;
 }
 
@@ -44,9 +51,11 @@ bool CallTimeline::ContinuesStretch(const Call& call) const {
   return in_stretch_ ? handshake_ : any_call_ && previous_.kind == Kind::kSetTimeouts;
 }
 
-void CallTimeline::CheckGap(std::uint64_t from_us, std::uint64_t to_us) {
-  if (to_us - from_us > kLongestPauseUs + kSlackUs) {
-    broken_.push_back("the programmer went " + Ms(to_us - from_us) +
+// The window's slow pumps are not the programmer's pauses.
+void CallTimeline::CheckGap(const Call& from, const Call& to) {
+  const std::uint64_t gap_us = to.at_us - from.at_us - (to.busy_us - from.busy_us);
+  if (gap_us > kLongestPauseUs + kSlackUs) {
+    broken_.push_back("the programmer went " + Ms(gap_us) +
                       " without a driver call, longer than any of its pauses");
   }
 }
@@ -62,7 +71,10 @@ void CallTimeline::EndStretch() {
       // No byte sent at all: only the handshake's total can be checked.
       CheckPolls("the handshake", 0, last, stretch_start_, 2 * kWaitBoundUs);
     } else {
-      CheckPolls("the handshake's probe phase", 0, confirm, stretch_start_, kWaitBoundUs);
+      // The confirm byte goes out once the probe phase has timed out, after that poll's pump.
+      if (confirm > 0) {
+        CheckPolls("the handshake's probe phase", 0, confirm - 1, stretch_start_, kWaitBoundUs);
+      }
       if (confirm < last) {
         CheckPolls("the handshake's confirm phase", confirm + 1, last, stretch_[confirm],
                    kWaitBoundUs);
@@ -90,8 +102,11 @@ void CallTimeline::EndStretch() {
 
 void CallTimeline::CheckPolls(const char* wait, std::size_t first, std::size_t last,
                               const Call& start, std::uint64_t bound_us) {
+  // A wait begins once the pumps of the one before it are over, as the read-back wait follows the
+  // acknowledgement wait's last pump: slow pumps before its first poll are not its time.
+  const std::uint64_t begin_us = start.at_us + (stretch_[first].busy_us - start.busy_us);
   for (std::size_t i = first; i <= last; ++i) {
-    const std::uint64_t elapsed_us = stretch_[i].at_us - start.at_us;
+    const std::uint64_t elapsed_us = stretch_[i].at_us - begin_us;
     if (elapsed_us >= bound_us + kSlackUs * (1 + stretch_[i].holds - start.holds)) {
       broken_.push_back(std::string(wait) + " was still polling " + Ms(elapsed_us) +
                         " after it began (bound " + Ms(bound_us) + ")");

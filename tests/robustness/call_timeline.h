@@ -2,10 +2,12 @@
 // driver calls and the virtual clock alone, without any hook in the programmer.
 //
 // Time is counted in the programmer's own time: virtual time spent outside driver calls and
-// outside pumps in which the operator held the window. Slow calls that the input made (and a
-// simulated write that blocks on a full wire) do not count against the programmer, so its bounds
-// can be checked tightly however slow the adapter was; nor does a held window, which the
-// programmer leaves out of its waits together with the poll after it.
+// outside the modal loops in which the operator held the window. Slow calls that the input made
+// (and a simulated write that blocks on a full wire) do not count against the programmer, so its
+// bounds can be checked tightly however slow the adapter was; nor does a held window, which the
+// programmer leaves out of its waits together with the poll after it. A pump that is slow without
+// a modal loop does count against the waits, whose bounds hold however slow the window is; only
+// the check of the pauses between calls leaves it out.
 //
 // A wait shows up as a stretch of polls: QB_GetQueueStatus and QB_Read calls one after another,
 // and in the handshake also the one-byte writes of its probes. The stretch begins when the call
@@ -41,6 +43,8 @@ class CallTimeline {
   void OnCall(Kind kind, std::uint32_t count, std::uint64_t entry_us, std::uint64_t exit_us);
   // The operator held the window from `from_us` to `to_us`, between two driver calls.
   void OnWindowHeld(std::uint64_t from_us, std::uint64_t to_us);
+  // A pump was slow, without a modal loop, from `from_us` to `to_us`, between two driver calls.
+  void OnWindowBusy(std::uint64_t from_us, std::uint64_t to_us);
   // The run returned at `end_us`. Returns every wait or pause that outlasted its bound.
   std::vector<std::string> Finish(std::uint64_t end_us);
 
@@ -48,12 +52,13 @@ class CallTimeline {
   struct Call {
     Kind kind = Kind::kOther;
     std::uint32_t count = 0;
-    std::uint64_t at_us = 0;  // programmer time at the call
-    std::uint32_t holds = 0;  // held windows before the call
+    std::uint64_t at_us = 0;    // programmer time at the call
+    std::uint32_t holds = 0;    // held windows before the call
+    std::uint64_t busy_us = 0;  // time in slow pumps before the call
   };
 
   bool ContinuesStretch(const Call& call) const;
-  void CheckGap(std::uint64_t from_us, std::uint64_t to_us);
+  void CheckGap(const Call& from, const Call& to);
   void EndStretch();
   // Checks that calls [first, last] of the stretch began within `bound_us` of `start`.
   void CheckPolls(const char* wait, std::size_t first, std::size_t last, const Call& start,
@@ -61,6 +66,7 @@ class CallTimeline {
 
   std::uint64_t excluded_us_ = 0;  // virtual time inside driver calls and held windows so far
   std::uint32_t holds_ = 0;
+  std::uint64_t busy_us_ = 0;
   Call previous_;
   bool any_call_ = false;
   bool in_stretch_ = false;

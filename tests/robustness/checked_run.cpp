@@ -13,8 +13,11 @@ namespace {
 // A sleep of 0 ms moves virtual time on by this much: long enough that a run whose every wait
 // runs out still takes little real time, short against the 3 s windows.
 constexpr std::uint64_t kYieldQuantumUs = 500;
+// Longer than any run can take, however slow its adapter and window (a whole run with every pump
+// 250 ms slow takes minutes): the window is closed to stop a run that would never end.
+constexpr std::uint64_t kEndlessRunUs = 3'600'000'000;
 
-class WatchingWindow final : public WindowOperations {
+class WatchingWindow final : public WindowOperations, public MessagePump {
  public:
   WatchingWindow(const RunScript& script, Bench& bench, FuzzedDriver& driver,
                  sim::VirtualClock& clock, RecordingRomFiles& files, RunOutcome& outcome)
@@ -23,7 +26,8 @@ class WatchingWindow final : public WindowOperations {
         driver_(driver),
         clock_(clock),
         files_(files),
-        outcome_(outcome) {}
+        outcome_(outcome),
+        started_us_(clock.NowUs()) {}
 
   std::string DeviceDescription() override { return sim::kDefaultAdapterDescription; }
   std::string RomFilePath() override { return Bench::kRomPath; }
@@ -44,19 +48,30 @@ class WatchingWindow final : public WindowOperations {
   }
   void ShowInformation(const std::string& text) override { Show(text); }
   void ShowErrorReport(const std::string& text) override { Show(text); }
-  bool PumpMessages() override {
+  PumpReport PumpMessages() override {
     ++pumps_;
     for (const FileEvent& event : script_.file_events) {
       if (event.at_pump == pumps_)
         ApplyFileEvent(bench_.files(), Bench::kRomPath, event, bench_.image());
     }
+    PumpReport report;
     if (pumps_ == script_.hold_at_pump) {
       const std::uint64_t from_us = clock_.NowUs();
       clock_.AdvanceUs(script_.hold_us);
       driver_.OnWindowHeld(from_us, clock_.NowUs());
+      report.held_us = script_.hold_us;
+    } else if (script_.slow_pump_every > 0 && pumps_ % script_.slow_pump_every == 0) {
+      const std::uint64_t from_us = clock_.NowUs();
+      clock_.AdvanceUs(script_.slow_pump_us);
+      driver_.OnWindowBusy(from_us, clock_.NowUs());
     }
     if (pumps_ == script_.close_at_pump) Close();
-    return !outcome_.window_closed;
+    if (clock_.NowUs() - started_us_ > kEndlessRunUs && !outcome_.window_closed) {
+      outcome_.endless = true;
+      Close();
+    }
+    report.window_open = !outcome_.window_closed;
+    return report;
   }
 
   std::uint32_t pumps() const { return pumps_; }
@@ -80,6 +95,7 @@ class WatchingWindow final : public WindowOperations {
   sim::VirtualClock& clock_;
   RecordingRomFiles& files_;
   RunOutcome& outcome_;
+  std::uint64_t started_us_;
   std::uint32_t pumps_ = 0;
   std::uint32_t boxes_ = 0;
 };
@@ -102,7 +118,7 @@ RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint
   FuzzedDriver driver(adapter, clock, decisions);
   RecordingRomFiles files(bench.files());
   WatchingWindow window(script, bench, driver, clock, files, outcome);
-  Programmer programmer{driver, clock, window, files, bench.state()};
+  Programmer programmer{driver, clock, window, window, files, bench.state()};
 
   ProgramButtonClick(programmer);
 

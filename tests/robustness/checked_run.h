@@ -29,9 +29,14 @@ struct RunScript {
   std::uint32_t close_at_pump = 0;
   std::uint32_t close_in_box = 0;
   // The operator holds the window at this pump (0: never) for `hold_us`: the pump returns only
-  // then, as when Windows runs a modal loop for a drag or the system menu.
+  // then, and says so, as when Windows runs a modal loop for a drag or the system menu.
   std::uint32_t hold_at_pump = 0;
   std::uint64_t hold_us = 0;
+  // Every this many pumps (0: none) takes `slow_pump_us` without any modal loop, as on a busy
+  // desktop, under another program's message hook or in a flood of repaints: the programmer's
+  // own time, which its waits must count.
+  std::uint32_t slow_pump_every = 0;
+  std::uint64_t slow_pump_us = 0;
   std::vector<FileEvent> file_events;
 };
 

@@ -8,7 +8,8 @@
 //   2      what the flash holds before the run (erased, the image, other bytes, nearly the image)
 //   3      window close: 0x80-0xBF at a fraction of the run's pumps, 0xC0-0xFF while message box
 //          (byte & 7) + 1 is up; 0x40-0x7F: instead the window held at that fraction for
-//          (byte & 0x3F) + 1 tenths of a second; anything else neither
+//          (byte & 0x3F) + 1 half seconds; 0x20-0x3F: instead every 1st, 2nd, 10th or 3rd pump
+//          (bits 2-3) slow by 50, 60, 200 or 20 ms (bits 0-1); anything else none of these
 //   4-5    that fraction, in 65,536ths (also picks the flash's other bytes)
 //   6      number of ROM file events (0-3), each five bytes: the pump fraction (two bytes), the
 //          action (bits 0-1: truncate, grow, rewrite, truncate; bit 2 cuts to a multiple of 128
@@ -62,7 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     script.close_at_pump = bench->PumpAt(script.latency_us, fraction);
   } else if (close >= 0x40) {
     script.hold_at_pump = bench->PumpAt(script.latency_us, fraction);
-    script.hold_us = ((close & 0x3Fu) + 1) * 100'000;
+    script.hold_us = ((close & 0x3Fu) + 1) * 500'000;
+  } else if (close >= 0x20) {
+    constexpr std::uint32_t kEvery[] = {1, 2, 10, 3};
+    constexpr std::uint64_t kSlowUs[] = {50'000, 60'000, 200'000, 20'000};
+    script.slow_pump_every = kEvery[(close >> 2) & 3];
+    script.slow_pump_us = kSlowUs[close & 3];
   }
   for (int n = in.Byte() % 4; n > 0; --n) {
     FileEvent event;

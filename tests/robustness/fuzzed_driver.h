@@ -102,6 +102,10 @@ class FuzzedDriver final : public test::ForwardingDriver {
   void OnWindowHeld(std::uint64_t from_us, std::uint64_t to_us) {
     timeline_.OnWindowHeld(from_us, to_us);
   }
+  // A pump took from `from_us` to `to_us` without any modal loop.
+  void OnWindowBusy(std::uint64_t from_us, std::uint64_t to_us) {
+    timeline_.OnWindowBusy(from_us, to_us);
+  }
   // What the programmer did wrong, once the run has returned at `end_us`; each kind once.
   std::vector<std::string> Finish(std::uint64_t end_us);
   std::size_t closes() const { return closes_; }

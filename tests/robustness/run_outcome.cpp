@@ -76,6 +76,7 @@ bool RunOutcome::completed() const {
 
 std::vector<std::string> CheckOutcome(const RunOutcome& outcome) {
   std::vector<std::string> broken = outcome.driver_findings;
+  if (outcome.endless) broken.push_back("the run went on without end and was stopped");
   if (!outcome.window_closed && !outcome.controls_enabled)
     broken.push_back("controls left disabled");
   if (outcome.adapter_left_open) broken.push_back("adapter-open flag left set");

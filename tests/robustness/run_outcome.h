@@ -15,6 +15,8 @@ namespace trv::robustness {
 struct RunOutcome {
   std::vector<std::string> messages;  // information boxes and error reports, in order
   bool window_closed = false;
+  // The run went on past any bound a run can take, and the window was closed to end it.
+  bool endless = false;
   int messages_after_close = 0;
   bool controls_enabled = true;
   bool adapter_left_open = false;  // the adapter-open flag after the run

@@ -1,9 +1,9 @@
 // Thousands of consecutive runs in one process, each with faults drawn at random from the
 // simulator's list and now and then from the fuzzed driver's, the ROM file cut, grown or rewritten
-// under it now and then, the window closed or held now and then, and a fault-free run after each
-// on the same program and chip; then adapter enumerations against absurd drivers. Checks every
-// run's properties (no ROM file left open among them), that a run whose window was held but met
-// no fault completes, and that memory does not grow.
+// under it now and then, the window closed, held or slow now and then, and a fault-free run after
+// each on the same program and chip; then adapter enumerations against absurd drivers. Checks
+// every run's properties (no ROM file left open among them), that a run whose window was held or
+// slow but met no fault completes, and that memory does not grow.
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -158,20 +158,31 @@ int main(int argc, char** argv) {
     // Whole 0.1 ms steps, so that the pump counts of few latencies need measuring.
     script.latency_us = random() % 20 * 100;
     std::vector<std::uint8_t> decisions;
+    // One run in six the window's pumps are slow, whatever else goes wrong, and one in eight the
+    // operator holds the window, up to 32 s, anywhere in an otherwise sound run. A run that met
+    // nothing else must then complete.
+    const bool slow = random() % 6 == 0;
+    if (slow) {
+      constexpr std::uint32_t kEvery[] = {1, 2, 10};
+      script.slow_pump_every = kEvery[random() % 3];
+      script.slow_pump_us = (1 + random() % 250) * 1000;
+    }
     const bool held = random() % 8 == 0;
+    bool sound = true;
     if (held) {
-      // The operator holds the window, up to 6.4 s, anywhere in an otherwise sound run.
       script.hold_at_pump = bench.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
-      script.hold_us = (1 + random() % 64) * 100'000;
+      script.hold_us = (1 + random() % 64) * 500'000;
     } else if (random() % 6 == 0) {
       // The file changes under an otherwise sound run, which would complete if nothing
       // checked the file.
       script.file_events.push_back(RandomFileEvent(random, bench, script.latency_us));
-    } else {
+      sound = false;
+    } else if (!slow || random() % 2) {
       script.faults = RandomFaults(random);
       if (random() % 4 == 0) decisions = RandomDecisions(random);
       script.decisions = decisions.data();
       script.decision_count = decisions.size();
+      sound = false;
     }
     if (!held && random() % 4 == 0) {
       if (random() % 2) {
@@ -180,6 +191,7 @@ int main(int argc, char** argv) {
       } else {
         script.close_in_box = 1 + random() % 3;
       }
+      sound = false;
     }
     // The flash usually holds the image from the run before; now and then something else, so
     // that a pass that stops early cannot hide behind bytes already right.
@@ -192,9 +204,12 @@ int main(int argc, char** argv) {
       ++broken;
     }
     if (report.completed) ++completed;
-    if (held && !report.completed) {
-      std::printf("run %d: the window held %.1f s at pump %u, and the run did not complete\n", run,
-                  script.hold_us / 1e6, script.hold_at_pump);
+    if (sound && (held || slow) && !report.completed) {
+      std::printf(
+          "run %d: the window held %.1f s at pump %u, every %u. pump %.0f ms slow, and the run "
+          "did not complete\n",
+          run, script.hold_us / 1e6, script.hold_at_pump, script.slow_pump_every,
+          script.slow_pump_us / 1e3);
       ++broken;
     }
     if (run + 1 == warm_up) resident_after_warm_up = PeakResidentKiB();
