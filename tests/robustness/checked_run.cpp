@@ -19,10 +19,10 @@ constexpr std::uint64_t kEndlessRunUs = 3'600'000'000;
 
 class WatchingWindow final : public WindowOperations, public MessagePump {
  public:
-  WatchingWindow(const RunScript& script, Bench& bench, FuzzedDriver& driver,
-                 sim::VirtualClock& clock, RecordingRomFiles& files, RunOutcome& outcome)
+  WatchingWindow(const RunScript& script, Rig& rig, FuzzedDriver& driver, sim::VirtualClock& clock,
+                 RecordingRomFiles& files, RunOutcome& outcome)
       : script_(script),
-        bench_(bench),
+        rig_(rig),
         driver_(driver),
         clock_(clock),
         files_(files),
@@ -30,7 +30,7 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
         started_us_(clock.NowUs()) {}
 
   std::string DeviceDescription() override { return sim::kDefaultAdapterDescription; }
-  std::string RomFilePath() override { return Bench::kRomPath; }
+  std::string RomFilePath() override { return Rig::kRomPath; }
   void SetInputControlsEnabled(bool enabled) override { outcome_.controls_enabled = enabled; }
   void SetProgressBarVisible(bool) override {}
   void SetSelectedFileVisible(bool) override {}
@@ -51,8 +51,7 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
   PumpReport PumpMessages() override {
     ++pumps_;
     for (const FileEvent& event : script_.file_events) {
-      if (event.at_pump == pumps_)
-        ApplyFileEvent(bench_.files(), Bench::kRomPath, event, bench_.image());
+      if (event.at_pump == pumps_) ApplyFileEvent(rig_.files(), Rig::kRomPath, event, rig_.image());
     }
     PumpReport report;
     if (pumps_ == script_.hold_at_pump) {
@@ -85,12 +84,12 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
   }
   void Close() {
     if (outcome_.window_closed) return;
-    FormClose(driver_, bench_.state());
+    FormClose(driver_, rig_.state());
     outcome_.window_closed = true;
   }
 
   const RunScript& script_;
-  Bench& bench_;
+  Rig& rig_;
   FuzzedDriver& driver_;
   sim::VirtualClock& clock_;
   RecordingRomFiles& files_;
@@ -100,10 +99,10 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
   std::uint32_t boxes_ = 0;
 };
 
-RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint32_t* pumps) {
+RunOutcome RunOnceCountingPumps(const RunScript& script, Rig& rig, std::uint32_t* pumps) {
   RunOutcome outcome;
-  outcome.flash_before = bench.flash();
-  outcome.open_files_before = bench.files().open_files();
+  outcome.flash_before = rig.flash();
+  outcome.open_files_before = rig.files().open_files();
 
   sim::VirtualClock clock(kYieldQuantumUs);
   sim::SimConfig config;
@@ -112,30 +111,30 @@ RunOutcome RunOnceCountingPumps(const RunScript& script, Bench& bench, std::uint
   config.record = false;
   sim::SimulatedAdapter adapter(clock, config);
   sim::Flash flash;
-  std::copy(bench.flash().begin(), bench.flash().end(), flash.begin());
+  std::copy(rig.flash().begin(), rig.flash().end(), flash.begin());
   adapter.chip().set_flash(flash);
   Decisions decisions(script.decisions, script.decision_count);
   FuzzedDriver driver(adapter, clock, decisions);
-  RecordingRomFiles files(bench.files());
-  WatchingWindow window(script, bench, driver, clock, files, outcome);
-  Programmer programmer{driver, clock, window, window, files, bench.state()};
+  RecordingRomFiles files(rig.files());
+  WatchingWindow window(script, rig, driver, clock, files, outcome);
+  Programmer programmer{driver, clock, window, window, files, rig.state()};
 
   ProgramButtonClick(programmer);
 
   outcome.driver_findings = driver.Finish(clock.NowUs());
-  outcome.adapter_left_open = bench.state().adapter.open;
+  outcome.adapter_left_open = rig.state().adapter.open;
   outcome.closes = driver.closes();
-  outcome.pending = bench.state().buffers.transmit.pending;
-  bench.flash().assign(adapter.chip().flash().begin(), adapter.chip().flash().end());
-  outcome.flash_after = bench.flash();
-  outcome.open_files_after = bench.files().open_files();
+  outcome.pending = rig.state().buffers.transmit.pending;
+  rig.flash().assign(adapter.chip().flash().begin(), adapter.chip().flash().end());
+  outcome.flash_after = rig.flash();
+  outcome.open_files_after = rig.files().open_files();
   if (pumps != nullptr) *pumps = window.pumps();
   return outcome;
 }
 
 }  // namespace
 
-Bench::Bench()
+Rig::Rig()
     : image_(kRomImageSize),
       state_(std::make_unique<ProgrammerState>()),
       flash_(kRomImageSize, 0xFF) {
@@ -144,7 +143,7 @@ Bench::Bench()
   RestoreImage();
 }
 
-void Bench::SeedFlash(FlashSeed seed, std::uint32_t detail) {
+void Rig::SeedFlash(FlashSeed seed, std::uint32_t detail) {
   switch (seed) {
     case FlashSeed::kErased:
       std::fill(flash_.begin(), flash_.end(), 0xFF);
@@ -163,11 +162,11 @@ void Bench::SeedFlash(FlashSeed seed, std::uint32_t detail) {
   }
 }
 
-std::uint32_t Bench::PumpAt(std::uint64_t latency_us, std::uint16_t fraction) {
+std::uint32_t Rig::PumpAt(std::uint64_t latency_us, std::uint16_t fraction) {
   auto known = clean_run_pumps_.find(latency_us);
   if (known == clean_run_pumps_.end()) {
-    // Measured on a scratch state and flash, so the bench itself is left as it was.
-    Bench scratch;
+    // Measured on a scratch state and flash, so the rig itself is left as it was.
+    Rig scratch;
     RunScript clean;
     clean.latency_us = latency_us;
     std::uint32_t pumps = 0;
@@ -177,21 +176,21 @@ std::uint32_t Bench::PumpAt(std::uint64_t latency_us, std::uint16_t fraction) {
   return 1 + static_cast<std::uint32_t>(std::uint64_t{fraction} * known->second / 65536);
 }
 
-RunOutcome RunOnce(const RunScript& script, Bench& bench) {
-  return RunOnceCountingPumps(script, bench, nullptr);
+RunOutcome RunOnce(const RunScript& script, Rig& rig) {
+  return RunOnceCountingPumps(script, rig, nullptr);
 }
 
-RunReport CheckedRun(const RunScript& script, Bench& bench) {
+RunReport CheckedRun(const RunScript& script, Rig& rig) {
   RunReport report;
-  bench.RestoreImage();
-  const RunOutcome outcome = RunOnce(script, bench);
+  rig.RestoreImage();
+  const RunOutcome outcome = RunOnce(script, rig);
   report.broken = CheckOutcome(outcome);
   report.completed = outcome.completed();
 
   // Whatever the first run met, the next one on the same program and chip must succeed: nothing
   // it left behind may reach the chip or the operator.
-  bench.RestoreImage();
-  const RunOutcome next = RunOnce(RunScript{}, bench);
+  rig.RestoreImage();
+  const RunOutcome next = RunOnce(RunScript{}, rig);
   for (const std::string& what : CheckOutcome(next))
     report.broken.push_back("in the fault-free run after it: " + what);
   if (next.messages != std::vector<std::string>{texts::kVerifiedMessage}) {

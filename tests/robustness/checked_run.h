@@ -43,13 +43,14 @@ struct RunScript {
 // What the chip's flash holds before a run.
 enum class FlashSeed { kErased, kImage, kOther, kNearImage };
 
-// What lives from one run to the next, as in the program and on the bench: the program-wide
-// state, the chip's flash and the ROM file (whose bytes are `image()` at the start of each run).
-class Bench {
+// The test rig: what lives from one run to the next, as in the program and on the bench: the
+// program-wide state, the chip's flash and the ROM file (whose bytes are `image()` at the start of
+// each run).
+class Rig {
  public:
-  Bench();
-  Bench(const Bench&) = delete;
-  Bench& operator=(const Bench&) = delete;
+  Rig();
+  Rig(const Rig&) = delete;
+  Rig& operator=(const Rig&) = delete;
 
   static constexpr char kRomPath[] = "C:\\images\\bench.ROM";
   const std::vector<std::uint8_t>& image() const { return image_; }
@@ -74,16 +75,16 @@ class Bench {
   std::map<std::uint64_t, std::uint32_t> clean_run_pumps_;
 };
 
-// Runs `script` once on the bench and returns what it left behind, unchecked.
-RunOutcome RunOnce(const RunScript& script, Bench& bench);
+// Runs `script` once on the rig and returns what it left behind, unchecked.
+RunOutcome RunOnce(const RunScript& script, Rig& rig);
 
 struct RunReport {
   std::vector<std::string> broken;  // both runs' broken properties; empty when all held
   bool completed = false;           // the scripted run reported completion
 };
 
-// Runs `script` on the bench, then a fault-free run on the same program state and flash, which
+// Runs `script` on the rig, then a fault-free run on the same program state and flash, which
 // must complete with the flash equal to the image whatever the first run met.
-RunReport CheckedRun(const RunScript& script, Bench& bench);
+RunReport CheckedRun(const RunScript& script, Rig& rig);
 
 }  // namespace trv::robustness

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <string_view>
 
 #include "fuzzed_driver.h"
 #include "sim/virtual_clock.h"
+#include "tests/support/refusing_driver.h"
 
 namespace trv::robustness {
 namespace {
@@ -64,7 +66,7 @@ std::string Description(std::uint8_t style, std::uint32_t index, std::uint8_t fi
   return text;
 }
 
-class ListingDriver final : public AdapterDriver {
+class ListingDriver final : public test::RefusingDriver {
  public:
   ListingDriver(ByteCursor& in, sim::VirtualClock& clock, ListingFacts& facts)
       : clock_(clock), facts_(facts) {
@@ -131,45 +133,9 @@ class ListingDriver final : public AdapterDriver {
     return records_status_;
   }
 
-  // Nothing else belongs in a listing.
-  StatusResult QB_OpenEx(const char*, std::uint32_t, AdapterHandle*) override {
-    return Stray("QB_OpenEx");
-  }
-  StatusResult QB_Close(AdapterHandle) override { return Stray("QB_Close"); }
-  StatusResult QB_SetBitMode(AdapterHandle, std::uint8_t, std::uint8_t) override {
-    return Stray("QB_SetBitMode");
-  }
-  StatusResult QB_SetRts(AdapterHandle) override { return Stray("QB_SetRts"); }
-  StatusResult QB_SetDtr(AdapterHandle) override { return Stray("QB_SetDtr"); }
-  StatusResult QB_SetBaudRate(AdapterHandle, std::uint32_t) override {
-    return Stray("QB_SetBaudRate");
-  }
-  StatusResult QB_SetDataCharacteristics(AdapterHandle, std::uint8_t, std::uint8_t,
-                                         std::uint8_t) override {
-    return Stray("QB_SetDataCharacteristics");
-  }
-  StatusResult QB_SetFlowControl(AdapterHandle, std::uint16_t, std::uint8_t,
-                                 std::uint8_t) override {
-    return Stray("QB_SetFlowControl");
-  }
-  StatusResult QB_SetTimeouts(AdapterHandle, std::uint32_t, std::uint32_t) override {
-    return Stray("QB_SetTimeouts");
-  }
-  StatusResult QB_GetQueueStatus(AdapterHandle, std::uint32_t*) override {
-    return Stray("QB_GetQueueStatus");
-  }
-  StatusResult QB_Read(AdapterHandle, void*, std::uint32_t, std::uint32_t*) override {
-    return Stray("QB_Read");
-  }
-  StatusResult QB_Write(AdapterHandle, const void*, std::uint32_t, std::uint32_t*) override {
-    return Stray("QB_Write");
-  }
-
  private:
-  StatusResult Stray(const char* name) {
-    facts_.other_calls.push_back(name);
-    return 1;
-  }
+  // Nothing else belongs in a listing.
+  void Refused(std::string_view call) override { facts_.other_calls.emplace_back(call); }
 
   sim::VirtualClock& clock_;
   ListingFacts& facts_;

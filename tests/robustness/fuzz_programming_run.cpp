@@ -31,7 +31,7 @@ using trv::robustness::FlashSeed;
 
 constexpr std::uint8_t kListingModeBelow = 0x20;
 
-std::unique_ptr<trv::robustness::Bench> bench;
+std::unique_ptr<trv::robustness::Rig> rig;
 
 int Fail(const std::vector<std::string>& broken) {
   for (const std::string& what : broken)
@@ -43,7 +43,7 @@ int Fail(const std::vector<std::string>& broken) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  bench = std::make_unique<trv::robustness::Bench>();
+  rig = std::make_unique<trv::robustness::Rig>();
   return 0;
 }
 
@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (close >= 0xC0) {
     script.close_in_box = (close & 7) + 1u;
   } else if (close >= 0x80) {
-    script.close_at_pump = bench->PumpAt(script.latency_us, fraction);
+    script.close_at_pump = rig->PumpAt(script.latency_us, fraction);
   } else if (close >= 0x40) {
-    script.hold_at_pump = bench->PumpAt(script.latency_us, fraction);
+    script.hold_at_pump = rig->PumpAt(script.latency_us, fraction);
     script.hold_us = ((close & 0x3Fu) + 1) * 500'000;
   } else if (close >= 0x20) {
     constexpr std::uint32_t kEvery[] = {1, 2, 10, 3};
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (int n = in.Byte() % 4; n > 0; --n) {
     FileEvent event;
-    event.at_pump = bench->PumpAt(script.latency_us, in.Fraction());
+    event.at_pump = rig->PumpAt(script.latency_us, in.Fraction());
     const std::uint8_t action = in.Byte();
     event.action = static_cast<FileAction>((action & 3) % 3);
     event.amount = in.Fraction();
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   script.decision_count = in.rest_size();
 
   // Each input starts from a fresh program state, so that it reproduces on its own.
-  bench->ResetState();
-  bench->SeedFlash(static_cast<FlashSeed>(seed % 4), fraction);
-  return Fail(trv::robustness::CheckedRun(script, *bench).broken);
+  rig->ResetState();
+  rig->SeedFlash(static_cast<FlashSeed>(seed % 4), fraction);
+  return Fail(trv::robustness::CheckedRun(script, *rig).broken);
 }

@@ -84,10 +84,10 @@ SimFaults RandomFaults(std::mt19937& random) {
 
 // The ROM file cut (often to whole blocks, sometimes to nothing), grown, or rewritten in place,
 // at a random moment of the run.
-FileEvent RandomFileEvent(std::mt19937& random, trv::robustness::Bench& bench,
+FileEvent RandomFileEvent(std::mt19937& random, trv::robustness::Rig& rig,
                           std::uint64_t latency_us) {
   FileEvent event;
-  event.at_pump = bench.PumpAt(latency_us, static_cast<std::uint16_t>(random()));
+  event.at_pump = rig.PumpAt(latency_us, static_cast<std::uint16_t>(random()));
   event.action = static_cast<FileAction>(random() % 3);
   event.amount = random() % trv::kRomImageSize;
   if (event.action == FileAction::kTruncate && random() % 2) event.amount &= ~127u;
@@ -146,7 +146,7 @@ int CheckListings(std::mt19937& random) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 2000;
   const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 20261207u;
-  trv::robustness::Bench bench;
+  trv::robustness::Rig rig;
   std::mt19937 random(seed);
 
   const int warm_up = std::min(runs, 50);
@@ -170,12 +170,12 @@ int main(int argc, char** argv) {
     const bool held = random() % 8 == 0;
     bool sound = true;
     if (held) {
-      script.hold_at_pump = bench.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
+      script.hold_at_pump = rig.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
       script.hold_us = (1 + random() % 64) * 500'000;
     } else if (random() % 6 == 0) {
       // The file changes under an otherwise sound run, which would complete if nothing
       // checked the file.
-      script.file_events.push_back(RandomFileEvent(random, bench, script.latency_us));
+      script.file_events.push_back(RandomFileEvent(random, rig, script.latency_us));
       sound = false;
     } else if (!slow || random() % 2) {
       script.faults = RandomFaults(random);
@@ -186,8 +186,7 @@ int main(int argc, char** argv) {
     }
     if (!held && random() % 4 == 0) {
       if (random() % 2) {
-        script.close_at_pump =
-            bench.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
+        script.close_at_pump = rig.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
       } else {
         script.close_in_box = 1 + random() % 3;
       }
@@ -196,9 +195,9 @@ int main(int argc, char** argv) {
     // The flash usually holds the image from the run before; now and then something else, so
     // that a pass that stops early cannot hide behind bytes already right.
     if (random() % 8 == 0) {
-      bench.SeedFlash(static_cast<FlashSeed>(random() % 4), static_cast<std::uint32_t>(random()));
+      rig.SeedFlash(static_cast<FlashSeed>(random() % 4), static_cast<std::uint32_t>(random()));
     }
-    const trv::robustness::RunReport report = trv::robustness::CheckedRun(script, bench);
+    const trv::robustness::RunReport report = trv::robustness::CheckedRun(script, rig);
     for (const std::string& what : report.broken) {
       std::printf("run %d: %s\n", run, what.c_str());
       ++broken;
