@@ -304,33 +304,47 @@ TEST_F(FuzzedDriverChecks, QueueQueryThatFailed_CountsAsNothingWaiting) {
   EXPECT_TRUE(Mentions(Findings(), "asked for more bytes than were reported waiting"));
 }
 
-TEST(DeviceListingChecks, EntriesBeyondTheRoomAskedFor_Reported) {
+// The lister may take at most the records it asked for and the driver reported, and none at all
+// after a failed record call.
+struct ListedEntriesCase {
+  const char* name;
+  StatusResult records_status;
+  std::uint32_t asked;
+  std::uint32_t reported;
+  std::size_t listed;
+  const char* finding;  // null: none
+};
+
+class ListedEntriesChecks : public ::testing::TestWithParam<ListedEntriesCase> {};
+
+TEST_P(ListedEntriesChecks, BeyondWhatWasDue_Reported) {
+  const ListedEntriesCase& c = GetParam();
   ListingFacts facts;
   facts.count_calls = 1;
-  facts.count = 2;
+  facts.count = c.asked;
   facts.record_calls = 1;
-  facts.asked = 2;
-  facts.reported = 3;
+  facts.asked = c.asked;
+  facts.records_status = c.records_status;
+  facts.reported = c.reported;
   facts.descriptions = {"a", "b", "c"};
   AdapterList list;
-  list.descriptions = {"a", "b"};
-  EXPECT_EQ(CheckListing(facts, &list, "", 0), Strings{});
-  list.descriptions.push_back("c");
-  EXPECT_TRUE(Mentions(CheckListing(facts, &list, "", 0), "3 entries listed where 2 were due"));
+  list.descriptions.assign(facts.descriptions.begin(), facts.descriptions.begin() + c.listed);
+  const Strings findings = CheckListing(facts, &list, "", 0);
+  if (c.finding == nullptr) {
+    EXPECT_EQ(findings, Strings{});
+  } else {
+    EXPECT_TRUE(Mentions(findings, c.finding));
+  }
 }
 
-TEST(DeviceListingChecks, FailedRecordCallThatStillListed_Reported) {
-  ListingFacts facts;
-  facts.count = 1;
-  facts.record_calls = 1;
-  facts.asked = 1;
-  facts.records_status = 4;
-  facts.reported = 1;
-  facts.descriptions = {""};
-  AdapterList list;
-  list.descriptions = {""};
-  EXPECT_TRUE(Mentions(CheckListing(facts, &list, "", 0), "1 entries listed where 0 were due"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    , ListedEntriesChecks,
+    ::testing::Values(ListedEntriesCase{"TheRoomAskedFor", kStatusOk, 2, 3, 2, nullptr},
+                      ListedEntriesCase{"BeyondTheRoomAskedFor", kStatusOk, 2, 3, 3,
+                                        "3 entries listed where 2 were due"},
+                      ListedEntriesCase{"AfterAFailedRecordCall", 4, 1, 1, 1,
+                                        "1 entries listed where 0 were due"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(DeviceListingChecks, BusyDriverAnsweredWithoutBoundOrAsNoDevices_Reported) {
   ListingFacts facts;

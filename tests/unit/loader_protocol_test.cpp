@@ -90,38 +90,42 @@ TEST_F(LoaderProtocolTest, Synchronise_ReadEndingInFAduringProbe_DoesNotEndThePr
   EXPECT_EQ(CountWritten(0xFF), 11);
 }
 
-TEST_F(LoaderProtocolTest, Synchronise_NoProbeEcho_TimesOutAfter3sThenConfirms) {
+// The handshake against loaders that answer late or not at all, polled once a millisecond: the
+// outcome, and how long it took. The confirm byte goes out once whatever happens.
+struct HandshakeCase {
+  const char* name;
+  std::vector<std::pair<int, Bytes>> arrivals;  // bytes that start waiting at a poll
+  bool synchronised;
+  std::uint64_t min_ms;
+  std::uint64_t max_ms;  // exclusive
+};
+
+class HandshakeTimingTest : public LoaderProtocolTest,
+                            public ::testing::WithParamInterface<HandshakeCase> {};
+
+TEST_P(HandshakeTimingTest, EndsWithinItsWindows) {
   MillisecondPolls();
-  driver.arrivals[3100] = {0xFA};
+  for (const auto& [poll, bytes] : GetParam().arrivals)
+    driver.arrivals[poll] = bytes;
   const std::uint64_t start = clock.NowMs();
-  EXPECT_TRUE(Synchronise(context, handle));
-  EXPECT_GE(ElapsedMs(start), 3000u);
-  EXPECT_LT(ElapsedMs(start), 3200u);
+  EXPECT_EQ(Synchronise(context, handle), GetParam().synchronised);
+  EXPECT_GE(ElapsedMs(start), GetParam().min_ms);
+  EXPECT_LT(ElapsedMs(start), GetParam().max_ms);
+  EXPECT_EQ(CountWritten(kSyncConfirmByte), 1);
 }
 
-TEST_F(LoaderProtocolTest, Synchronise_ProbeTimedOutOnFA_ConfirmSucceedsAtItsFirstPoll) {
-  MillisecondPolls();
-  driver.arrivals[4] = {0xFA};
-  EXPECT_TRUE(Synchronise(context, handle));
-  const int probe_polls = driver.queue_queries - 1;
-  EXPECT_GE(probe_polls, 2990);
-  EXPECT_EQ(CountWritten(0xFA), 1);
-}
-
-TEST_F(LoaderProtocolTest, Synchronise_SilentLoader_FailsAfterTwoWholeWindows) {
-  MillisecondPolls();
-  const std::uint64_t start = clock.NowMs();
-  EXPECT_FALSE(Synchronise(context, handle));
-  EXPECT_GE(ElapsedMs(start), 6000u);
-  EXPECT_LT(ElapsedMs(start), 6100u);
-}
-
-TEST_F(LoaderProtocolTest, Synchronise_ConfirmArrivingLate_IsRefused) {
-  MillisecondPolls();
-  driver.arrivals[1] = {0xFF};
-  driver.arrivals[3001] = {0xFA};  // the confirm phase starts at 2 ms; poll 3001 ends at 3002 ms
-  EXPECT_FALSE(Synchronise(context, handle));
-}
+INSTANTIATE_TEST_SUITE_P(
+    , HandshakeTimingTest,
+    ::testing::Values(
+        // The probe phase times out after 3 s, then the confirm phase succeeds.
+        HandshakeCase{"NoProbeEchoThenConfirm", {{3100, {0xFA}}}, true, 3000, 3200},
+        // A probe phase that timed out on a read ending in 0xFA confirms at its first poll.
+        HandshakeCase{"ProbeTimedOutOnFA", {{4, {0xFA}}}, true, 3000, 3003},
+        HandshakeCase{"SilentLoaderFailsAfterTwoWholeWindows", {}, false, 6000, 6100},
+        // The confirm phase starts at 2 ms; poll 3001 ends at 3002 ms.
+        HandshakeCase{
+            "ConfirmArrivingLateIsRefused", {{1, {0xFF}}, {3001, {0xFA}}}, false, 3002, 3003}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(LoaderProtocolTest, Synchronise_AdapterTakingNothing_KeepsProbesWithinTheBuffer) {
   driver.write_limit = 0;  // every probe stays pending; the buffer fills and then drops bytes

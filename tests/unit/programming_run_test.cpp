@@ -306,38 +306,40 @@ TEST_F(ProgrammingRunTest, MissingOrWrongAck_EndsTheProgrammingPassWithoutVerify
   }
 }
 
-TEST_F(ProgrammingRunTest, MissingAckOnReadCommand_EndsVerification) {
-  adapter.faults().no_read_command_ack = 2;
+// A fault in verification: the one box it shows, then the steps after the passes. Bytes waiting
+// before verification are discarded and shift nothing; a mismatch names the first failing byte
+// counting from one, written without grouping.
+struct VerificationCase {
+  const char* name;
+  void (*arrange)(sim::SimFaults&);
+  const char* box;
+};
+
+class VerificationFaultTest : public ProgrammingRunTest,
+                              public ::testing::WithParamInterface<VerificationCase> {};
+
+TEST_P(VerificationFaultTest, ShowsItsOneBoxThenReturnsToNormalOperation) {
+  GetParam().arrange(adapter.faults());
   Run();
-  EXPECT_EQ(window.Boxes(), Strings{kAckFailed});
+  EXPECT_EQ(window.Boxes(), Strings{GetParam().box});
   ExpectReturnedToNormalOperation();
 }
 
-TEST_F(ProgrammingRunTest, Mismatch_ReportsTheFirstFailingByteCountingFromOne) {
-  adapter.faults().corrupt_read = 0x0000;
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{"info:Failed Flash verification. (Address 1)"});
-  ExpectReturnedToNormalOperation();
-
-  adapter.faults().corrupt_read = 0xFFFF;
-  window.operations.clear();
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{"info:Failed Flash verification. (Address 65536)"});
-}
-
-TEST_F(ProgrammingRunTest, StaleBytesBeforeVerification_AreDiscarded) {
-  adapter.faults().stale_bytes = 40;
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{kCompleted});
-  ExpectReturnedToNormalOperation();
-}
-
-TEST_F(ProgrammingRunTest, ShortReadBack_FailsAndNamesTheBlock) {
-  adapter.faults().short_readback = 3;
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{"info:Failed to read back Flash data. (Address 385)"});
-  ExpectReturnedToNormalOperation();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Faults, VerificationFaultTest,
+    ::testing::Values(
+        VerificationCase{"MissingAckOnReadCommand",
+                         [](sim::SimFaults& f) { f.no_read_command_ack = 2; }, kAckFailed},
+        VerificationCase{"MismatchAtTheFirstByte", [](sim::SimFaults& f) { f.corrupt_read = 0; },
+                         "info:Failed Flash verification. (Address 1)"},
+        VerificationCase{"MismatchAtTheLastByte",
+                         [](sim::SimFaults& f) { f.corrupt_read = 0xFFFF; },
+                         "info:Failed Flash verification. (Address 65536)"},
+        VerificationCase{"StaleBytesBeforeVerification",
+                         [](sim::SimFaults& f) { f.stale_bytes = 40; }, kCompleted},
+        VerificationCase{"ShortReadBack", [](sim::SimFaults& f) { f.short_readback = 3; },
+                         "info:Failed to read back Flash data. (Address 385)"}),
+    CaseName<VerificationCase>);
 
 // Passes every call to the simulated adapter, but the read of the fourth block read back hands
 // over fewer bytes than asked, although the queue reported them all: the rest are lost.

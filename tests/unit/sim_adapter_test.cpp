@@ -318,16 +318,6 @@ TEST_F(SimulatedAdapterTest, Faults_UnplugAtBlockFailsEveryCallFromItsWriteComma
   EXPECT_EQ(sim.chip().flash()[0x0000], 0x11);
 }
 
-TEST_F(SimulatedAdapterTest, Faults_StaleBytesAreWaitingWithTheLastBlocksAck) {
-  OpenAtProgrammingRate();
-  sim.faults().stale_bytes = 5;
-  Send(AddressCommand(0x03, 0xFF80));
-  ASSERT_EQ(Await(1), Bytes{0x02});
-  Send(Bytes(128, 0));
-  EXPECT_EQ(Await(1), Bytes{0x02});
-  EXPECT_EQ(Waiting(), 5u);
-}
-
 class TempFile {
  public:
   explicit TempFile(const char* name) : path_(::testing::TempDir() + name) {
