@@ -3,6 +3,7 @@
 #include "adapter/adapter_link.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
+#include "ui/busy_cursor.h"
 #include "ui/session_end_block.h"
 #include "win32/win32_text.h"
 
@@ -154,6 +155,7 @@ void TForm1::OpenButtonClick() {
 
 void TForm1::ProgramButtonClick() {
   const SessionEndBlock block(controls_.Form1, &programming_);
+  const BusyCursor busy(controls_.Form1);
   Programmer programmer{driver_, clock_, *this, files_, state_};
   trv::ProgramButtonClick(programmer);
 }

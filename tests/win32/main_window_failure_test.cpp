@@ -74,6 +74,13 @@ BOOL WINAPI RecordDestroy(HWND window) {
     (RedirectImport(&ShutdownBlockReasonCreate, &RecordCreate),
      RedirectImport(&ShutdownBlockReasonDestroy, &RecordDestroy), true);
 
+// The cursor the window chooses as the pointer moves over its client area.
+HCURSOR CursorOver(HWND window) {
+  SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor();
+}
+
 bool IdleLook(const FormFixture& fixture) {
   const auto visible = [](HWND control) {
     return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -201,4 +208,40 @@ TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_OpenEx"));
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
+}
+
+// While a run goes the window shows the busy cursor; under a box that waits for the operator, and
+// once the run has ended, completed, failed or thrown, the arrow.
+TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
+  const HCURSOR busy = LoadCursorW(nullptr, IDC_APPSTARTING);
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  struct Row {
+    const char* way_out;
+    std::wstring device;
+    const char* throwing_call;
+  };
+  for (const Row& row : {Row{"completes", kDevice, ""}, Row{"fails", L"Unplugged", ""},
+                         Row{"throws", kDevice, "QB_Write"}}) {
+    SCOPED_TRACE(row.way_out);
+    FormFixture fixture(FastChip());
+    ui_test::ScratchFolder folder;
+    const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+    HCURSOR during = nullptr;
+    fixture.hooked.before_call = [&](std::string_view call) {
+      if (call == "QB_OpenEx") {
+        during = CursorOver(fixture.window);
+      }
+      if (call == row.throwing_call) {
+        throw std::bad_alloc();
+      }
+    };
+    std::vector<HCURSOR> under_boxes;
+    fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
+      under_boxes.push_back(CursorOver(fixture.window));
+    };
+    fixture.Program(row.device, path);
+    EXPECT_EQ(busy, during);
+    EXPECT_EQ(std::vector<HCURSOR>{arrow}, under_boxes);
+    EXPECT_EQ(arrow, CursorOver(fixture.window));
+  }
 }
