@@ -4,6 +4,7 @@
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "ui/busy_cursor.h"
+#include "ui/screen_reader_names.h"
 #include "ui/session_end_block.h"
 #include "win32/win32_text.h"
 
@@ -258,6 +259,7 @@ void TForm1::SetLabel2Caption(const std::string& caption) {
   if (!Stopped()) {
     SetWindowTextW(controls_.Label2, win32::WideFromMessage(caption).c_str());
     layout_.FitLabel2Width();
+    NameForScreenReaders(controls_.ProgressBar1, caption);
   }
 }
 
