@@ -89,9 +89,10 @@ if [ -n "$SIGN_CERT" ]; then
 else
   cp "$EXE" "$STAGE/TRV2KFlash.exe"
 fi
+# A table of contents at the top, down to the message tables, each one click away.
 pandoc docs/operator-guide.md --from markdown-smart --to html4 --standalone --self-contained \
   --resource-path=docs --css docs/guide.css --metadata subtitle="Version $VERSION" \
-  --fail-if-warnings --output "$STAGE/$GUIDE"
+  --toc --toc-depth=3 --variable toc-title=Contents --fail-if-warnings --output "$STAGE/$GUIDE"
 # Windows line ends, so that every Notepad shows the lines.
 sed "s/@VERSION@/$VERSION/; s/\$/\r/" docs/release-readme.txt >"$STAGE/README.txt"
 sed 's/$/\r/' CHANGELOG.md >"$STAGE/CHANGELOG.txt"
