@@ -21,6 +21,24 @@ foreach(part MAJOR MINOR PATCH BUILD)
     set(TRV_VERSION_${part} 65535)
   endif()
 endforeach()
+# Only a tagged commit's version is MAJOR.MINOR.PATCH alone; any other build, and one outside git
+# (0.0.0), is a pre-release.
+set(TRV_VERSION_FLAGS 0)
+if(NOT TRV_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+$" OR TRV_VERSION STREQUAL "0.0.0")
+  set(TRV_VERSION_FLAGS VS_FF_PRERELEASE)
+endif()
+# The copyright's year is the last commit's, so that one commit always gives the same program.
+execute_process(
+  COMMAND git log -1 --format=%cd --date=format:%Y
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+  OUTPUT_VARIABLE TRV_COPYRIGHT_YEAR
+  OUTPUT_STRIP_TRAILING_WHITESPACE
+  ERROR_QUIET)
+if(TRV_COPYRIGHT_YEAR MATCHES "^[0-9]+$")
+  set(TRV_COPYRIGHT "Copyright (C) ${TRV_COPYRIGHT_YEAR} ZORPA")
+else()
+  set(TRV_COPYRIGHT "Copyright (C) ZORPA")
+endif()
 message(STATUS "Program version ${TRV_VERSION}")
 
 set(TRV_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)

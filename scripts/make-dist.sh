@@ -46,6 +46,26 @@ if ! strings -a -el "$EXE" | grep -qxF "$VERSION"; then
   echo "$EXE does not carry the version $VERSION: rebuild it with 'make dist'" >&2
   exit 1
 fi
+# Every picture of the program's icon must be in it as in src/ui/TRV2KFlash.ico: Explorer, the
+# taskbar and the title bar show them. Compared as hexadecimal text, each picture (its place and
+# size in the file's directory of 16-byte entries after a 6-byte header) against the executable.
+hex() { od -An -tx1 -v | tr -d ' \n'; }
+number() { od -An -tu"$3" -j"$2" -N"$3" "$1" | tr -d ' '; }
+ICON=src/ui/TRV2KFlash.ico
+program=$(hex <"$EXE")
+entry=0
+while [ "$entry" -lt "$(number "$ICON" 4 2)" ]; do
+  size=$(number "$ICON" $((6 + 16 * entry + 8)) 4)
+  offset=$(number "$ICON" $((6 + 16 * entry + 12)) 4)
+  case $program in
+    *"$(tail -c +$((offset + 1)) "$ICON" | head -c "$size" | hex)"*) ;;
+    *)
+      echo "$EXE lacks picture $entry of $ICON: rebuild it with 'make dist'" >&2
+      exit 1
+      ;;
+  esac
+  entry=$((entry + 1))
+done
 # Internet Explorer 8, the browser of a bare Windows 7, shows no embedded picture over 32 KiB.
 for image in docs/images/*.png; do
   if [ "$(wc -c <"$image")" -gt 32768 ]; then
@@ -69,13 +89,15 @@ if [ -n "$SIGN_CERT" ]; then
 else
   cp "$EXE" "$STAGE/TRV2KFlash.exe"
 fi
+# A table of contents at the top, down to the message tables, each one click away.
 pandoc docs/operator-guide.md --from markdown-smart --to html4 --standalone --self-contained \
   --resource-path=docs --css docs/guide.css --metadata subtitle="Version $VERSION" \
-  --fail-if-warnings --output "$STAGE/$GUIDE"
+  --toc --toc-depth=3 --variable toc-title=Contents --fail-if-warnings --output "$STAGE/$GUIDE"
 # Windows line ends, so that every Notepad shows the lines.
 sed "s/@VERSION@/$VERSION/; s/\$/\r/" docs/release-readme.txt >"$STAGE/README.txt"
 sed 's/$/\r/' CHANGELOG.md >"$STAGE/CHANGELOG.txt"
-(cd "$STAGE" && sha256sum CHANGELOG.txt README.txt TRV2KFlash.exe "$GUIDE" >SHA256SUMS)
+# Windows line ends here too, which sha256sum -c accepts.
+(cd "$STAGE" && sha256sum CHANGELOG.txt README.txt TRV2KFlash.exe "$GUIDE" | sed 's/$/\r/' >SHA256SUMS)
 
 chmod 644 "$STAGE"/*
 touch -d "@$SOURCE_DATE_EPOCH" "$STAGE"/*

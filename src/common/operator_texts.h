@@ -62,10 +62,12 @@ constexpr char kOtherIoErrorPrefix[] = "I/O error ";                  // followe
 constexpr char kUnexpectedErrorMessage[] = "An unexpected error stopped the operation.";
 
 // Error reports at start-up, when the driver library cannot be used. Each follows the library's
-// file name; the first line says what went wrong, with the system's code, the second what to do:
-// "QBLINK.DLL was not found (Windows error 126).\r\nIt must be in ...". Windows answers 126 both
-// when the library is nowhere and when a library that it needs is missing; the program tells the
-// two apart by looking for the file itself.
+// full path where a file of its name was found (so that an operator with copies in two folders
+// knows which one is meant), else its file name. The first line says what went wrong, with the
+// system's code, the second what to do: "QBLINK.DLL was not found (Windows error 126).\r\nIt must
+// be in ...". Windows answers 126 both when the library is nowhere and when a library that it
+// needs is missing, and 193 both for a library that is not 32-bit and for one it needs; the
+// program tells them apart by looking at the file itself.
 constexpr char kLibraryNotFoundPrefix[] = " was not found (Windows error ";
 constexpr char kLibraryNotFoundSuffix[] =
     ").\r\nIt must be in the program's folder or in the Windows system folder: install the "
@@ -73,9 +75,19 @@ constexpr char kLibraryNotFoundSuffix[] =
 constexpr char kLibraryDependencyMissingPrefix[] =
     " was found, but a library it needs is missing (Windows error ";
 constexpr char kLibraryDependencyMissingSuffix[] = ").\r\nReinstall the adapter's driver.";
-constexpr char kLibraryNotWin32Prefix[] = " is not a 32-bit Windows library (Windows error ";
-constexpr char kLibraryNotWin32Suffix[] =
+constexpr char kLibraryDependencyNot32BitPrefix[] =
+    " was found, but a library it needs is not a 32-bit Windows library (Windows error ";
+// 127, or 317 under Wine: a library it needs lacks a call.
+constexpr char kLibraryDependencyTooOldPrefix[] =
+    " needs a newer version of a library it uses (Windows error ";
+constexpr char kLibraryDependencyTooOldSuffix[] =
+    ").\r\nInstall the adapter's current driver, and the updates Windows offers.";
+constexpr char kLibrary64BitPrefix[] = " is a 64-bit library (Windows error ";
+constexpr char kLibraryDamagedPrefix[] =
+    " is damaged or not a 32-bit Windows library (Windows error ";
+constexpr char kLibraryReplaceSuffix[] =
     ").\r\nReplace it with the 32-bit version from the adapter's driver.";
+// 1114, or 998 where its start-up crashed.
 constexpr char kLibraryStartFailedPrefix[] = " failed to start (Windows error ";
 constexpr char kLibraryStartFailedSuffix[] =
     ").\r\nReinstall the adapter's driver, then start the program again.";
@@ -108,8 +120,10 @@ struct OperatorText {
   const char* end = "";
 };
 
-// The driver library's file name, which Windows puts in front of every start-up report.
+// What stands in front of a start-up report: the driver library's file name where none was
+// found, else the full path of the file found.
 constexpr const char* kLibraryBefore = "QBLINK.DLL";
+constexpr const char* kFoundLibraryBefore = "*folder*\\QBLINK.DLL";
 
 // Every text above once: the table the operator's guide is checked against.
 inline constexpr OperatorText kOperatorTexts[] = {
@@ -153,19 +167,26 @@ inline constexpr OperatorText kOperatorTexts[] = {
      "*number*", kLibraryNotFoundSuffix},
     {"kLibraryNotFoundSuffix", kLibraryNotFoundSuffix, TextUse::kMessageEnd},
     {"kLibraryDependencyMissingPrefix", kLibraryDependencyMissingPrefix, TextUse::kMessage,
-     kLibraryBefore, "*number*", kLibraryDependencyMissingSuffix},
+     kFoundLibraryBefore, "*number*", kLibraryDependencyMissingSuffix},
     {"kLibraryDependencyMissingSuffix", kLibraryDependencyMissingSuffix, TextUse::kMessageEnd},
-    {"kLibraryNotWin32Prefix", kLibraryNotWin32Prefix, TextUse::kMessage, kLibraryBefore,
-     "*number*", kLibraryNotWin32Suffix},
-    {"kLibraryNotWin32Suffix", kLibraryNotWin32Suffix, TextUse::kMessageEnd},
-    {"kLibraryStartFailedPrefix", kLibraryStartFailedPrefix, TextUse::kMessage, kLibraryBefore,
+    {"kLibraryDependencyNot32BitPrefix", kLibraryDependencyNot32BitPrefix, TextUse::kMessage,
+     kFoundLibraryBefore, "*number*", kLibraryDependencyMissingSuffix},
+    {"kLibraryDependencyTooOldPrefix", kLibraryDependencyTooOldPrefix, TextUse::kMessage,
+     kFoundLibraryBefore, "*number*", kLibraryDependencyTooOldSuffix},
+    {"kLibraryDependencyTooOldSuffix", kLibraryDependencyTooOldSuffix, TextUse::kMessageEnd},
+    {"kLibrary64BitPrefix", kLibrary64BitPrefix, TextUse::kMessage, kFoundLibraryBefore, "*number*",
+     kLibraryReplaceSuffix},
+    {"kLibraryDamagedPrefix", kLibraryDamagedPrefix, TextUse::kMessage, kFoundLibraryBefore,
+     "*number*", kLibraryReplaceSuffix},
+    {"kLibraryReplaceSuffix", kLibraryReplaceSuffix, TextUse::kMessageEnd},
+    {"kLibraryStartFailedPrefix", kLibraryStartFailedPrefix, TextUse::kMessage, kFoundLibraryBefore,
      "*number*", kLibraryStartFailedSuffix},
     {"kLibraryStartFailedSuffix", kLibraryStartFailedSuffix, TextUse::kMessageEnd},
-    {"kLibraryNotLoadedPrefix", kLibraryNotLoadedPrefix, TextUse::kMessage, kLibraryBefore,
+    {"kLibraryNotLoadedPrefix", kLibraryNotLoadedPrefix, TextUse::kMessage, kFoundLibraryBefore,
      "*number*", kLibraryNotLoadedSuffix},
     {"kLibraryNotLoadedSuffix", kLibraryNotLoadedSuffix, TextUse::kMessageEnd},
-    {"kLibraryEntryMissingPrefix", kLibraryEntryMissingPrefix, TextUse::kMessage, kLibraryBefore,
-     "*function name*", kLibraryEntryMissingSuffix},
+    {"kLibraryEntryMissingPrefix", kLibraryEntryMissingPrefix, TextUse::kMessage,
+     kFoundLibraryBefore, "*function name*", kLibraryEntryMissingSuffix},
     {"kLibraryEntryMissingSuffix", kLibraryEntryMissingSuffix, TextUse::kMessageEnd},
 };
 

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "common/operator_texts.h"
+#include "ui/resource_ids.h"
+#include "ui/screen_reader_names.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -10,6 +12,15 @@ namespace {
 
 constexpr wchar_t kFormClassName[] = L"TForm1";
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+// The program's icon in the size the system draws at `width` and `height` (metrics), from the
+// picture of that size in the executable. Null where the executable has none, as the tests' has
+// not: the window then has the system's icon.
+HICON ProgramIcon(HINSTANCE instance, int width, int height) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TRV_PROGRAM_ICON), IMAGE_ICON,
+                                       GetSystemMetrics(width), GetSystemMetrics(height),
+                                       LR_DEFAULTCOLOR | LR_SHARED));
+}
 
 }  // namespace
 
@@ -19,7 +30,9 @@ HWND CreateForm(HINSTANCE instance, WNDPROC procedure, const RECT& bounds,
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = procedure;
   window_class.hInstance = instance;
-  window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  // The title bar shows the small icon; Alt+Tab and the taskbar may show the large one.
+  window_class.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
+  window_class.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kFormClassName;
@@ -56,6 +69,10 @@ void CreateControls(FormControls& controls) {
       create(WC_BUTTONW, texts::kProgramButtonCaption, kButtonStyle, kProgramButtonId);
   // Last in the order, but no tab stop: nothing on it can be operated.
   controls.ProgressBar1 = create(PROGRESS_CLASSW, "", 0, kProgressBar1Id);
+  // By the label over it, not by the one created before it; the bar by the heading over it, which
+  // names the pass under way.
+  NameForScreenReaders(controls.ComboBox1, texts::kDeviceLabel);
+  NameForScreenReaders(controls.ProgressBar1, texts::kIdleHeading);
 }
 
 void EnableInputControls(const FormControls& controls, bool enabled) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/path_shortening.h"
 #include "win32/entry_points.h"
 #include "win32/win32_text.h"
 
@@ -34,11 +35,6 @@ constexpr wchar_t kFontFace[] = L"MS Sans Serif";
 
 // Paths have no spaces to break at, so lines also break inside words, as an edit control does.
 constexpr UINT kSelectedFileFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
-// Stands for the folders left out of a path too long to show whole: one narrow character, where
-// three full stops could be taken for part of a real name ("v1...3").
-constexpr wchar_t kEllipsis = L'\u2026';
-constexpr wchar_t kPathSeparators[] = L"\\/";
-
 RECT PrimaryScreen() {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
@@ -53,21 +49,6 @@ SIZE MeasureText(HWND window, HFONT font, const std::wstring& text, int width, U
   const SelectedObject selected(dc.get(), font);
   DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &bounds, format | DT_CALCRECT);
   return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
-// Where the path's root ends: after the drive (C:\) or the server (\\server\).
-std::size_t RootEnd(const std::wstring& path) {
-  const std::size_t separator =
-      path.find_first_of(kPathSeparators, path.find_first_not_of(kPathSeparators));
-  return separator == std::wstring::npos ? 0 : separator + 1;
-}
-
-// `path` with `count` characters from the middle of its folders replaced by the ellipsis; the
-// root and the file name, with the separator before it, stay whole.
-std::wstring WithoutFolderMiddle(const std::wstring& path, std::size_t count) {
-  const std::size_t folders = path.find_last_of(kPathSeparators) - RootEnd(path);
-  const std::size_t start = RootEnd(path) + (folders - count) / 2;
-  return path.substr(0, start) + kEllipsis + path.substr(start + count);
 }
 
 }  // namespace
@@ -213,36 +194,22 @@ void FormLayout::FitSelectedFileHeight() {
   InvalidateRect(form_.SelectedFile, nullptr, TRUE);
 }
 
-// The path whole if its lines fit between the label's top and the window's bottom edge.
-// Otherwise the fewest characters of its folders that must go for it to fit are left out; a file
-// name too long to fit even so keeps only the root before it, and is cut at the window's edge.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide text is UTF-16");
+
+// The path whole if its lines fit between the label's top and the window's bottom edge, else
+// shortened among its folders until they do.
 std::wstring FormLayout::SelectedFileShownText() const {
-  const std::wstring path = win32::WindowText(form_.SelectedFile);
   RECT client{};
   GetClientRect(form_.Form1, &client);
   const int room = client.bottom - Scale(kSelectedFileBounds.top);
-  const auto fits = [&](const std::wstring& text) {
-    return MeasureText(form_.SelectedFile, font_.get(), text, Scale(kSelectedFileBounds.width),
-                       kSelectedFileFormat)
+  const auto fits = [&](const PathText& text) {
+    return MeasureText(form_.SelectedFile, font_.get(), std::wstring(text.begin(), text.end()),
+                       Scale(kSelectedFileBounds.width), kSelectedFileFormat)
                .cy <= room;
   };
-  const std::size_t name_separator = path.find_last_of(kPathSeparators);
-  if (fits(path) || name_separator == std::wstring::npos || name_separator <= RootEnd(path)) {
-    return path;
-  }
-  // The lines needed do not grow as more characters are left out, so the fewest are found by
-  // halving.
-  std::size_t fewest = 1;
-  std::size_t most = name_separator - RootEnd(path);
-  while (fewest < most) {
-    const std::size_t count = fewest + (most - fewest) / 2;
-    if (fits(WithoutFolderMiddle(path, count))) {
-      most = count;
-    } else {
-      fewest = count + 1;
-    }
-  }
-  return WithoutFolderMiddle(path, fewest);
+  const std::wstring path = win32::WindowText(form_.SelectedFile);
+  const PathText shown = ShortenedPath(PathText(path.begin(), path.end()), fits);
+  return std::wstring(shown.begin(), shown.end());
 }
 
 // The closed field's height follows the font; it is set so the box keeps its laid-out height.

@@ -3,6 +3,8 @@
 #include "adapter/adapter_link.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
+#include "ui/busy_cursor.h"
+#include "ui/screen_reader_names.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -159,6 +161,7 @@ void TForm1::OpenButtonClick() {
 }
 
 void TForm1::ProgramButtonClick() {
+  const BusyCursor busy(controls_.Form1);
   Programmer programmer{driver_, clock_, *this, *this, files_, state_};
   trv::ProgramButtonClick(programmer);
 }
@@ -261,6 +264,7 @@ void TForm1::SetLabel2Caption(const std::string& caption) {
   if (!Stopped()) {
     SetWindowTextW(controls_.Label2, win32::WideFromMessage(caption).c_str());
     layout_.FitLabel2Width();
+    NameForScreenReaders(controls_.ProgressBar1, caption);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 // The common controls declarations build on the definitions above.
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <memory>
 #include <string>
@@ -40,6 +41,23 @@ void PreferPerMonitorDpiAwareness() {
   }
 }
 
+// COM on the window's thread, as a single-threaded apartment, for as long as the window lives: the
+// names the screen readers give the controls come through it.
+class ComApartment {
+ public:
+  ComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComApartment() {
+    if (started_) {
+      CoUninitialize();
+    }
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool started_;
+};
+
 int RunMessageLoop(trv::ui::TForm1& form) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -61,6 +79,7 @@ int Run(HINSTANCE instance, int show_command) {
     return kExitDriverUnavailable;
   }
 
+  const ComApartment com;
   // The program-wide state lives here, for as long as the window does.
   const auto state = std::make_unique<trv::ProgrammerState>();
   trv::SystemClock clock;

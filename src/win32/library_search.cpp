@@ -1,7 +1,5 @@
 #include "win32/library_search.h"
 
-#include <string>
-
 #include "win32/entry_points.h"
 
 namespace trv::win32 {
@@ -72,14 +70,14 @@ HMODULE LoadByFullPathFromProgramOrSystemFolder(const wchar_t* library_name) {
   return module;
 }
 
-bool InProgramOrSystemFolder(const wchar_t* library_name) {
+std::wstring FoundInProgramOrSystemFolder(const wchar_t* library_name) {
   for (const std::wstring& folder : {ProgramFolder(), SystemFolder()}) {
-    const DWORD attributes = GetFileAttributesW((folder + L"\\" + library_name).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return true;
+    const std::wstring path = folder + L"\\" + library_name;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return path;
     }
   }
-  return false;
+  return std::wstring();
 }
 
 }  // namespace trv::win32

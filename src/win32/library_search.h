@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace trv::win32 {
 
 // Makes the safe library search order the process's default before anything loads a library:
@@ -19,8 +21,9 @@ HMODULE LoadFromProgramOrSystemFolder(const wchar_t* library_name);
 // (Windows 7 without its library-loading update).
 HMODULE LoadByFullPathFromProgramOrSystemFolder(const wchar_t* library_name);
 
-// Whether a file of `library_name` lies in one of the two folders it is loaded from. For a
-// 32-bit program on 64-bit Windows the system folder is SysWOW64, and the look follows it there.
-bool InProgramOrSystemFolder(const wchar_t* library_name);
+// The full path of what bears `library_name` in the first of the two folders it is loaded from
+// that has one (a file, or a folder that stands in its way); empty where neither has. For a 32-bit
+// program on 64-bit Windows the system folder is SysWOW64, and the look follows it there.
+std::wstring FoundInProgramOrSystemFolder(const wchar_t* library_name);
 
 }  // namespace trv::win32

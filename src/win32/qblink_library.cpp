@@ -19,40 +19,92 @@ void* LibraryHandle(AdapterHandle handle) {
   return reinterpret_cast<void*>(handle);
 }
 
-// The operator's texts around the system's code, for a library that did not load.
+// What Wine reports where Windows reports ERROR_PROC_NOT_FOUND.
+constexpr DWORD kWineProcedureNotFound = 317;
+
+// The processor a library's file is built for, from its headers; 0 for a file that is no
+// Windows program or library, or is cut short.
+WORD ImageMachine(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  // The headers come first: the DOS header, which says where the PE header starts, near by.
+  unsigned char start[4096];
+  DWORD read = 0;
+  const BOOL read_ok = ReadFile(file, start, sizeof(start), &read, nullptr);
+  CloseHandle(file);
+  IMAGE_DOS_HEADER dos;
+  if (!read_ok || read < sizeof(dos)) {
+    return 0;
+  }
+  std::memcpy(&dos, start, sizeof(dos));
+  DWORD signature = 0;
+  IMAGE_FILE_HEADER header;
+  const auto at = static_cast<DWORD>(dos.e_lfanew);
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || at > read - sizeof(signature) - sizeof(header)) {
+    return 0;
+  }
+  std::memcpy(&signature, start + at, sizeof(signature));
+  std::memcpy(&header, start + at + sizeof(signature), sizeof(header));
+  return signature == IMAGE_NT_SIGNATURE ? header.Machine : 0;
+}
+
+// The operator's texts around the system's code, for a library that did not load; `found` is
+// the file of its name that the system tried, if any.
 struct LoadFailureTexts {
   const char* prefix;
   const char* suffix;
 };
 
-LoadFailureTexts LoadFailureTextsFor(DWORD error, const wchar_t* library_name) {
+LoadFailureTexts LoadFailureTextsFor(DWORD error, const std::wstring& found) {
   const LoadFailureTexts not_found{texts::kLibraryNotFoundPrefix, texts::kLibraryNotFoundSuffix};
+  const LoadFailureTexts damaged{texts::kLibraryDamagedPrefix, texts::kLibraryReplaceSuffix};
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
       return not_found;
     case ERROR_MOD_NOT_FOUND:
       // The same code for the library itself and for a library it needs.
-      return InProgramOrSystemFolder(library_name)
-                 ? LoadFailureTexts{texts::kLibraryDependencyMissingPrefix,
-                                    texts::kLibraryDependencyMissingSuffix}
-                 : not_found;
+      return found.empty() ? not_found
+                           : LoadFailureTexts{texts::kLibraryDependencyMissingPrefix,
+                                              texts::kLibraryDependencyMissingSuffix};
     case ERROR_BAD_EXE_FORMAT:
-      return {texts::kLibraryNotWin32Prefix, texts::kLibraryNotWin32Suffix};
+      // The same code for the library itself and for a library it needs.
+      switch (ImageMachine(found)) {
+        case IMAGE_FILE_MACHINE_I386:
+          return {texts::kLibraryDependencyNot32BitPrefix, texts::kLibraryDependencyMissingSuffix};
+        case IMAGE_FILE_MACHINE_AMD64:
+        case IMAGE_FILE_MACHINE_ARM64:
+        case IMAGE_FILE_MACHINE_IA64:
+          return {texts::kLibrary64BitPrefix, texts::kLibraryReplaceSuffix};
+        default:
+          return damaged;
+      }
+    case ERROR_FILE_INVALID:  // an empty file, on some systems
+      return damaged;
+    case ERROR_PROC_NOT_FOUND:
+    case kWineProcedureNotFound:
+      return {texts::kLibraryDependencyTooOldPrefix, texts::kLibraryDependencyTooOldSuffix};
     case ERROR_DLL_INIT_FAILED:
+    case ERROR_NOACCESS:  // its start-up crashed
       return {texts::kLibraryStartFailedPrefix, texts::kLibraryStartFailedSuffix};
     default:
       return {texts::kLibraryNotLoadedPrefix, texts::kLibraryNotLoadedSuffix};
   }
 }
 
-std::wstring LoadFailureReport(const wchar_t* library_name, DWORD error) {
-  const LoadFailureTexts around = LoadFailureTextsFor(error, library_name);
-  return std::wstring(library_name) + WideFromUtf8(around.prefix) + std::to_wstring(error) +
-         WideFromUtf8(around.suffix);
-}
-
 }  // namespace
+
+std::wstring QblinkLibrary::LoadFailureReport(const wchar_t* library_name, DWORD error) {
+  const std::wstring found = FoundInProgramOrSystemFolder(library_name);
+  const LoadFailureTexts around = LoadFailureTextsFor(error, found);
+  const bool by_path = !found.empty() && around.prefix != texts::kLibraryNotFoundPrefix;
+  return (by_path ? found : std::wstring(library_name)) + WideFromUtf8(around.prefix) +
+         std::to_wstring(error) + WideFromUtf8(around.suffix);
+}
 
 std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
                                                    std::wstring* problem) {
@@ -85,8 +137,10 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
   bind("QB_Write", &entries.write);
   if (missing != nullptr) {
     FreeLibrary(module);
-    *problem = std::wstring(library_name) + WideFromUtf8(texts::kLibraryEntryMissingPrefix) +
-               WideName(missing) + WideFromUtf8(texts::kLibraryEntryMissingSuffix);
+    // The library loaded came from where the look finds it first.
+    *problem = FoundInProgramOrSystemFolder(library_name) +
+               WideFromUtf8(texts::kLibraryEntryMissingPrefix) + WideName(missing) +
+               WideFromUtf8(texts::kLibraryEntryMissingSuffix);
     return nullptr;
   }
   return std::unique_ptr<QblinkLibrary>(new QblinkLibrary(module, entries));

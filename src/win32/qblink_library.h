@@ -17,9 +17,13 @@ class QblinkLibrary final : public AdapterDriver {
  public:
   // Loads `library_name` from the program's own folder or the system folder (never from the
   // current directory, which the file dialog moves) and binds all fourteen calls. On failure
-  // returns null and sets `*problem` to the operator's text: the library, what kept it from
-  // loading with the system's code and what to do, or the first call it lacks.
+  // returns null and sets `*problem` to the operator's text: the load's failure report (below),
+  // or the library's full path and the first call it lacks.
   static std::unique_ptr<QblinkLibrary> Load(const wchar_t* library_name, std::wstring* problem);
+  // The operator's text for `library_name` that failed to load with the system's `error`: the
+  // library by the full path of the file the system tried, if there was one, what went wrong
+  // with the code, and what to do.
+  static std::wstring LoadFailureReport(const wchar_t* library_name, DWORD error);
   ~QblinkLibrary() override;
   QblinkLibrary(const QblinkLibrary&) = delete;
   QblinkLibrary& operator=(const QblinkLibrary&) = delete;

@@ -1,6 +1,9 @@
 // The window when things go wrong around it: the session ends, or a handler fails in a way no
-// result code reports.
+// result code reports; and what it asks of services that Wine only stubs.
 #include <gtest/gtest.h>
+// The accessibility service's identifiers, defined here too.
+#include <initguid.h>
+#include <oleacc.h>
 
 #include <cstdint>
 #include <functional>
@@ -73,6 +76,80 @@ BOOL WINAPI RecordDestroy(HWND window) {
 [[maybe_unused]] const bool block_calls_recorded =
     (RedirectImport(&ShutdownBlockReasonCreate, &RecordCreate),
      RedirectImport(&ShutdownBlockReasonDestroy, &RecordDestroy), true);
+
+// The cursor the window chooses as the pointer moves over its client area.
+HCURSOR CursorOver(HWND window) {
+  SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor();
+}
+
+// Wine only stubs the naming of controls for screen readers too, so the program is handed a service
+// that records "<window> <name>" for each name given to a control as a whole.
+std::vector<std::wstring> names_given;
+class RecordedNames final : public IAccPropServices {
+ public:
+  HRESULT WINAPI SetHwndPropStr(HWND window, DWORD object, DWORD child, MSAAPROPID property,
+                                LPCWSTR name) override {
+    const bool whole_by_name = object == static_cast<DWORD>(OBJID_CLIENT) &&
+                               child == CHILDID_SELF && IsEqualGUID(property, PROPID_ACC_NAME);
+    names_given.push_back(whole_by_name ? Id(window) + L" " + name : L"another property");
+    return S_OK;
+  }
+  ULONG WINAPI Release() override { return 1; }
+  // Never called.
+  HRESULT WINAPI QueryInterface(REFIID, void**) override { return E_NOTIMPL; }
+  ULONG WINAPI AddRef() override { return 1; }
+  HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                               AnnoScope) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                   AnnoScope) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI ClearHwndProps(HWND, DWORD, DWORD, const MSAAPROPID*, int) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                    AnnoScope) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT WINAPI DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override {
+    return E_NOTIMPL;
+  }
+} recorded_names;
+HRESULT WINAPI CreateRecordedNames(REFCLSID service, LPUNKNOWN, DWORD, REFIID wanted,
+                                   LPVOID* object) {
+  if (!IsEqualCLSID(service, CLSID_AccPropServices) || !IsEqualIID(wanted, IID_IAccPropServices)) {
+    return REGDB_E_CLASSNOTREG;
+  }
+  *object = &recorded_names;
+  return S_OK;
+}
+[[maybe_unused]] const bool names_recorded =
+    (RedirectImport(&CoCreateInstance, &CreateRecordedNames), true);
 
 bool IdleLook(const FormFixture& fixture) {
   const auto visible = [](HWND control) {
@@ -262,4 +339,52 @@ TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_OpenEx"));
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
+}
+
+// While a run goes the window shows the busy cursor; under a box that waits for the operator, and
+// once the run has ended, completed, failed or thrown, the arrow.
+TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
+  const HCURSOR busy = LoadCursorW(nullptr, IDC_APPSTARTING);
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  struct Row {
+    const char* way_out;
+    std::wstring device;
+    const char* throwing_call;
+  };
+  for (const Row& row : {Row{"completes", kDevice, ""}, Row{"fails", L"Unplugged", ""},
+                         Row{"throws", kDevice, "QB_Write"}}) {
+    SCOPED_TRACE(row.way_out);
+    FormFixture fixture(FastChip());
+    ui_test::ScratchFolder folder;
+    const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+    HCURSOR during = nullptr;
+    fixture.hooked.before_call = [&](std::string_view call) {
+      if (call == "QB_OpenEx") {
+        during = CursorOver(fixture.window);
+      }
+      if (call == row.throwing_call) {
+        throw std::bad_alloc();
+      }
+    };
+    std::vector<HCURSOR> under_boxes;
+    fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
+      under_boxes.push_back(CursorOver(fixture.window));
+    };
+    fixture.Program(row.device, path);
+    EXPECT_EQ(busy, during);
+    EXPECT_EQ(std::vector<HCURSOR>{arrow}, under_boxes);
+    EXPECT_EQ(arrow, CursorOver(fixture.window));
+  }
+}
+
+// The device box is named by the label over it, not by "Selected File:", which comes before it in
+// the creation order; the bar by the heading over it, which names the pass under way.
+TEST(Form, ScreenReaderNames_DeviceBoxByItsLabelBarByTheHeadingOverIt) {
+  names_given.clear();
+  FormFixture fixture;
+  fixture.form.SetLabel2Caption("Programming Flash:");
+  const std::vector<std::wstring> expected = {Id(fixture.combo_box) + L" Select a device:",
+                                              Id(fixture.progress_bar) + L" Selected File:",
+                                              Id(fixture.progress_bar) + L" Programming Flash:"};
+  EXPECT_EQ(expected, names_given);
 }

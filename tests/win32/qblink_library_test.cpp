@@ -56,32 +56,60 @@ TEST(DriverLibrary, StandIn_AnswersThroughTheBoundCalls) {
   EXPECT_NE(trv::kStatusOk, driver->QB_Close(handle));
 }
 
-// Each way a library can be unusable, and its report: what went wrong with the system's code (or
-// the call it lacks), then what to do. The build puts the qb_ libraries beside the tests.
-TEST(DriverLibrary, NotUsable_ReportSaysWhyAndWhatToDo) {
+// Each way a library can be unusable, and its report: the file found by its full path (or the
+// name, where none was), what went wrong with the system's code (or the call it lacks), then what
+// to do. The build puts the qb_ libraries beside the tests. Some codes Wine gives for no file: it
+// loads a library that imports a call its library lacks, and reports a 64-bit library that one
+// needs as missing; those reports are made from the code, for a 32-bit library that was found.
+TEST(DriverLibrary, NotUsable_ReportSaysWhichFileWhyAndWhatToDo) {
+  enum Where { kNowhere, kHere, kSystem };
   struct Case {
     const wchar_t* library;
+    DWORD error;  // reported for `library`; 0: as loading it fails
+    Where found;
     const char* prefix;
     const char* code_or_call;
     const char* suffix;
   };
   const Case cases[] = {
-      {L"NO_SUCH_QB.DLL", texts::kLibraryNotFoundPrefix, "126", texts::kLibraryNotFoundSuffix},
-      {L"qb_needs_absent.DLL", texts::kLibraryDependencyMissingPrefix, "126",
+      {L"NO_SUCH_QB.DLL", 0, kNowhere, texts::kLibraryNotFoundPrefix, "126",
+       texts::kLibraryNotFoundSuffix},
+      {L"qb_needs_absent.DLL", 0, kHere, texts::kLibraryDependencyMissingPrefix, "126",
        texts::kLibraryDependencyMissingSuffix},
-      {L"qb_not_a_library.DLL", texts::kLibraryNotWin32Prefix, "193",
-       texts::kLibraryNotWin32Suffix},
-      {L"qb_start_fails.DLL", texts::kLibraryStartFailedPrefix, "1114",
+      {L"qb_not_a_library.DLL", 0, kHere, texts::kLibraryDamagedPrefix, "193",
+       texts::kLibraryReplaceSuffix},
+      {L"qb_empty.DLL", 0, kHere, texts::kLibraryDamagedPrefix, "193",
+       texts::kLibraryReplaceSuffix},
+      {L"qb_64_bit.DLL", 0, kHere, texts::kLibrary64BitPrefix, "193", texts::kLibraryReplaceSuffix},
+      {L"qb_start_fails.DLL", 0, kHere, texts::kLibraryStartFailedPrefix, "1114",
        texts::kLibraryStartFailedSuffix},
-      {L"qb_folder.DLL", texts::kLibraryNotLoadedPrefix, "5", texts::kLibraryNotLoadedSuffix},
-      {L"version.dll", texts::kLibraryEntryMissingPrefix, "QB_CreateDeviceInfoList",
+      {L"qb_start_crashes.DLL", 0, kHere, texts::kLibraryStartFailedPrefix, "998",
+       texts::kLibraryStartFailedSuffix},
+      {L"qb_folder.DLL", 0, kHere, texts::kLibraryNotLoadedPrefix, "5",
+       texts::kLibraryNotLoadedSuffix},
+      {L"version.dll", 0, kSystem, texts::kLibraryEntryMissingPrefix, "QB_CreateDeviceInfoList",
        texts::kLibraryEntryMissingSuffix},
+      {L"qb_start_fails.DLL", 193, kHere, texts::kLibraryDependencyNot32BitPrefix, "193",
+       texts::kLibraryDependencyMissingSuffix},
+      {L"qb_start_fails.DLL", 127, kHere, texts::kLibraryDependencyTooOldPrefix, "127",
+       texts::kLibraryDependencyTooOldSuffix},
+      {L"qb_start_fails.DLL", 317, kHere, texts::kLibraryDependencyTooOldPrefix, "317",
+       texts::kLibraryDependencyTooOldSuffix},
   };
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
   for (const Case& c : cases) {
-    SCOPED_TRACE(Utf8FromWide(c.library));
+    SCOPED_TRACE(Utf8FromWide(c.library) + " " + std::to_string(c.error));
     std::wstring problem;
-    EXPECT_EQ(nullptr, QblinkLibrary::Load(c.library, &problem));
-    EXPECT_EQ(c.library + WideFromUtf8(std::string(c.prefix) + c.code_or_call + c.suffix), problem);
+    if (c.error == 0) {
+      EXPECT_EQ(nullptr, QblinkLibrary::Load(c.library, &problem));
+    } else {
+      problem = QblinkLibrary::LoadFailureReport(c.library, c.error);
+    }
+    const std::wstring folder[] = {L"", ProgramFolder() + L"\\", system + std::wstring(L"\\")};
+    EXPECT_EQ(folder[c.found] + c.library +
+                  WideFromUtf8(std::string(c.prefix) + c.code_or_call + c.suffix),
+              problem);
   }
 }
 
