@@ -78,9 +78,9 @@ bool IdleLook(const FormFixture& fixture) {
   const auto visible = [](HWND control) {
     return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
   };
-  return fixture.InputsEnabled() && !visible(fixture.progress_bar) &&
-         visible(fixture.selected_file) &&
-         trv::win32::WindowText(fixture.label2) == L"Selected File:";
+  return fixture.InputsEnabled() && !visible(fixture.controls.ProgressBar1) &&
+         visible(fixture.controls.SelectedFile) &&
+         trv::win32::WindowText(fixture.controls.Label2) == L"Selected File:";
 }
 
 }  // namespace
@@ -88,12 +88,12 @@ bool IdleLook(const FormFixture& fixture) {
 TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
   FormFixture fixture;
   fixture.OpenAdapter();
-  EXPECT_EQ(TRUE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
-  SendMessageW(fixture.window, WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(TRUE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
+  SendMessageW(fixture.controls.Form1, WM_ENDSESSION, FALSE, 0);
   EXPECT_TRUE(fixture.state->adapter.open);
   EXPECT_TRUE(fixture.form.PumpMessages());
 
-  SendMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
+  SendMessageW(fixture.controls.Form1, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.form.PumpMessages());
@@ -110,18 +110,18 @@ TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
   block_calls.clear();
-  const std::wstring reason = Id(fixture.window) + L" Programming the TRV2K-3B flash.";
+  const std::wstring reason = Id(fixture.controls.Form1) + L" Programming the TRV2K-3B flash.";
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_Write" && ++writes == 300) {
-      EXPECT_EQ(FALSE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+      EXPECT_EQ(FALSE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
       EXPECT_EQ(std::vector<std::wstring>{reason}, block_calls);
-      PostMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
+      PostMessageW(fixture.controls.Form1, WM_ENDSESSION, TRUE, 0);
     }
   };
   fixture.Program(kDevice, path);
   EXPECT_EQ(300, writes);
-  EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.window)}), block_calls);
+  EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.controls.Form1)}), block_calls);
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
@@ -141,8 +141,8 @@ TEST(Form, RunThrows_AdapterClosedAndWindowHandedBack) {
   block_calls.clear();
   fixture.Program(kDevice, path);
   ASSERT_EQ(2u, block_calls.size());
-  EXPECT_EQ(Id(fixture.window), block_calls[1]);
-  EXPECT_EQ(TRUE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+  EXPECT_EQ(Id(fixture.controls.Form1), block_calls[1]);
+  EXPECT_EQ(TRUE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
@@ -167,7 +167,7 @@ TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_Write" && ++writes == 300) {
-      PostMessageW(fixture.window, WM_CLOSE, 0, 0);
+      PostMessageW(fixture.controls.Form1, WM_CLOSE, 0, 0);
     }
     throw_at_close(call);
   };
@@ -179,7 +179,7 @@ TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
   EXPECT_TRUE(fixture.watcher.boxes.empty());
   int code = -1;
   EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
-  EXPECT_FALSE(IsWindow(fixture.window));
+  EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 }
 
 // A click on "Program" that reaches the window while a run pumps (one queued before the run
@@ -192,9 +192,9 @@ TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_OpenEx" && !clicked) {
       clicked = true;
-      PostMessageW(fixture.window, WM_COMMAND,
-                   MAKEWPARAM(GetDlgCtrlID(fixture.program_button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(fixture.program_button));
+      PostMessageW(fixture.controls.Form1, WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(fixture.controls.ProgramButton), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(fixture.controls.ProgramButton));
     }
   };
   fixture.Program(kDevice, path);
