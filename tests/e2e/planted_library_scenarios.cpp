@@ -8,7 +8,6 @@
 #include "checks.h"
 #include "expected_texts.h"
 #include "programmer.h"
-#include "remote_operator/screen_capture.h"
 #include "remote_operator/win_helpers.h"
 #include "sim_files.h"
 #include "time_limits.h"
@@ -76,7 +75,6 @@ class PlantedDll : public SharedProgrammer<PlantedDll> {
 
 TEST_F(PlantedDll, InTheStartFolder_IsNotLoaded) {
   ExpectGenuineList(*app);
-  SaveScreenAsBmp(Screenshot());
   ExpectNotLoaded(Marker(), "from the folder the programmer was started in");
 }
 
