@@ -37,7 +37,7 @@ windows-tests: deps
 	@cmake -S . -B $(WINDOWS_TESTS) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686-posix.cmake -DTRV_WINDOWS_TREE=tests \
 	  -DTRV_WINDOWS_PROGRAM=$(CURDIR)/$(WINDOWS)/TRV2KFlash.exe >/dev/null
-	@cmake --build $(WINDOWS_TESTS) -j $(JOBS) --target win32_tests e2e_tests
+	@cmake --build $(WINDOWS_TESTS) -j $(JOBS) --target windows_tests
 
 # The native tiers.
 unit: native sanitize
