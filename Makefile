@@ -9,8 +9,8 @@ FUZZ_SECONDS ?= 60
 JOBS    ?= 2
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps native sanitize windows-configure windows windows-tests unit e2e test run bench fuzz \
-  fuzz-build format format-check dist reproducible guide-screenshots clean
+.PHONY: deps native sanitize windows-configure windows windows-tests unit e2e win32-tests test run \
+  bench fuzz fuzz-build format format-check dist reproducible guide-screenshots clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -31,23 +31,27 @@ windows-configure: deps
 windows: windows-configure
 	@cmake --build $(WINDOWS) -j $(JOBS)
 
-# The Windows tests, in a tree of their own: GoogleTest needs the posix-thread compiler, which the
-# program is not built with. Their checks of the executable read the program's build.
+# The Windows tests and the end-to-end driver, in a tree of their own: GoogleTest needs the
+# posix-thread compiler, which the program is not built with. Both work on the program's build.
 windows-tests: deps
 	@cmake -S . -B $(WINDOWS_TESTS) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686-posix.cmake -DTRV_WINDOWS_TESTS=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686-posix.cmake -DTRV_WINDOWS_TREE=tests \
 	  -DTRV_WINDOWS_PROGRAM=$(CURDIR)/$(WINDOWS)/TRV2KFlash.exe >/dev/null
-	@cmake --build $(WINDOWS_TESTS) -j $(JOBS) --target win32_tests
+	@cmake --build $(WINDOWS_TESTS) -j $(JOBS) --target windows_tests
 
 # The native tiers.
 unit: native sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
-# The end-to-end scenarios and the Windows tests, under Wine. GROUP="<group> ..." runs only those
-# groups (see tests/e2e/README.md); GROUP=win32 only the Windows tests.
+# The end-to-end scenarios, then the Windows tests, under Wine. GROUP="<group> ..." runs only those
+# groups of scenarios (see tests/e2e/README.md).
 e2e: windows windows-tests
 	@sh tests/e2e/run.sh $(GROUP)
+
+# The Windows tests alone; FILTER='<GoogleTest filter>' runs only those, e.g. FILTER='Form.*'.
+win32-tests: windows windows-tests
+	@sh tests/e2e/run.sh --win32 $(if $(FILTER),'--gtest_filter=$(FILTER)')
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

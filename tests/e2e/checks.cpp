@@ -24,6 +24,19 @@ bool InOrder(const std::vector<std::wstring>& seen, const std::vector<std::wstri
   return true;
 }
 
+// The number of boxes, each with a single OK button; false (and a failure) when it differs.
+bool ExpectBoxCount(const std::vector<MessageBoxSeen>& boxes, size_t count) {
+  std::string shown;
+  for (const MessageBoxSeen& box : boxes) {
+    shown += " [" + Printable(box.caption) + ": " + Printable(box.text) + "]";
+  }
+  EXPECT_EQ(count, boxes.size()) << "message boxes shown:" << shown;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[i].buttons) << "message box " << i + 1;
+  }
+  return boxes.size() == count;
+}
+
 }  // namespace
 
 ExpectedBox Information(const std::wstring& text) {
@@ -34,132 +47,94 @@ ExpectedBox ErrorReport(const std::wstring& text) {
   return {kApplicationTitle, text};
 }
 
-bool ExpectBoxCount(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes, size_t count) {
-  std::string shown;
-  for (const MessageBoxSeen& box : boxes) {
-    shown += " [" + Printable(box.caption) + ": " + Printable(box.text) + "]";
-  }
-  scenario.Check(boxes.size() == count, std::to_string(boxes.size()) +
-                                            " message box(es) shown, want " +
-                                            std::to_string(count) + ":" + shown);
-  for (size_t i = 0; i < boxes.size(); ++i) {
-    scenario.Check(boxes[i].buttons == std::vector<std::wstring>{L"OK"},
-                   "message box " + std::to_string(i + 1) + " should have one OK button");
-  }
-  return boxes.size() == count;
-}
-
-void ExpectBoxes(Scenario& scenario, const std::vector<MessageBoxSeen>& boxes,
+void ExpectBoxes(const std::vector<MessageBoxSeen>& boxes,
                  const std::vector<ExpectedBox>& expected) {
-  if (!ExpectBoxCount(scenario, boxes, expected.size())) {
+  if (!ExpectBoxCount(boxes, expected.size())) {
     return;
   }
   for (size_t i = 0; i < boxes.size(); ++i) {
-    const std::string which = "message box " + std::to_string(i + 1);
-    scenario.CheckText(boxes[i].text, expected[i].text, which + " text");
-    scenario.CheckText(boxes[i].caption, expected[i].caption, which + " caption");
+    SCOPED_TRACE("message box " + std::to_string(i + 1));
+    EXPECT_EQ(expected[i].text, boxes[i].text);
+    EXPECT_EQ(expected[i].caption, boxes[i].caption);
   }
 }
 
-void ExpectBoxes(Scenario& scenario, const RunObservation& run,
-                 const std::vector<ExpectedBox>& expected) {
-  scenario.Check(!run.process_ended, "the programmer ended during the run");
-  scenario.Check(run.process_ended || run.back_to_idle,
-                 "the window did not come back to idle (controls enabled, no box) in time");
-  ExpectBoxes(scenario, run.boxes, expected);
+void ExpectBoxes(const RunObservation& run, const std::vector<ExpectedBox>& expected) {
+  EXPECT_FALSE(run.process_ended) << "the programmer ended during the run";
+  EXPECT_TRUE(run.process_ended || run.back_to_idle)
+      << "the window did not come back to idle (controls enabled, no box) in time";
+  ExpectBoxes(run.boxes, expected);
 }
 
-void ExpectIdleWindow(Scenario& scenario, const ProgrammerProcess& programmer) {
+void ExpectIdleWindow(const ProgrammerProcess& programmer) {
   const MainControls& c = programmer.controls();
-  scenario.Check(!IsWindowVisible(c.ProgressBar1), "progress bar still shown");
-  scenario.Check(IsWindowVisible(c.SelectedFile), "SelectedFile still hidden");
-  scenario.CheckText(TextOf(c.Label2), kIdleHeading, "Label2");
-  scenario.Check(programmer.InputsEnabled(), "ComboBox1 / ROM File... / Program not all enabled");
+  EXPECT_FALSE(IsWindowVisible(c.ProgressBar1)) << "progress bar still shown";
+  EXPECT_TRUE(IsWindowVisible(c.SelectedFile)) << "SelectedFile still hidden";
+  EXPECT_EQ(kIdleHeading, TextOf(c.Label2)) << "Label2";
+  EXPECT_TRUE(programmer.InputsEnabled()) << "ComboBox1 / ROM File... / Program not all enabled";
 }
 
-void ExpectWindowBehindBox(Scenario& scenario, const MessageBoxSeen& box,
-                           const std::wstring& heading) {
+void ExpectWindowBehindBox(const MessageBoxSeen& box, const std::wstring& heading) {
+  SCOPED_TRACE("while " + Printable(box.text) + " was shown");
   const bool in_pass = heading != kIdleHeading;
-  scenario.CheckText(box.label2_when_shown, heading,
-                     "Label2 while " + Printable(box.text) + " was shown");
-  scenario.Check(box.progress_visible_when_shown == in_pass &&
-                     box.selected_file_visible_when_shown == !in_pass,
-                 std::string(in_pass ? "the progress bar was not" : "SelectedFile was not") +
-                     " in its place while " + Printable(box.text) + " was shown");
-  scenario.Check(!box.inputs_enabled_when_shown,
-                 "controls enabled while " + Printable(box.text) + " was shown");
+  EXPECT_EQ(heading, box.label2_when_shown) << "Label2";
+  EXPECT_EQ(in_pass, box.progress_visible_when_shown) << "the progress bar shown";
+  EXPECT_EQ(!in_pass, box.selected_file_visible_when_shown) << "SelectedFile shown";
+  EXPECT_FALSE(box.inputs_enabled_when_shown) << "controls enabled";
 }
 
-void ExpectWindowsVersion(Scenario& scenario, const std::vector<std::string>& log,
-                          const std::string& seen) {
+void ExpectWindowsVersion(const std::vector<std::string>& log, const std::string& seen) {
   const size_t line = LastLine(log, "QBSIM Windows ");
-  scenario.Check(line != std::string::npos && log[line].rfind(seen, 0) == 0,
-                 "the programmer was not told the Windows version \"" + seen +
-                     "...\": the stand-in saw \"" +
-                     (line == std::string::npos ? "nothing" : log[line]) + "\"");
+  ASSERT_NE(std::string::npos, line) << "the stand-in did not log the Windows version it was told";
+  EXPECT_EQ(0u, log[line].rfind(seen, 0))
+      << "the programmer was not told the Windows version \"" << seen
+      << "...\": the stand-in saw \"" << log[line] << "\"";
 }
 
-void ExpectNoAdapterOpened(Scenario& scenario, const std::vector<std::string>& log) {
-  scenario.Check(CountLines(log, "QB_OpenEx") == 0,
-                 "an adapter was opened (QB_OpenEx in the driver log)");
+void ExpectNoAdapterOpened(const std::vector<std::string>& log) {
+  EXPECT_EQ(0u, CountLines(log, "QB_OpenEx")) << "an adapter was opened";
 }
 
-void ExpectFlashHolds(Scenario& scenario, const std::wstring& flash_path,
-                      const std::vector<unsigned char>& image) {
+void ExpectFlashHolds(const std::wstring& flash_path, const std::vector<unsigned char>& image) {
   std::vector<unsigned char> flash;
-  if (!ReadWholeFile(flash_path, flash)) {
-    scenario.Check(false, "the simulated flash file " + Narrow(flash_path) + " is missing");
-    return;
-  }
-  if (flash.size() != image.size()) {
-    scenario.Check(false, "the simulated flash holds " + std::to_string(flash.size()) +
-                              " bytes, want " + std::to_string(image.size()));
-    return;
-  }
-  for (size_t i = 0; i < image.size(); ++i) {
-    if (flash[i] != image[i]) {
-      scenario.Check(
-          false, "the simulated flash differs from the ROM file at address " + std::to_string(i));
-      return;
-    }
-  }
+  ASSERT_TRUE(ReadWholeFile(flash_path, flash))
+      << "the simulated flash file " << Narrow(flash_path) << " is missing";
+  ASSERT_EQ(image.size(), flash.size()) << "bytes in the simulated flash";
+  const auto differs = std::mismatch(image.begin(), image.end(), flash.begin());
+  EXPECT_TRUE(differs.first == image.end())
+      << "the simulated flash differs from the ROM file at address "
+      << differs.first - image.begin();
 }
 
-void ExpectProgrammed(Scenario& scenario, const Instance& app, const RunObservation& run,
+void ExpectProgrammed(const Programmer& app, const RunObservation& run,
                       const std::vector<unsigned char>& image) {
-  ExpectBoxes(scenario, run, {Information(kProgrammed)});
-  ExpectIdleWindow(scenario, *app);
-  ExpectFlashHolds(scenario, app.flash_path, image);
+  ExpectBoxes(run, {Information(kProgrammed)});
+  ExpectIdleWindow(*app);
+  ExpectFlashHolds(app.flash_path, image);
 }
 
-void ExpectSuccessfulRun(Scenario& scenario, const Instance& app, const RunObservation& run,
+void ExpectSuccessfulRun(const Programmer& app, const RunObservation& run,
                          const std::vector<unsigned char>& image) {
-  ExpectProgrammed(scenario, app, run, image);
+  ExpectProgrammed(app, run, image);
   if (run.boxes.size() == 1) {
-    ExpectWindowBehindBox(scenario, run.boxes[0], kVerifyingHeading);
+    ExpectWindowBehindBox(run.boxes[0], kVerifyingHeading);
   }
-  scenario.Check(
-      InOrder(run.label2_captions, {kProgrammingHeading, kVerifyingHeading, kIdleHeading}),
-      "Label2 did not go \"Programming Flash:\", \"Verifying Flash:\", \"Selected File:\"");
-  scenario.Check(run.highest_progress == 65536,
-                 "progress reached " + std::to_string(run.highest_progress) + ", want 65536");
-  scenario.Check(!run.inputs_enabled_with_progress, "controls enabled during a pass");
+  EXPECT_TRUE(InOrder(run.label2_captions, {kProgrammingHeading, kVerifyingHeading, kIdleHeading}))
+      << "Label2 did not go \"Programming Flash:\", \"Verifying Flash:\", \"Selected File:\"";
+  EXPECT_EQ(65536u, run.highest_progress) << "the progress reached";
+  EXPECT_FALSE(run.inputs_enabled_with_progress) << "controls enabled during a pass";
 }
 
-void ExpectMissingLibraryReport(Scenario& scenario, ProgrammerProcess& programmer,
-                                const std::wstring& screenshot) {
+void ExpectMissingLibraryReport(ProgrammerProcess& programmer, const std::wstring& screenshot) {
   const HWND box = programmer.WaitForMessageBox(kLibraryReportTimeoutMs);
-  if (!box) {
-    scenario.Check(false, programmer.Running() ? "no message box about the missing library"
-                                               : "the programmer ended without a message box");
-    return;
-  }
+  ASSERT_NE(nullptr, box) << (programmer.Running() ? "no message box about the missing library"
+                                                   : "the programmer ended without a message box");
   const MessageBoxSeen report = programmer.ReadMessageBox(box);
   SaveScreenAsBmp(screenshot);
-  ExpectBoxes(scenario, {report}, {ErrorReport(kLibraryMissing)});
+  ExpectBoxes({report}, {ErrorReport(kLibraryMissing)});
   programmer.DismissMessageBox(box);
-  scenario.Check(programmer.WaitForExit(kCloseTimeoutMs),
-                 "the programmer did not end after the report");
+  EXPECT_TRUE(programmer.WaitForExit(kCloseTimeoutMs))
+      << "the programmer did not end after the report";
 }
 
 }  // namespace e2e

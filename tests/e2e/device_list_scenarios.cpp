@@ -3,39 +3,34 @@
 #include <cstdio>
 
 #include "checks.h"
+#include "programmer.h"
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/win_helpers.h"
-#include "scenarios.h"
 #include "time_limits.h"
 
 namespace e2e {
 
-void DeviceListScenarios(Suite& suite) {
-  if (!suite.Wants("list_never_ready")) {
-    return;
-  }
-  suite.Run("device_list_never_ready", [&](Scenario& s) {
-    // No driver log: the enumeration is asked again and again for seconds, and no check here
-    // reads the calls.
-    Instance app = suite.Start("list_never_ready",
-                               {{L"QBSIM_FAULTS", L"list_busy=forever"}, {L"QBSIM_LOG", L""}});
-    const DWORD start = GetTickCount();
-    PostMessageW(app->controls().ComboBox1, CB_SHOWDROPDOWN, TRUE, 0);
-    // The list drops only once the drop-down handler has returned.
-    const bool answered = WaitUntil(kEndlessListTimeoutMs, [&] {
-      return app->DeviceListDropped() || !app->OpenMessageBoxes().empty();
-    });
-    s.Check(answered, "the window froze in an endless enumeration");
-    std::printf("    (the drop-down handler gave up after %.1f s)\n",
-                (GetTickCount() - start) / 1000.0);
-    ExpectBoxes(s,
-                app->CollectMessageBoxes(kNoMoreBoxesMs, kInputCheckTimeoutMs,
-                                         suite.ScreenshotPath("device_list_never_ready")),
-                {});
-    s.Check(app->DeviceItems().empty(), "the list is not empty");
-    SaveScreenAsBmp(suite.ScreenshotPath("device_list_never_ready"));
-    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
+namespace {
+
+TEST(ListNeverReady, WindowComesBackWithNoBoxAndAnEmptyList) {
+  // No driver log: the enumeration is asked again and again for seconds, and no check here
+  // reads the calls.
+  Programmer app = StartProgrammer("list_never_ready",
+                                   {{L"QBSIM_FAULTS", L"list_busy=forever"}, {L"QBSIM_LOG", L""}});
+  const DWORD start = GetTickCount();
+  PostMessageW(app->controls().ComboBox1, CB_SHOWDROPDOWN, TRUE, 0);
+  // The list drops only once the drop-down handler has returned.
+  const bool answered = WaitUntil(kEndlessListTimeoutMs, [&] {
+    return app->DeviceListDropped() || !app->OpenMessageBoxes().empty();
   });
+  EXPECT_TRUE(answered) << "the window froze in an endless enumeration";
+  std::printf("(the drop-down handler gave up after %.1f s)\n", (GetTickCount() - start) / 1000.0);
+  ExpectBoxes(app->CollectMessageBoxes(kNoMoreBoxesMs, kInputCheckTimeoutMs, Screenshot()), {});
+  EXPECT_TRUE(app->DeviceItems().empty()) << "the list is not empty";
+  SaveScreenAsBmp(Screenshot());
+  EXPECT_TRUE(app->CloseWindow(kCloseTimeoutMs)) << "the programmer did not end after WM_CLOSE";
 }
+
+}  // namespace
 
 }  // namespace e2e

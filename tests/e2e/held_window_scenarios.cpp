@@ -8,8 +8,8 @@
 
 #include "checks.h"
 #include "expected_texts.h"
+#include "programmer.h"
 #include "remote_operator/win_helpers.h"
-#include "scenarios.h"
 #include "time_limits.h"
 
 namespace e2e {
@@ -43,53 +43,45 @@ bool InLoop(HWND window, DWORD loop_flag) {
 
 // Starts the modal loop, holds it for kHoldMs while checking that the run stands still, then
 // ends it with its key.
-void HoldWindow(Scenario& s, const ProgrammerProcess& app, const Hold& hold) {
+void HoldWindow(const ProgrammerProcess& app, const Hold& hold) {
   const HWND window = app.window();
   const HWND progress = app.controls().ProgressBar1;
   PostMessageW(window, WM_SYSCOMMAND, hold.command, hold.argument);
-  if (!WaitUntil(kMessageTimeoutMs, [&] { return InLoop(window, hold.loop_flag); })) {
-    s.Check(false, std::string(hold.what) + " did not begin");
-    return;
-  }
+  ASSERT_TRUE(WaitUntil(kMessageTimeoutMs, [&] { return InLoop(window, hold.loop_flag); }))
+      << hold.what << " did not begin";
   const LRESULT held_at = SendBounded(progress, PBM_GETPOS, 0, 0);
   Sleep(kHoldMs);
-  s.Check(InLoop(window, hold.loop_flag), std::string(hold.what) + " ended by itself");
-  s.Check(SendBounded(progress, PBM_GETPOS, 0, 0) == held_at,
-          std::string(hold.what) + ": the run went on while the window was held");
+  EXPECT_TRUE(InLoop(window, hold.loop_flag)) << hold.what << " ended by itself";
+  EXPECT_EQ(held_at, SendBounded(progress, PBM_GETPOS, 0, 0))
+      << hold.what << ": the run went on while the window was held";
   // The loop takes the key from the thread's queue, as it would from the keyboard.
   for (int press = 0; press < hold.presses; ++press) {
     PostMessageW(window, WM_KEYDOWN, hold.end_key, 0);
   }
-  s.Check(WaitUntil(kMessageTimeoutMs, [&] { return !InLoop(window, hold.loop_flag); }),
-          std::string(hold.what) + " did not end on its key");
+  EXPECT_TRUE(WaitUntil(kMessageTimeoutMs, [&] { return !InLoop(window, hold.loop_flag); }))
+      << hold.what << " did not end on its key";
+}
+
+TEST(HeldWindow, RunStandsStillWhileHeldAndThenCompletes) {
+  Programmer app = StartProgrammer("held_window", {{L"QBSIM_LOG", L""}});
+  const std::vector<unsigned char> image = app.ChooseAdapterAndImage(29);
+  const HWND progress = app->controls().ProgressBar1;
+  const Hold* next = &kKeyboardMove;
+  const wchar_t* pass = kProgrammingHeading;
+  const RunObservation run = app->PressProgram(
+      kFullRunTimeoutMs + 2 * kHoldMs, Screenshot(), [&](const RunObservation& seen) {
+        if (next == nullptr || seen.label2_captions.back() != pass ||
+            SendBounded(progress, PBM_GETPOS, 0, 0, 0) < LRESULT(kHoldAtProgress)) {
+          return;
+        }
+        HoldWindow(*app, *next);
+        next = next == &kKeyboardMove ? &kSystemMenu : nullptr;
+        pass = kVerifyingHeading;
+      });
+  EXPECT_EQ(nullptr, next) << "the run did not reach both holds";
+  ExpectProgrammed(app, run, image);
 }
 
 }  // namespace
-
-void HeldWindowScenarios(Suite& suite) {
-  if (!suite.Wants("held_window")) {
-    return;
-  }
-  suite.Run("held_window", [&](Scenario& s) {
-    Instance app = suite.Start("held_window", {{L"QBSIM_LOG", L""}});
-    const std::vector<unsigned char> image = app.ChooseAdapterAndImage(29);
-    const HWND progress = app->controls().ProgressBar1;
-    const Hold* next = &kKeyboardMove;
-    const wchar_t* pass = kProgrammingHeading;
-    const RunObservation run = app->PressProgram(
-        kFullRunTimeoutMs + 2 * kHoldMs, suite.ScreenshotPath("held_window"),
-        [&](const RunObservation& seen) {
-          if (next == nullptr || seen.label2_captions.back() != pass ||
-              SendBounded(progress, PBM_GETPOS, 0, 0, 0) < LRESULT(kHoldAtProgress)) {
-            return;
-          }
-          HoldWindow(s, *app, *next);
-          next = next == &kKeyboardMove ? &kSystemMenu : nullptr;
-          pass = kVerifyingHeading;
-        });
-    s.Check(next == nullptr, "the run did not reach both holds");
-    ExpectProgrammed(s, app, run, image);
-  });
-}
 
 }  // namespace e2e

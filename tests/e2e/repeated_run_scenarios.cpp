@@ -5,14 +5,13 @@
 // the first. Which message each failure gives, and that the next run completes, is the unit and
 // robustness tests' to show.
 #include <cstdio>
-#include <stdexcept>
 
 #include "checks.h"
 #include "expected_texts.h"
 #include "process_resources.h"
+#include "programmer.h"
 #include "remote_operator/stand_in.h"
 #include "remote_operator/win_helpers.h"
-#include "scenarios.h"
 #include "sim_files.h"
 #include "time_limits.h"
 
@@ -24,7 +23,7 @@ namespace {
 constexpr SIZE_T kPrivateMemoryToleranceBytes = 1024 * 1024;
 
 // One run in the sequence: its faults, and what it shows over which heading.
-struct Run {
+struct PlannedRun {
   const char* what;
   // The stand-in's fault file for this run (read at QB_OpenEx); "" for none.
   const char* faults;
@@ -35,7 +34,7 @@ struct Run {
 };
 
 // A success first, measured after as the baseline, then one failure in each state of the window.
-std::vector<Run> Runs() {
+std::vector<PlannedRun> Runs() {
   const std::wstring open_failed = std::wstring(kOpenFailedPrefix) + kDefaultAdapter;
   return {
       {"success", "", {kProgrammed}, kVerifyingHeading},
@@ -56,92 +55,82 @@ std::vector<Run> Runs() {
 }
 
 // The close failure comes after the window has been restored for the next run.
-void ExpectCloseFailureOnIdleWindow(Scenario& s, const RunObservation& run) {
+void ExpectCloseFailureOnIdleWindow(const RunObservation& run) {
   if (run.boxes.size() != 2) {
     return;
   }
   const MessageBoxSeen& box = run.boxes[1];
-  s.Check(box.inputs_enabled_when_shown && !box.progress_visible_when_shown &&
-              box.selected_file_visible_when_shown && box.label2_when_shown == kIdleHeading,
-          "the window was not restored before the close failure was shown");
+  EXPECT_TRUE(box.inputs_enabled_when_shown && !box.progress_visible_when_shown &&
+              box.selected_file_visible_when_shown && box.label2_when_shown == kIdleHeading)
+      << "the window was not restored before the close failure was shown";
 }
 
-void CompareResources(Scenario& s, const ProcessResources& first, const ProcessResources& last,
-                      size_t runs, bool gui_counts_work) {
-  std::printf("    after run 1: %s\n    after run %s: %s\n", Describe(first).c_str(),
-              std::to_string(runs).c_str(), Describe(last).c_str());
+void CompareResources(const ProcessResources& first, const ProcessResources& last, size_t runs,
+                      bool gui_counts_work) {
+  std::printf("after run 1: %s\nafter run %zu: %s\n", Describe(first).c_str(), runs,
+              Describe(last).c_str());
   if (!gui_counts_work) {
     std::printf(
-        "    GetGuiResources answers 0 for a process that has a window: user and GDI objects are "
-        "not counted on this system; windows, kernel handles and private memory stand in\n");
+        "GetGuiResources answers 0 for a process that has a window: user and GDI objects are not "
+        "counted on this system; windows, kernel handles and private memory stand in\n");
   }
-  s.Check(last.user_objects == first.user_objects && last.gdi_objects == first.gdi_objects,
-          "user/GDI objects went from " + std::to_string(first.user_objects) + "/" +
-              std::to_string(first.gdi_objects) + " to " + std::to_string(last.user_objects) + "/" +
-              std::to_string(last.gdi_objects));
-  s.Check(last.windows == first.windows, "windows went from " + std::to_string(first.windows) +
-                                             " to " + std::to_string(last.windows));
-  s.Check(last.kernel_handles == first.kernel_handles,
-          "kernel handles went from " + std::to_string(first.kernel_handles) + " to " +
-              std::to_string(last.kernel_handles));
-  s.Check(last.private_bytes <= first.private_bytes + kPrivateMemoryToleranceBytes,
-          "private memory grew by " +
-              std::to_string((long long)(last.private_bytes - first.private_bytes) / 1024) +
-              " KiB, more than " + std::to_string(kPrivateMemoryToleranceBytes / 1024) + " KiB");
+  EXPECT_EQ(first.user_objects, last.user_objects) << "user objects";
+  EXPECT_EQ(first.gdi_objects, last.gdi_objects) << "GDI objects";
+  EXPECT_EQ(first.windows, last.windows) << "windows";
+  EXPECT_EQ(first.kernel_handles, last.kernel_handles) << "kernel handles";
+  EXPECT_LE(last.private_bytes, first.private_bytes + kPrivateMemoryToleranceBytes)
+      << "private memory grew by " << (long long)(last.private_bytes - first.private_bytes) / 1024
+      << " KiB, more than " << kPrivateMemoryToleranceBytes / 1024 << " KiB";
+}
+
+// One run of the sequence with its faults, and what it must show.
+void ExpectRun(const Programmer& app, const std::wstring& faults_path, const PlannedRun& run,
+               std::uint32_t seed) {
+  SetStandInFaults(faults_path, run.faults);
+  const std::vector<unsigned char> image = RomImage(kRomSize, seed);
+  WriteWholeFile(app.Path(L"image.ROM"), image);
+  const RunObservation seen = app->PressProgram(kFullRunTimeoutMs, Screenshot());
+  std::vector<ExpectedBox> boxes;
+  for (const std::wstring& message : run.messages) {
+    boxes.push_back(Information(message));
+  }
+  ExpectBoxes(seen, boxes);
+  if (!seen.boxes.empty()) {
+    ExpectWindowBehindBox(seen.boxes[0], run.heading);
+  }
+  ExpectCloseFailureOnIdleWindow(seen);
+  ExpectIdleWindow(*app);
+  if (std::string(run.faults).empty()) {
+    ExpectFlashHolds(app.flash_path, image);
+  }
+}
+
+TEST(RepeatedRuns, EachShowsItsFailureOverTheWindowAndNothingLeaks) {
+  const std::wstring faults_path = JoinPath(GroupFolder("repeated_runs"), L"faults.txt");
+  MakeFolders(GroupFolder("repeated_runs"));
+  DeleteFileW(faults_path.c_str());
+  // No driver log: the runs would write megabytes that no check here reads.
+  Programmer app =
+      StartProgrammer("repeated_runs", {{L"QBSIM_FAULTS_FILE", faults_path}, {L"QBSIM_LOG", L""}});
+  WriteWholeFile(app.Path(L"image.ROM"), RomImage(kRomSize, 100));
+  app->ChooseDevice(0);
+  app->ChooseFile(app.Path(L"image.ROM"));
+
+  const std::vector<PlannedRun> runs = Runs();
+  ProcessResources after_first;
+  for (size_t index = 0; index < runs.size(); ++index) {
+    SCOPED_TRACE("run " + std::to_string(index + 1) + " (" + runs[index].what + ")");
+    ExpectRun(app, faults_path, runs[index], std::uint32_t(100 + index));
+    ASSERT_TRUE(app->Running()) << "the programmer ended";
+    if (index == 0) {
+      after_first = MeasureResources(app->process_handle(), app->process_id());
+    }
+  }
+  CompareResources(after_first, MeasureResources(app->process_handle(), app->process_id()),
+                   runs.size(), GuiResourceCountsWork(app->process_handle()));
+  EXPECT_TRUE(app->CloseWindow(kCloseTimeoutMs)) << "the programmer did not end after WM_CLOSE";
 }
 
 }  // namespace
-
-void RepeatedRunScenarios(Suite& suite) {
-  if (!suite.Wants("repeated_runs")) {
-    return;
-  }
-  suite.Run("runs_in_one_programmer", [&](Scenario& s) {
-    const std::wstring faults_path = JoinPath(suite.Folder("repeated_runs"), L"faults.txt");
-    MakeFolders(suite.Folder("repeated_runs"));
-    DeleteFileW(faults_path.c_str());
-    // No driver log: the runs would write megabytes that no check here reads.
-    Instance app =
-        suite.Start("repeated_runs", {{L"QBSIM_FAULTS_FILE", faults_path}, {L"QBSIM_LOG", L""}});
-    const std::wstring rom_path = app.Path(L"image.ROM");
-    WriteWholeFile(rom_path, RomImage(kRomSize, 100));
-    app->ChooseDevice(0);
-    app->ChooseFile(rom_path);
-
-    const std::vector<Run> runs = Runs();
-    ProcessResources after_first;
-    for (size_t index = 0; index < runs.size(); ++index) {
-      const Run& run = runs[index];
-      const ScopedTrace trace(s, "run " + std::to_string(index + 1) + " (" + run.what + ")");
-      SetStandInFaults(faults_path, run.faults);
-      const std::vector<unsigned char> image = RomImage(kRomSize, std::uint32_t(100 + index));
-      WriteWholeFile(rom_path, image);
-      const RunObservation seen =
-          app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("runs_in_one_programmer"));
-      std::vector<ExpectedBox> boxes;
-      for (const std::wstring& message : run.messages) {
-        boxes.push_back(Information(message));
-      }
-      ExpectBoxes(s, seen, boxes);
-      if (!seen.boxes.empty()) {
-        ExpectWindowBehindBox(s, seen.boxes[0], run.heading);
-      }
-      ExpectCloseFailureOnIdleWindow(s, seen);
-      ExpectIdleWindow(s, *app);
-      if (std::string(run.faults).empty()) {
-        ExpectFlashHolds(s, app.flash_path, image);
-      }
-      if (!app->Running()) {
-        throw std::runtime_error(s.trace + "the programmer ended");
-      }
-      if (index == 0) {
-        after_first = MeasureResources(app->process_handle(), app->process_id());
-      }
-    }
-    CompareResources(s, after_first, MeasureResources(app->process_handle(), app->process_id()),
-                     runs.size(), GuiResourceCountsWork(app->process_handle()));
-    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
-  });
-}
 
 }  // namespace e2e

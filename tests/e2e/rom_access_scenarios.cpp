@@ -1,13 +1,11 @@
 // ROM files that the program must read although others would refuse: a read-only file at a path
 // longer than the old limit of 260 characters, and a file another program has open; and one that
 // another program holds without letting others read it, which is reported by its own code.
-#include <stdexcept>
-
 #include "checks.h"
 #include "expected_texts.h"
+#include "programmer.h"
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/win_helpers.h"
-#include "scenarios.h"
 #include "sim_files.h"
 #include "time_limits.h"
 
@@ -54,69 +52,53 @@ std::wstring LongFolder(const std::wstring& base) {
   return folder;
 }
 
-}  // namespace
+// No driver log: these runs are judged by the window and the flash alone.
+class RomAccess : public SharedProgrammer<RomAccess> {
+ protected:
+  static void SetUpTestSuite() { app = StartProgrammer("rom_access", {{L"QBSIM_LOG", L""}}); }
+};
 
-void RomAccessScenarios(Suite& suite) {
-  if (!suite.Wants("rom_access")) {
-    return;
-  }
-  Instance app;
-
-  suite.Run("read_only_rom_file_at_a_long_path", [&](Scenario& s) {
-    // No driver log: these runs are judged by the window and the flash alone.
-    app = suite.Start("rom_access", {{L"QBSIM_LOG", L""}});
-    const std::wstring path = JoinPath(LongFolder(app.folder), L"read-only.ROM");
-    const std::vector<unsigned char> image = RomImage(kRomSize, 21);
-    const std::wstring extended_path = L"\\\\?\\" + path;
-    s.Check(WriteWholeFile(extended_path, image), "cannot write the ROM file at the long path");
-    SetFileAttributesW(extended_path.c_str(), FILE_ATTRIBUTE_READONLY);
-    const DWORD attributes = GetFileAttributesW(extended_path.c_str());
-    s.Check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY),
-            "the ROM file could not be made read-only");
-    app->ChooseDevice(0);
-    // Set as the operator would by typing it in the file dialog, which takes any name.
-    SetTextOf(app->controls().SelectedFile, path);
-    ExpectProgrammed(s, app,
-                     app->PressProgram(kFullRunTimeoutMs,
-                                       suite.ScreenshotPath("read_only_rom_file_at_a_long_path")),
-                     image);
-    // The picture to look at: the window between runs, the long path shortened in its middle.
-    SaveScreenAsBmp(suite.ScreenshotPath("read_only_rom_file_at_a_long_path"));
-  });
-
-  suite.Run("rom_file_open_elsewhere", [&](Scenario& s) {
-    app.RequireRunning();
-    const std::wstring path = app.Path(L"shared.ROM");
-    const std::vector<unsigned char> image = RomImage(kRomSize, 22);
-    WriteWholeFile(path, image);
-    const HeldFile reader(path, GENERIC_READ, FILE_SHARE_READ);
-    if (!reader.open()) {
-      throw std::runtime_error("cannot open the ROM file (error " + std::to_string(reader.error()) +
-                               ")");
-    }
-    app->ChooseFile(path);
-    ExpectProgrammed(
-        s, app,
-        app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("rom_file_open_elsewhere")),
-        image);
-  });
-
-  suite.Run("rom_file_held_without_read_sharing", [&](Scenario& s) {
-    app.RequireRunning();
-    const std::wstring path = app.Path(L"held.ROM");
-    WriteWholeFile(path, RomImage(kRomSize, 23));
-    const HeldFile holder(path, GENERIC_READ, 0);
-    if (!holder.open()) {
-      throw std::runtime_error("cannot hold the ROM file (error " + std::to_string(holder.error()) +
-                               ")");
-    }
-    app->ChooseFile(path);
-    const RunObservation run = app->PressProgram(
-        kInputCheckTimeoutMs, suite.ScreenshotPath("rom_file_held_without_read_sharing"));
-    ExpectBoxes(s, run, {ErrorReport(kFileHeldElsewhere)});
-    ExpectIdleWindow(s, *app);
-    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
-  });
+TEST_F(RomAccess, ReadOnlyFileAtALongPath_Programs) {
+  const std::wstring path = JoinPath(LongFolder(app.folder), L"read-only.ROM");
+  const std::vector<unsigned char> image = RomImage(kRomSize, 21);
+  const std::wstring extended_path = L"\\\\?\\" + path;
+  ASSERT_TRUE(WriteWholeFile(extended_path, image)) << "cannot write the ROM file";
+  SetFileAttributesW(extended_path.c_str(), FILE_ATTRIBUTE_READONLY);
+  const DWORD attributes = GetFileAttributesW(extended_path.c_str());
+  ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      << "the ROM file could not be made read-only";
+  app->ChooseDevice(0);
+  // Set as the operator would by typing it in the file dialog, which takes any name.
+  SetTextOf(app->controls().SelectedFile, path);
+  ExpectProgrammed(app, app->PressProgram(kFullRunTimeoutMs, Screenshot()), image);
+  // The picture to look at: the window between runs, the long path shortened in its middle.
+  SaveScreenAsBmp(Screenshot());
 }
+
+TEST_F(RomAccess, FileOpenElsewhereForReading_Programs) {
+  const std::wstring path = app.Path(L"shared.ROM");
+  const std::vector<unsigned char> image = RomImage(kRomSize, 22);
+  WriteWholeFile(path, image);
+  const HeldFile reader(path, GENERIC_READ, FILE_SHARE_READ);
+  ASSERT_TRUE(reader.open()) << "cannot open the ROM file (error " << reader.error() << ")";
+  app->ChooseDevice(0);
+  app->ChooseFile(path);
+  ExpectProgrammed(app, app->PressProgram(kFullRunTimeoutMs, Screenshot()), image);
+}
+
+TEST_F(RomAccess, FileHeldWithoutReadSharing_IsReportedAsIoError32) {
+  const std::wstring path = app.Path(L"held.ROM");
+  WriteWholeFile(path, RomImage(kRomSize, 23));
+  const HeldFile holder(path, GENERIC_READ, 0);
+  ASSERT_TRUE(holder.open()) << "cannot hold the ROM file (error " << holder.error() << ")";
+  app->ChooseDevice(0);
+  app->ChooseFile(path);
+  const RunObservation run = app->PressProgram(kInputCheckTimeoutMs, Screenshot());
+  ExpectBoxes(run, {ErrorReport(kFileHeldElsewhere)});
+  ExpectIdleWindow(*app);
+  EXPECT_TRUE(app->CloseWindow(kCloseTimeoutMs)) << "the programmer did not end after WM_CLOSE";
+}
+
+}  // namespace
 
 }  // namespace e2e

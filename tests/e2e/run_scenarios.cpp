@@ -6,9 +6,9 @@
 #include <commctrl.h>
 
 #include "checks.h"
+#include "programmer.h"
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/win_helpers.h"
-#include "scenarios.h"
 #include "time_limits.h"
 
 namespace e2e {
@@ -19,8 +19,7 @@ namespace {
 constexpr DWORD kCutAtProgress = 8192;
 
 // Starts a run of a fresh image and returns once the programming pass has passed kCutAtProgress.
-void StartRunAndWaitMidPass(Scenario& s, const Suite& suite, const Instance& app,
-                            const std::string& scenario) {
+void StartRunAndWaitMidPass(const Programmer& app) {
   app.ChooseAdapterAndImage(13);
   const MainControls& c = app->controls();
   PostMessageW(c.ProgramButton, BM_CLICK, 0, 0);
@@ -29,32 +28,28 @@ void StartRunAndWaitMidPass(Scenario& s, const Suite& suite, const Instance& app
            (IsWindowVisible(c.ProgressBar1) &&
             SendBounded(c.ProgressBar1, PBM_GETPOS, 0, 0, 0) >= LRESULT(kCutAtProgress));
   });
-  s.Check(mid_run && app->OpenMessageBoxes().empty(), "the programming pass did not get going");
-  SaveScreenAsBmp(suite.ScreenshotPath(scenario));
+  EXPECT_TRUE(mid_run && app->OpenMessageBoxes().empty())
+      << "the programming pass did not get going";
+  SaveScreenAsBmp(Screenshot());
+}
+
+TEST(CloseDuringRun, ProgrammerEndsSoonWithoutABox) {
+  // No driver log: nothing here reads it.
+  Programmer app = StartProgrammer("close_during_run", {{L"QBSIM_LOG", L""}});
+  StartRunAndWaitMidPass(app);
+  PostMessageW(app->window(), WM_CLOSE, 0, 0);
+  std::vector<MessageBoxSeen> late;
+  WaitUntil(kCloseTimeoutMs, [&] {
+    for (HWND box : app->OpenMessageBoxes()) {
+      late.push_back(app->ReadMessageBox(box));
+      app->DismissMessageBox(box);
+    }
+    return !app->Running();
+  });
+  EXPECT_FALSE(app->Running()) << "the programmer did not end within 5 s of closing its window";
+  ExpectBoxes(late, {});
 }
 
 }  // namespace
-
-void RunScenarios(Suite& suite) {
-  if (!suite.Wants("close_during_run")) {
-    return;
-  }
-  suite.Run("close_during_run", [&](Scenario& s) {
-    // No driver log: nothing here reads it.
-    Instance app = suite.Start("close_during_run", {{L"QBSIM_LOG", L""}});
-    StartRunAndWaitMidPass(s, suite, app, "close_during_run");
-    PostMessageW(app->window(), WM_CLOSE, 0, 0);
-    std::vector<MessageBoxSeen> late;
-    WaitUntil(kCloseTimeoutMs, [&] {
-      for (HWND box : app->OpenMessageBoxes()) {
-        late.push_back(app->ReadMessageBox(box));
-        app->DismissMessageBox(box);
-      }
-      return !app->Running();
-    });
-    s.Check(!app->Running(), "the programmer did not end within 5 s of closing its window mid-run");
-    ExpectBoxCount(s, late, 0);
-  });
-}
 
 }  // namespace e2e

@@ -1,36 +1,41 @@
 // With the programmer told it runs on Windows 10, where every other group tells it Windows 7: a
 // whole successful run and a start without the driver library.
+#include <optional>
+
 #include "checks.h"
 #include "expected_texts.h"
-#include "remote_operator/win_helpers.h"
-#include "scenarios.h"
+#include "programmer.h"
 #include "time_limits.h"
 #include "windows_version.h"
 
 namespace e2e {
 
-void SmokeScenarios(Suite& suite) {
-  if (!suite.Wants("win10")) {
-    return;
-  }
-  const ProgrammerWindowsVersion windows10(L"win10");
+namespace {
 
-  suite.Run("win10_successful_run", [&](Scenario& s) {
-    Instance app = suite.Start("win10", {});
-    ExpectWindowsVersion(s, app.Log(), "QBSIM Windows 10.0 ");
-    const std::vector<unsigned char> image = app.ChooseAdapterAndImage(42);
-    const RunObservation run =
-        app->PressProgram(kFullRunTimeoutMs, suite.ScreenshotPath("win10_successful_run"));
-    ExpectSuccessfulRun(s, app, run, image);
-    s.CheckText(app->SelectedFilePath(), app.Path(L"image.ROM"), "SelectedFile after the run");
-    s.Check(app->CloseWindow(kCloseTimeoutMs), "the programmer did not end after WM_CLOSE");
-  });
+class Win10 : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { windows10.emplace(L"win10"); }
+  static void TearDownTestSuite() { windows10.reset(); }
 
-  suite.Run("win10_missing_driver_library", [&](Scenario& s) {
-    const std::wstring folder = suite.Folder("win10_alone");
-    ProgrammerProcess alone(suite.CopyProgrammerAlone(folder), folder, {});
-    ExpectMissingLibraryReport(s, alone, suite.ScreenshotPath("win10_missing_driver_library"));
-  });
+  static inline std::optional<ProgrammerWindowsVersion> windows10;
+};
+
+TEST_F(Win10, SuccessfulRun) {
+  Programmer app = StartProgrammer("win10", {});
+  ExpectWindowsVersion(app.Log(), "QBSIM Windows 10.0 ");
+  const std::vector<unsigned char> image = app.ChooseAdapterAndImage(42);
+  const RunObservation run = app->PressProgram(kFullRunTimeoutMs, Screenshot());
+  ExpectSuccessfulRun(app, run, image);
+  EXPECT_EQ(app.Path(L"image.ROM"), app->SelectedFilePath()) << "SelectedFile after the run";
+  EXPECT_TRUE(app->CloseWindow(kCloseTimeoutMs)) << "the programmer did not end after WM_CLOSE";
 }
+
+TEST_F(Win10, MissingDriverLibrary_IsReported) {
+  const std::wstring folder = GroupFolder("win10_alone");
+  ProgrammerProcess alone(CopyProgrammerAlone(folder), folder, {});
+  ExpectMissingLibraryReport(alone, Screenshot());
+}
+
+}  // namespace
 
 }  // namespace e2e

@@ -55,18 +55,17 @@ FormFixture::QueueDrain::~QueueDrain() {
 }
 
 FormFixture::FormFixture(trv::sim::SimConfig config) : driver(clock, std::move(config)) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&classes);
   form.Create(GetModuleHandleW(nullptr), SW_HIDE);
-  window = form.handle();
-  // The controls in their creation order.
-  label1 = GetWindow(window, GW_CHILD);
-  selected_file = GetWindow(label1, GW_HWNDNEXT);
-  label2 = GetWindow(selected_file, GW_HWNDNEXT);
-  combo_box = GetWindow(label2, GW_HWNDNEXT);
-  open_button = GetWindow(combo_box, GW_HWNDNEXT);
-  program_button = GetWindow(open_button, GW_HWNDNEXT);
-  progress_bar = GetWindow(program_button, GW_HWNDNEXT);
+  controls.Form1 = form.handle();
+  HWND next = GetWindow(controls.Form1, GW_CHILD);
+  for (HWND* control :
+       {&controls.Label1, &controls.SelectedFile, &controls.Label2, &controls.ComboBox1,
+        &controls.OpenButton, &controls.ProgramButton, &controls.ProgressBar1}) {
+    *control = next;
+    next = GetWindow(next, GW_HWNDNEXT);
+  }
 }
 
 void FormFixture::OpenAdapter() {
@@ -76,23 +75,25 @@ void FormFixture::OpenAdapter() {
 }
 
 void FormFixture::OpenDeviceList() {
-  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo_box), CBN_DROPDOWN),
-               reinterpret_cast<LPARAM>(combo_box));
+  SendMessageW(controls.Form1, WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(controls.ComboBox1), CBN_DROPDOWN),
+               reinterpret_cast<LPARAM>(controls.ComboBox1));
 }
 
 void FormFixture::Program(const std::wstring& device, const std::wstring& path) {
-  SetWindowTextW(combo_box, device.c_str());
+  SetWindowTextW(controls.ComboBox1, device.c_str());
   form.SetSelectedFileCaption(path);
-  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(program_button), BN_CLICKED),
-               reinterpret_cast<LPARAM>(program_button));
+  SendMessageW(controls.Form1, WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(controls.ProgramButton), BN_CLICKED),
+               reinterpret_cast<LPARAM>(controls.ProgramButton));
 }
 
 std::vector<std::wstring> FormFixture::DeviceItems() const {
   std::vector<std::wstring> items;
-  const auto count = static_cast<int>(SendMessageW(combo_box, CB_GETCOUNT, 0, 0));
+  const auto count = static_cast<int>(SendMessageW(controls.ComboBox1, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     wchar_t item[128] = L"";
-    SendMessageW(combo_box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+    SendMessageW(controls.ComboBox1, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
     items.push_back(item);
   }
   return items;
@@ -101,7 +102,7 @@ std::vector<std::wstring> FormFixture::DeviceItems() const {
 RECT FormFixture::BoundsInClient(HWND control) const {
   RECT bounds;
   GetWindowRect(control, &bounds);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+  MapWindowPoints(nullptr, controls.Form1, reinterpret_cast<POINT*>(&bounds), 2);
   return bounds;
 }
 
@@ -116,14 +117,14 @@ SIZE FormFixture::TextSize(HWND control, const std::wstring& text, int width) co
 }
 
 int FormFixture::Scale(int pixels) const {
-  const trv::ui::WindowDc dc(window);
+  const trv::ui::WindowDc dc(controls.Form1);
   const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
   return MulDiv(pixels, dpi, 96);
 }
 
 bool FormFixture::InputsEnabled() const {
-  return IsWindowEnabled(combo_box) && IsWindowEnabled(open_button) &&
-         IsWindowEnabled(program_button);
+  return IsWindowEnabled(controls.ComboBox1) && IsWindowEnabled(controls.OpenButton) &&
+         IsWindowEnabled(controls.ProgramButton);
 }
 
 bool DispatchUntilQuit(int* code) {

@@ -12,6 +12,7 @@
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
 #include "support/forwarding_driver.h"
+#include "ui/form_controls.h"
 #include "ui/main_window.h"
 #include "win32/win32_rom_file.h"
 
@@ -77,14 +78,9 @@ struct FormFixture {
   trv::ui::TForm1 form{hooked, clock, files, *state};
   // Any box that comes up is recorded and dismissed, so no test waits for an operator.
   BoxWatcher watcher;
-  HWND window = nullptr;
-  HWND label1 = nullptr;
-  HWND selected_file = nullptr;
-  HWND label2 = nullptr;
-  HWND combo_box = nullptr;
-  HWND open_button = nullptr;
-  HWND program_button = nullptr;
-  HWND progress_bar = nullptr;
+  // Taken in the order the controls were created (their z-order): a control out of order shows
+  // in the tests as another's caption and place.
+  trv::ui::FormControls controls;
 
   explicit FormFixture(trv::sim::SimConfig config = {});
 

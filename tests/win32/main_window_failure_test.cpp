@@ -155,9 +155,9 @@ bool IdleLook(const FormFixture& fixture) {
   const auto visible = [](HWND control) {
     return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
   };
-  return fixture.InputsEnabled() && !visible(fixture.progress_bar) &&
-         visible(fixture.selected_file) &&
-         trv::win32::WindowText(fixture.label2) == L"Selected File:";
+  return fixture.InputsEnabled() && !visible(fixture.controls.ProgressBar1) &&
+         visible(fixture.controls.SelectedFile) &&
+         trv::win32::WindowText(fixture.controls.Label2) == L"Selected File:";
 }
 
 }  // namespace
@@ -165,12 +165,12 @@ bool IdleLook(const FormFixture& fixture) {
 TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
   FormFixture fixture;
   fixture.OpenAdapter();
-  EXPECT_EQ(FALSE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
-  SendMessageW(fixture.window, WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(FALSE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
+  SendMessageW(fixture.controls.Form1, WM_ENDSESSION, FALSE, 0);
   EXPECT_TRUE(fixture.state->adapter.open);
   EXPECT_TRUE(fixture.form.PumpMessages().window_open);
 
-  SendMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
+  SendMessageW(fixture.controls.Form1, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.form.PumpMessages().window_open);
@@ -187,18 +187,18 @@ TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
   ui_test::ScratchFolder folder;
   const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
   block_calls.clear();
-  const std::wstring reason = Id(fixture.window) + L" Programming the TRV2K-3B flash.";
+  const std::wstring reason = Id(fixture.controls.Form1) + L" Programming the TRV2K-3B flash.";
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_Write" && ++writes == 300) {
-      EXPECT_EQ(FALSE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+      EXPECT_EQ(FALSE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
       EXPECT_EQ(std::vector<std::wstring>{reason}, block_calls);
-      PostMessageW(fixture.window, WM_ENDSESSION, TRUE, 0);
+      PostMessageW(fixture.controls.Form1, WM_ENDSESSION, TRUE, 0);
     }
   };
   fixture.Program(kDevice, path);
   EXPECT_EQ(300, writes);
-  EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.window)}), block_calls);
+  EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.controls.Form1)}), block_calls);
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
@@ -231,7 +231,7 @@ TEST_P(SessionEndBeforeTheAdapterTest, IsLetThroughWhileTheBoxIsUp) {
   block_calls.clear();
   std::vector<LRESULT> answers;
   fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
-    answers.push_back(SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+    answers.push_back(SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
   };
   fixture.Program(row.device != nullptr ? row.device : kDevice, path);
   EXPECT_EQ(std::vector<LRESULT>{TRUE}, answers);
@@ -256,7 +256,7 @@ TEST(Form, ClosedRightAfterTheFinalBox_ChipIsRestartedThenTheWindowGoes) {
   const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
   fixture.watcher.on_box = [&](const ui_test::SeenBox& box) {
     SendMessageW(box.window, WM_COMMAND, IDOK, 0);
-    PostMessageW(fixture.window, WM_CLOSE, 0, 0);
+    PostMessageW(fixture.controls.Form1, WM_CLOSE, 0, 0);
   };
   fixture.Program(kDevice, path);
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
@@ -266,7 +266,7 @@ TEST(Form, ClosedRightAfterTheFinalBox_ChipIsRestartedThenTheWindowGoes) {
   EXPECT_EQ("QB_Close", fixture.driver.calls().back().name);
   int code = -1;
   EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
-  EXPECT_FALSE(IsWindow(fixture.window));
+  EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 }
 
 // A driver call throws in the middle of a pass: the adapter is closed, the window looks as
@@ -279,8 +279,8 @@ TEST(Form, RunThrows_AdapterClosedAndWindowHandedBack) {
   block_calls.clear();
   fixture.Program(kDevice, path);
   ASSERT_EQ(2u, block_calls.size());
-  EXPECT_EQ(Id(fixture.window), block_calls[1]);
-  EXPECT_EQ(TRUE, SendMessageW(fixture.window, WM_QUERYENDSESSION, 0, 0));
+  EXPECT_EQ(Id(fixture.controls.Form1), block_calls[1]);
+  EXPECT_EQ(TRUE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
@@ -305,7 +305,7 @@ TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_Write" && ++writes == 300) {
-      PostMessageW(fixture.window, WM_CLOSE, 0, 0);
+      PostMessageW(fixture.controls.Form1, WM_CLOSE, 0, 0);
     }
     throw_at_close(call);
   };
@@ -317,7 +317,7 @@ TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
   EXPECT_TRUE(fixture.watcher.boxes.empty());
   int code = -1;
   EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
-  EXPECT_FALSE(IsWindow(fixture.window));
+  EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 }
 
 // A click on "Program" that reaches the window while a run pumps (one queued before the run
@@ -330,9 +330,9 @@ TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_OpenEx" && !clicked) {
       clicked = true;
-      PostMessageW(fixture.window, WM_COMMAND,
-                   MAKEWPARAM(GetDlgCtrlID(fixture.program_button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(fixture.program_button));
+      PostMessageW(fixture.controls.Form1, WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(fixture.controls.ProgramButton), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(fixture.controls.ProgramButton));
     }
   };
   fixture.Program(kDevice, path);
@@ -360,7 +360,7 @@ TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
     HCURSOR during = nullptr;
     fixture.hooked.before_call = [&](std::string_view call) {
       if (call == "QB_OpenEx") {
-        during = CursorOver(fixture.window);
+        during = CursorOver(fixture.controls.Form1);
       }
       if (call == row.throwing_call) {
         throw std::bad_alloc();
@@ -368,12 +368,12 @@ TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
     };
     std::vector<HCURSOR> under_boxes;
     fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
-      under_boxes.push_back(CursorOver(fixture.window));
+      under_boxes.push_back(CursorOver(fixture.controls.Form1));
     };
     fixture.Program(row.device, path);
     EXPECT_EQ(busy, during);
     EXPECT_EQ(std::vector<HCURSOR>{arrow}, under_boxes);
-    EXPECT_EQ(arrow, CursorOver(fixture.window));
+    EXPECT_EQ(arrow, CursorOver(fixture.controls.Form1));
   }
 }
 
@@ -383,8 +383,9 @@ TEST(Form, ScreenReaderNames_DeviceBoxByItsLabelBarByTheHeadingOverIt) {
   names_given.clear();
   FormFixture fixture;
   fixture.form.SetLabel2Caption("Programming Flash:");
-  const std::vector<std::wstring> expected = {Id(fixture.combo_box) + L" Select a device:",
-                                              Id(fixture.progress_bar) + L" Selected File:",
-                                              Id(fixture.progress_bar) + L" Programming Flash:"};
+  const std::vector<std::wstring> expected = {
+      Id(fixture.controls.ComboBox1) + L" Select a device:",
+      Id(fixture.controls.ProgressBar1) + L" Selected File:",
+      Id(fixture.controls.ProgressBar1) + L" Programming Flash:"};
   EXPECT_EQ(expected, names_given);
 }

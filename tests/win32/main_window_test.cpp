@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ TEST(Form, LongPathWithoutSpaces_WrapsWithinTheFixedWidthAndShowsTheFileName) {
   for (const int dpi : {96, 144}) {
     SCOPED_TRACE(std::to_string(dpi) + " dpi");
     FormFixture fixture;
-    ShowWindow(fixture.window, SW_SHOWNOACTIVATE);
+    ShowWindow(fixture.controls.Form1, SW_SHOWNOACTIVATE);
     // 400 characters, with a folder every 20.
     std::wstring path = L"C:\\" + std::wstring(383, L'x') + L"\\customerB.ROM";
     for (std::size_t at = 23; at < 385; at += 20) {
@@ -42,13 +43,14 @@ TEST(Form, LongPathWithoutSpaces_WrapsWithinTheFixedWidthAndShowsTheFileName) {
     fixture.form.SetSelectedFileCaption(path);
     // The path is shown before the window takes the density.
     RECT bounds{0, 0, MulDiv(388, dpi, 96), MulDiv(150, dpi, 96)};
-    SendMessageW(fixture.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+    SendMessageW(fixture.controls.Form1, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&bounds));
-    UpdateWindow(fixture.selected_file);
+    UpdateWindow(fixture.controls.SelectedFile);
     const std::wstring drawn = fixture.form.selected_file_drawn();
-    const RECT label = fixture.BoundsInClient(fixture.selected_file);
-    const int height = fixture.TextSize(fixture.selected_file, drawn, label.right - label.left).cy;
-    GetClientRect(fixture.window, &bounds);
+    const RECT label = fixture.BoundsInClient(fixture.controls.SelectedFile);
+    const int height =
+        fixture.TextSize(fixture.controls.SelectedFile, drawn, label.right - label.left).cy;
+    GetClientRect(fixture.controls.Form1, &bounds);
     EXPECT_EQ(MulDiv(257, dpi, 96), label.right - label.left);
     ASSERT_GE(drawn.size(), 14u);
     EXPECT_EQ(L"C:\\xxx", drawn.substr(0, 6));
@@ -59,7 +61,7 @@ TEST(Form, LongPathWithoutSpaces_WrapsWithinTheFixedWidthAndShowsTheFileName) {
     EXPECT_GT(label.top + height + MulDiv(13, dpi, 96), bounds.bottom);
     EXPECT_EQ(trv::win32::Utf8FromWide(path), fixture.form.RomFilePath());
     fixture.form.SetSelectedFileCaption(L"C:\\a.ROM");
-    const RECT short_bounds = fixture.BoundsInClient(fixture.selected_file);
+    const RECT short_bounds = fixture.BoundsInClient(fixture.controls.SelectedFile);
     EXPECT_EQ(MulDiv(13, dpi, 96), short_bounds.bottom - short_bounds.top);
   }
 }
@@ -74,20 +76,21 @@ TEST(Form, RomFilePath_KeepsEveryCharacterAndAmpersands) {
 TEST(Form, Label2_GrowsForALongerHeading) {
   FormFixture fixture;
   fixture.form.SetLabel2Caption("Programming Flash:");
-  const RECT bounds = fixture.BoundsInClient(fixture.label2);
-  EXPECT_GE(bounds.right - bounds.left, fixture.TextSize(fixture.label2, L"Programming Flash:").cx);
+  const RECT bounds = fixture.BoundsInClient(fixture.controls.Label2);
+  EXPECT_GE(bounds.right - bounds.left,
+            fixture.TextSize(fixture.controls.Label2, L"Programming Flash:").cx);
 }
 
 TEST(Form, DeviceList_ListsEveryDescriptionInOrderEachTime) {
   FormFixture fixture(Adapters({"QB USB Serial Adapter", "Twin", "Twin", "Caf\xe9"}));
-  SetWindowTextW(fixture.combo_box, L"typed");
+  SetWindowTextW(fixture.controls.ComboBox1, L"typed");
   fixture.OpenDeviceList();
   fixture.OpenDeviceList();
   const std::vector<std::wstring> expected = {L"QB USB Serial Adapter", L"Twin", L"Twin",
                                               trv::win32::WideFromAnsi("Caf\xe9")};
   EXPECT_EQ(expected, fixture.DeviceItems());
-  EXPECT_EQ(0, GetWindowTextLengthW(fixture.combo_box));
-  SendMessageW(fixture.combo_box, CB_SETCURSEL, 3, 0);
+  EXPECT_EQ(0, GetWindowTextLengthW(fixture.controls.ComboBox1));
+  SendMessageW(fixture.controls.ComboBox1, CB_SETCURSEL, 3, 0);
   EXPECT_EQ("Caf\xe9", fixture.form.DeviceDescription());
 }
 
@@ -102,7 +105,7 @@ TEST(Form, DeviceList_DriverFailure_ShowsNothingAndListsNothing) {
 
 TEST(Form, DeviceList_NoAdapters_SaysSoInABoxCentredOnTheScreen) {
   FormFixture fixture(Adapters({}));
-  SetWindowPos(fixture.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(fixture.controls.Form1, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   fixture.OpenDeviceList();
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   const SeenBox& box = fixture.watcher.boxes[0];
@@ -119,17 +122,17 @@ TEST(Form, DeviceList_NoAdapters_SaysSoInABoxCentredOnTheScreen) {
 TEST(Form, ClosedWhileAHandlerPumps_ClosesAdapterThenGoes) {
   FormFixture fixture;
   fixture.OpenAdapter();
-  PostMessageW(fixture.window, WM_CLOSE, 0, 0);
+  PostMessageW(fixture.controls.Form1, WM_CLOSE, 0, 0);
   fixture.OpenDeviceList();
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_EQ(0u, fixture.driver.CountCalls("QB_CreateDeviceInfoList"));
-  EXPECT_TRUE(IsWindow(fixture.window));
-  EXPECT_FALSE(IsWindowVisible(fixture.window));
+  EXPECT_TRUE(IsWindow(fixture.controls.Form1));
+  EXPECT_FALSE(IsWindowVisible(fixture.controls.Form1));
   int code = -1;
   EXPECT_TRUE(DispatchUntilQuit(&code));
   EXPECT_EQ(0, code);
-  EXPECT_FALSE(IsWindow(fixture.window));
+  EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 
   fixture.form.ShowInformation("after the close");
   fixture.form.SetInputControlsEnabled(true);
@@ -161,16 +164,16 @@ struct RepaintFlood {
 
 TEST(Form, RepaintFlood_PumpReturnsWithinItsBudget) {
   FormFixture fixture;
-  ShowWindow(fixture.window, SW_SHOWNOACTIVATE);
-  RepaintFlood flood{fixture.clock, fixture.window};
-  SetWindowSubclass(fixture.label1, &RepaintFlood::PaintProc, 0,
+  ShowWindow(fixture.controls.Form1, SW_SHOWNOACTIVATE);
+  RepaintFlood flood{fixture.clock, fixture.controls.Form1};
+  SetWindowSubclass(fixture.controls.Label1, &RepaintFlood::PaintProc, 0,
                     reinterpret_cast<DWORD_PTR>(&flood));
-  RedrawWindow(fixture.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  RedrawWindow(fixture.controls.Form1, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   const std::uint64_t start_us = fixture.clock.NowUs();
   EXPECT_TRUE(fixture.form.PumpMessages().window_open);
   EXPECT_LT(flood.paints, RepaintFlood::kPaintsUntilItStops);
   EXPECT_LE(fixture.clock.NowUs() - start_us, trv::ui::TForm1::kPumpBudgetUs + 1000);
-  RemoveWindowSubclass(fixture.label1, &RepaintFlood::PaintProc, 0);
+  RemoveWindowSubclass(fixture.controls.Label1, &RepaintFlood::PaintProc, 0);
 }
 
 TEST(Form, QuitMetWhilePumping_IsPassedOnAfterTheHandler) {
@@ -181,14 +184,14 @@ TEST(Form, QuitMetWhilePumping_IsPassedOnAfterTheHandler) {
   int code = -1;
   EXPECT_TRUE(DispatchUntilQuit(&code));
   EXPECT_EQ(7, code);
-  EXPECT_TRUE(IsWindow(fixture.window));
+  EXPECT_TRUE(IsWindow(fixture.controls.Form1));
   EXPECT_TRUE(fixture.watcher.boxes.empty());
 }
 
 TEST(Form, DestroyedWithoutClose_StillClosesAdapter) {
   FormFixture fixture;
   fixture.OpenAdapter();
-  DestroyWindow(fixture.window);
+  DestroyWindow(fixture.controls.Form1);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_FALSE(fixture.form.PumpMessages().window_open);
@@ -198,68 +201,96 @@ TEST(Form, DestroyedWithoutClose_StillClosesAdapter) {
 // bar, there or when the window is activated; with the controls back, Tab cycles the three.
 TEST(Form, ProgressBar_KeepsItsPlaceButIsNoTabStop) {
   FormFixture fixture;
-  EXPECT_EQ(0, GetWindowLongW(fixture.progress_bar, GWL_STYLE) & WS_TABSTOP);
-  EXPECT_EQ(nullptr, GetWindow(fixture.progress_bar, GW_HWNDNEXT));
+  EXPECT_EQ(0, GetWindowLongW(fixture.controls.ProgressBar1, GWL_STYLE) & WS_TABSTOP);
+  EXPECT_EQ(nullptr, GetWindow(fixture.controls.ProgressBar1, GW_HWNDNEXT));
   fixture.form.SetProgressBarVisible(true);
   fixture.form.SetSelectedFileVisible(false);
   fixture.form.SetInputControlsEnabled(false);
-  EXPECT_NE(fixture.progress_bar, GetNextDlgTabItem(fixture.window, nullptr, FALSE));
+  EXPECT_NE(fixture.controls.ProgressBar1,
+            GetNextDlgTabItem(fixture.controls.Form1, nullptr, FALSE));
 
   fixture.form.SetInputControlsEnabled(true);
-  const HWND order[] = {fixture.combo_box, fixture.open_button, fixture.program_button};
+  const HWND order[] = {fixture.controls.ComboBox1, fixture.controls.OpenButton,
+                        fixture.controls.ProgramButton};
   for (int step = 0; step < 6; ++step) {
     SCOPED_TRACE("Tab number " + std::to_string(step + 1));
-    EXPECT_EQ(order[(step + 1) % 3], GetNextDlgTabItem(fixture.window, order[step % 3], FALSE));
-    EXPECT_EQ(order[step % 3], GetNextDlgTabItem(fixture.window, order[(step + 1) % 3], TRUE));
+    EXPECT_EQ(order[(step + 1) % 3],
+              GetNextDlgTabItem(fixture.controls.Form1, order[step % 3], FALSE));
+    EXPECT_EQ(order[step % 3],
+              GetNextDlgTabItem(fixture.controls.Form1, order[(step + 1) % 3], TRUE));
   }
 }
 
-// Moved to a screen of 144 dots per inch: the window and every control are 1.5 times their size
-// and place at 96, and so are the font and the list's rows.
-TEST(Form, ScreenDensity144_ScalesEveryBoundByOneAndAHalf) {
+// At each screen density the window and every control take their place and size at 96 dots per
+// inch scaled, and so do the list's rows; Label2 widens where its caption measures wider, and the
+// font is 8 points high. As the window opens, each control has its caption and state, and the bar
+// its range.
+class ScreenDensity : public ::testing::TestWithParam<int> {};
+
+TEST_P(ScreenDensity, EveryControlAtItsScaledPlaceWithItsCaptionAndState) {
+  const int dpi = GetParam();
+  const auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
   FormFixture fixture;
-  RECT suggested{40, 30, 40 + 582, 30 + 225};
-  SendMessageW(fixture.window, WM_DPICHANGED, MAKEWPARAM(144, 144),
-               reinterpret_cast<LPARAM>(&suggested));
-  RECT outer;
-  GetWindowRect(fixture.window, &outer);
-  EXPECT_EQ(582, outer.right - outer.left);
-  EXPECT_EQ(225, outer.bottom - outer.top);
+  const trv::ui::FormControls& c = fixture.controls;
+  if (dpi != 96) {  // the tests' own screen has 96
+    RECT suggested{40, 30, 40 + scaled(388), 30 + scaled(150)};
+    SendMessageW(c.Form1, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT outer;
+    GetWindowRect(c.Form1, &outer);
+    EXPECT_EQ(scaled(388), outer.right - outer.left);
+    EXPECT_EQ(scaled(150), outer.bottom - outer.top);
+  }
   struct Expected {
     const char* name;
     HWND control;
     int left, top, width, height;  // at 96 dots per inch
+    const wchar_t* caption;
+    bool visible;
   };
   const Expected controls[] = {
-      {"Label1", fixture.label1, 16, 16, 77, 13},
-      {"SelectedFile", fixture.selected_file, 16, 72, 257, 13},
-      {"Label2", fixture.label2, 16, 59, 64, 13},
-      {"ComboBox1", fixture.combo_box, 16, 32, 257, 21},
-      {"OpenButton", fixture.open_button, 288, 32, 75, 25},
-      {"ProgramButton", fixture.program_button, 288, 64, 75, 25},
-      {"ProgressBar1", fixture.progress_bar, 16, 80, 257, 16},
+      {"Label1", c.Label1, 16, 16, 77, 13, L"Select a device:", true},
+      {"SelectedFile", c.SelectedFile, 16, 72, 257, 13, L"", true},
+      {"Label2", c.Label2, 16, 59, 64, 13, L"Selected File:", true},
+      {"ComboBox1", c.ComboBox1, 16, 32, 257, 21, L"", true},
+      {"OpenButton", c.OpenButton, 288, 32, 75, 25, L"ROM File...", true},
+      {"ProgramButton", c.ProgramButton, 288, 64, 75, 25, L"Program", true},
+      {"ProgressBar1", c.ProgressBar1, 16, 80, 257, 16, L"", false},
   };
-  auto at144 = [](int pixels) { return MulDiv(pixels, 144, 96); };
   for (const Expected& control : controls) {
     SCOPED_TRACE(control.name);
     const RECT bounds = fixture.BoundsInClient(control.control);
-    EXPECT_EQ(at144(control.left), bounds.left);
-    EXPECT_EQ(at144(control.top), bounds.top);
-    EXPECT_EQ(at144(control.width), bounds.right - bounds.left);
-    EXPECT_EQ(at144(control.height), bounds.bottom - bounds.top);
+    EXPECT_EQ(scaled(control.left), bounds.left);
+    EXPECT_EQ(scaled(control.top), bounds.top);
+    const int width = scaled(control.width);
+    EXPECT_EQ(control.control == c.Label2
+                  ? std::max<int>(width, fixture.TextSize(c.Label2, control.caption).cx)
+                  : width,
+              bounds.right - bounds.left);
+    EXPECT_EQ(scaled(control.height), bounds.bottom - bounds.top);
+    EXPECT_EQ(control.caption, trv::win32::WindowText(control.control));
+    EXPECT_EQ(control.visible, (GetWindowLongW(control.control, GWL_STYLE) & WS_VISIBLE) != 0);
   }
+  EXPECT_TRUE(fixture.InputsEnabled());
+  EXPECT_EQ(CBS_DROPDOWN, GetWindowLongW(c.ComboBox1, GWL_STYLE) & 3) << "an editable drop-down";
+  EXPECT_EQ(0, SendMessageW(c.ComboBox1, CB_GETCOUNT, 0, 0));
+  EXPECT_EQ(scaled(13), SendMessageW(c.ComboBox1, CB_GETITEMHEIGHT, 0, 0));
   LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(fixture.label1, WM_GETFONT, 0, 0)), sizeof(font),
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c.Label1, WM_GETFONT, 0, 0)), sizeof(font),
              &font);
-  EXPECT_EQ(-16, font.lfHeight);
-  EXPECT_EQ(at144(13), SendMessageW(fixture.combo_box, CB_GETITEMHEIGHT, 0, 0));
+  EXPECT_EQ(-MulDiv(8, dpi, 72), font.lfHeight);
+  EXPECT_EQ(0, SendMessageW(c.ProgressBar1, PBM_GETRANGE, TRUE, 0));
+  EXPECT_EQ(65536, SendMessageW(c.ProgressBar1, PBM_GETRANGE, FALSE, 0));
 }
+
+INSTANTIATE_TEST_SUITE_P(Form, ScreenDensity, ::testing::Values(96, 120, 144),
+                         [](const auto& dpi) { return std::to_string(dpi.param) + "dpi"; });
 
 // A box in the middle of a pass comes up over the bar as far as the pass has really got, though
 // the last move came too soon after the one before to be painted then.
 TEST(Form, BoxDuringAPass_ShowsTheProgressMadeSoFar) {
   FormFixture fixture;
-  ShowWindow(fixture.window, SW_SHOWNOACTIVATE);
+  ShowWindow(fixture.controls.Form1, SW_SHOWNOACTIVATE);
   fixture.form.SetProgressBarVisible(true);
   fixture.form.SetProgressPosition(128);
   fixture.form.SetProgressPosition(256);
@@ -276,9 +307,9 @@ TEST(Form, BoxDuringAPass_ShowsTheProgressMadeSoFar) {
 // Enter on "Program" starts a run; once its box is closed, Enter must start the next one.
 TEST(Form, AfterARun_FocusIsBackOnTheControlThatHadIt) {
   FormFixture fixture;
-  ShowWindow(fixture.window, SW_SHOW);
-  SetFocus(fixture.program_button);
+  ShowWindow(fixture.controls.Form1, SW_SHOW);
+  SetFocus(fixture.controls.ProgramButton);
   fixture.Program(L"", L"");
   EXPECT_EQ(1u, fixture.watcher.boxes.size());
-  EXPECT_EQ(fixture.program_button, GetFocus());
+  EXPECT_EQ(fixture.controls.ProgramButton, GetFocus());
 }

@@ -140,46 +140,44 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
                                             ") without showing its window"
                                       : "no window captioned \"" + Narrow(title) + "\" appeared");
   }
-  const std::wstring device_label = Widen(texts::kDeviceLabel);
-  const std::wstring idle_heading = Widen(texts::kIdleHeading);
-  const std::wstring open_caption = Widen(texts::kOpenButtonCaption);
-  const std::wstring program_caption = Widen(texts::kProgramButtonCaption);
-  const bool complete = WaitUntil(timeout_ms, [&] {
-    controls_ = {};
-    std::vector<HWND> other_statics;
-    for (HWND child : ChildrenInZOrder(window_)) {
-      const std::wstring text = TextOf(child);
-      if (HasClass(child, L"Static")) {
-        if (text == device_label) {
-          controls_.Label1 = child;
-        } else if (text == idle_heading) {
-          controls_.Label2 = child;
-        } else {
-          other_statics.push_back(child);
-        }
-      } else if (HasClass(child, L"ComboBox")) {
-        controls_.ComboBox1 = child;
-      } else if (HasClass(child, L"Button") && text == open_caption) {
-        controls_.OpenButton = child;
-      } else if (HasClass(child, L"Button") && text == program_caption) {
-        controls_.ProgramButton = child;
-      } else if (HasClass(child, PROGRESS_CLASSW)) {
-        controls_.ProgressBar1 = child;
-      }
-    }
-    if (other_statics.size() == 1) {
-      controls_.SelectedFile = other_statics.front();
-    }
-    const MainControls& c = controls_;
-    return c.Label1 && c.SelectedFile && c.Label2 && c.ComboBox1 && c.OpenButton &&
-           c.ProgramButton && c.ProgressBar1;
-  });
-  if (!complete) {
-    throw std::runtime_error("the window lacks controls: want statics " + Printable(device_label) +
-                             ", " + Printable(idle_heading) +
-                             " and one empty, a ComboBox, buttons " + Printable(open_caption) +
-                             " and " + Printable(program_caption) + ", a progress bar");
+  if (!WaitUntil(timeout_ms, [&] { return FindControls(); })) {
+    throw std::runtime_error(
+        "the window lacks controls: want statics " + Printable(Widen(texts::kDeviceLabel)) + ", " +
+        Printable(Widen(texts::kIdleHeading)) + " and one empty, a ComboBox, buttons " +
+        Printable(Widen(texts::kOpenButtonCaption)) + " and " +
+        Printable(Widen(texts::kProgramButtonCaption)) + ", a progress bar");
   }
+}
+
+bool ProgrammerProcess::FindControls() {
+  controls_ = {};
+  std::vector<HWND> other_statics;
+  for (HWND child : ChildrenInZOrder(window_)) {
+    const std::wstring text = TextOf(child);
+    if (HasClass(child, L"Static")) {
+      if (text == Widen(texts::kDeviceLabel)) {
+        controls_.Label1 = child;
+      } else if (text == Widen(texts::kIdleHeading)) {
+        controls_.Label2 = child;
+      } else {
+        other_statics.push_back(child);
+      }
+    } else if (HasClass(child, L"ComboBox")) {
+      controls_.ComboBox1 = child;
+    } else if (HasClass(child, L"Button") && text == Widen(texts::kOpenButtonCaption)) {
+      controls_.OpenButton = child;
+    } else if (HasClass(child, L"Button") && text == Widen(texts::kProgramButtonCaption)) {
+      controls_.ProgramButton = child;
+    } else if (HasClass(child, PROGRESS_CLASSW)) {
+      controls_.ProgressBar1 = child;
+    }
+  }
+  if (other_statics.size() == 1) {
+    controls_.SelectedFile = other_statics.front();
+  }
+  const MainControls& c = controls_;
+  return c.Label1 && c.SelectedFile && c.Label2 && c.ComboBox1 && c.OpenButton && c.ProgramButton &&
+         c.ProgressBar1;
 }
 
 bool ProgrammerProcess::InputsEnabled() const {
@@ -261,7 +259,6 @@ std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quiet_m
       continue;
     }
     seen.push_back(ReadMessageBox(boxes.front()));
-    seen.back().shown_after_ms = GetTickCount() - start;
     if (!screenshot.empty()) {
       SaveScreenAsBmp(screenshot);
     }
@@ -321,10 +318,6 @@ void ProgrammerProcess::ChooseDevice(int index) {
     throw std::runtime_error("choosing " + Printable(items[size_t(index)]) + " left the text " +
                              Printable(DeviceText()));
   }
-}
-
-void ProgrammerProcess::TypeDevice(const std::wstring& text) {
-  SetTextOf(controls_.ComboBox1, text);
 }
 
 std::wstring ProgrammerProcess::DeviceText() const {
@@ -419,7 +412,6 @@ RunObservation ProgrammerProcess::PressProgram(
     const auto boxes = OpenMessageBoxes();
     if (!boxes.empty()) {
       seen.boxes.push_back(ReadMessageBox(boxes.front()));
-      seen.boxes.back().shown_after_ms = GetTickCount() - start;
       if (seen.boxes.back().progress_visible_when_shown) {
         seen.highest_progress =
             std::max(seen.highest_progress, seen.boxes.back().progress_when_shown);

@@ -34,7 +34,6 @@ struct MessageBoxSeen {
   DWORD progress_when_shown = 0;
   bool selected_file_visible_when_shown = false;
   std::wstring label2_when_shown;
-  DWORD shown_after_ms = 0;  // since the action that led to it
 };
 
 // What was seen while a run went on, sampled every few milliseconds.
@@ -90,7 +89,6 @@ class ProgrammerProcess {
   std::vector<std::wstring> DeviceItems() const;
   // Opens the list, picks item `index` and closes it again.
   void ChooseDevice(int index);
-  void TypeDevice(const std::wstring& text);
   std::wstring DeviceText() const;
 
   // Presses "ROM File...", enters `name` (absolute or relative to the dialog's folder) and
@@ -111,6 +109,8 @@ class ProgrammerProcess {
   bool CloseWindow(DWORD timeout_ms);
 
  private:
+  // The seven controls by their classes and captions; false until all are there.
+  bool FindControls();
   HWND OpenFileDialog();
   // Enters `name` in the open dialog and presses OK.
   void ConfirmFileDialog(HWND dialog, const std::wstring& name);

@@ -1,0 +1,94 @@
+#include "programmer.h"
+
+#include <stdexcept>
+
+#include "remote_operator/stand_in.h"
+#include "remote_operator/win_helpers.h"
+#include "sim_files.h"
+#include "time_limits.h"
+
+namespace e2e {
+
+std::vector<std::string> Programmer::Log() const {
+  return ReadLogLines(log_path);
+}
+
+std::wstring Programmer::Path(const std::wstring& name) const {
+  return JoinPath(folder, name);
+}
+
+std::vector<unsigned char> Programmer::ChooseAdapterAndImage(std::uint32_t seed) const {
+  const std::vector<unsigned char> image = RomImage(kRomSize, seed);
+  WriteWholeFile(Path(L"image.ROM"), image);
+  process->ChooseDevice(0);
+  process->ChooseFile(Path(L"image.ROM"));
+  return image;
+}
+
+std::wstring ProgramPath() {
+  return FullPath(Widen(TRV_WINDOWS_PROGRAM));
+}
+
+std::wstring GroupFolder(const std::string& group) {
+  return FullPath(Widen(group));
+}
+
+Programmer StartProgrammer(const std::string& group, const EnvironmentOverrides& settings) {
+  Programmer programmer;
+  programmer.folder = GroupFolder(group);
+  MakeFolders(programmer.folder);
+  programmer.flash_path = programmer.Path(L"flash.bin");
+  programmer.log_path = programmer.Path(L"qbsim.log");
+  DeleteFileW(programmer.flash_path.c_str());
+  DeleteFileW(programmer.log_path.c_str());
+  EnvironmentOverrides environment = settings;
+  const auto set_by_caller = [&](const std::wstring& name) {
+    for (const auto& setting : settings) {
+      if (setting.first == name) {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (const auto& [name, value] :
+       EnvironmentOverrides{{L"QBSIM_FLASH", programmer.flash_path},
+                            {L"QBSIM_LOG", programmer.log_path},
+                            {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}}) {
+    if (!set_by_caller(name)) {
+      environment.emplace_back(name, value);
+    }
+  }
+  programmer.process =
+      std::make_unique<ProgrammerProcess>(ProgramPath(), programmer.folder, environment);
+  programmer.process->WaitForMainWindow(kStartTimeoutMs);
+  return programmer;
+}
+
+std::wstring CopyProgrammerAlone(const std::wstring& folder) {
+  MakeFolders(folder);
+  const std::wstring copy = JoinPath(folder, L"TRV2KFlash.exe");
+  if (!CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE)) {
+    throw std::runtime_error("cannot copy the programmer into " + Narrow(folder));
+  }
+  return copy;
+}
+
+std::wstring ScreenshotOf(const ::testing::TestInfo& test) {
+  return FullPath(Widen(std::string(test.test_suite_name()) + "." + test.name() + ".bmp"));
+}
+
+std::wstring Screenshot() {
+  return ScreenshotOf(*::testing::UnitTest::GetInstance()->current_test_info());
+}
+
+void CloseLeftOverBoxes(ProgrammerProcess& programmer) {
+  for (HWND dialog : programmer.OpenFileDialogs()) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+  for (HWND box : programmer.OpenMessageBoxes()) {
+    programmer.DismissMessageBox(box);
+  }
+  WaitUntil(kMessageTimeoutMs, [&] { return programmer.NoBoxOpen(); });
+}
+
+}  // namespace e2e
