@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "win32/entry_points.h"
+
 namespace e2e {
 namespace {
 
@@ -32,7 +34,7 @@ RepaintFlood::~RepaintFlood() {
 SlowRetrieval::SlowRetrieval(HWND window, const std::wstring& hook_library) {
   library_ = LoadLibraryW(hook_library.c_str());
   const auto procedure =
-      library_ ? reinterpret_cast<HOOKPROC>(GetProcAddress(library_, "SlowRetrieval")) : nullptr;
+      library_ ? trv::win32::ExportedEntry<HOOKPROC>(library_, "SlowRetrieval") : nullptr;
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   hook_ = procedure ? SetWindowsHookExW(WH_GETMESSAGE, procedure, library_, thread) : nullptr;
   if (hook_ == nullptr) {

@@ -22,6 +22,9 @@ constexpr wchar_t kFileNotFound[] = L"File not found.";
 constexpr wchar_t kFileHeldElsewhere[] = L"I/O error 32.";
 constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
+constexpr wchar_t kSyncFailed[] =
+    L"Failed to synchronise with TRV2K-3B.\r\nCheck programming jumper setting if available and "
+    L"reset or re-power the TRV2K.";
 constexpr wchar_t kAckFailed[] = L"Failed to read ACK.";
 constexpr wchar_t kVerifyFailedPrefix[] = L"Failed Flash verification. (Address ";
 constexpr wchar_t kProgrammed[] = L"TRV2K-3B Flash reprogrammed and verified.";
