@@ -141,6 +141,55 @@ int CheckListings(std::mt19937& random) {
   return broken;
 }
 
+// One run of the soak: its script, the driver's decisions the script points into, and whether it
+// met nothing but a held or slow window, after which it must complete.
+struct SoakRun {
+  trv::robustness::RunScript script;
+  std::vector<std::uint8_t> decisions;
+  bool must_complete = false;
+};
+
+void DrawRun(std::mt19937& random, trv::robustness::Rig& rig, SoakRun& run) {
+  trv::robustness::RunScript& script = run.script;
+  // Whole 0.1 ms steps, so that the pump counts of few latencies need measuring.
+  script.latency_us = random() % 20 * 100;
+  // One run in six the window's pumps are slow, whatever else goes wrong, and one in eight the
+  // operator holds the window, up to 32 s, anywhere in an otherwise sound run. A run that met
+  // nothing else must then complete.
+  const bool slow = random() % 6 == 0;
+  if (slow) {
+    constexpr std::uint32_t kEvery[] = {1, 2, 10};
+    script.slow_pump_every = kEvery[random() % 3];
+    script.slow_pump_us = (1 + random() % 250) * 1000;
+  }
+  const bool held = random() % 8 == 0;
+  bool sound = true;
+  if (held) {
+    script.hold_at_pump = rig.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
+    script.hold_us = (1 + random() % 64) * 500'000;
+  } else if (random() % 6 == 0) {
+    // The file changes under an otherwise sound run, which would complete if nothing
+    // checked the file.
+    script.file_events.push_back(RandomFileEvent(random, rig, script.latency_us));
+    sound = false;
+  } else if (!slow || random() % 2) {
+    script.faults = RandomFaults(random);
+    if (random() % 4 == 0) run.decisions = RandomDecisions(random);
+    script.decisions = run.decisions.data();
+    script.decision_count = run.decisions.size();
+    sound = false;
+  }
+  if (!held && random() % 4 == 0) {
+    if (random() % 2) {
+      script.close_at_pump = rig.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
+    } else {
+      script.close_in_box = 1 + random() % 3;
+    }
+    sound = false;
+  }
+  run.must_complete = sound && (held || slow);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,44 +203,9 @@ int main(int argc, char** argv) {
   int broken = 0;
   int completed = 0;
   for (int run = 0; run < runs; ++run) {
-    trv::robustness::RunScript script;
-    // Whole 0.1 ms steps, so that the pump counts of few latencies need measuring.
-    script.latency_us = random() % 20 * 100;
-    std::vector<std::uint8_t> decisions;
-    // One run in six the window's pumps are slow, whatever else goes wrong, and one in eight the
-    // operator holds the window, up to 32 s, anywhere in an otherwise sound run. A run that met
-    // nothing else must then complete.
-    const bool slow = random() % 6 == 0;
-    if (slow) {
-      constexpr std::uint32_t kEvery[] = {1, 2, 10};
-      script.slow_pump_every = kEvery[random() % 3];
-      script.slow_pump_us = (1 + random() % 250) * 1000;
-    }
-    const bool held = random() % 8 == 0;
-    bool sound = true;
-    if (held) {
-      script.hold_at_pump = rig.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
-      script.hold_us = (1 + random() % 64) * 500'000;
-    } else if (random() % 6 == 0) {
-      // The file changes under an otherwise sound run, which would complete if nothing
-      // checked the file.
-      script.file_events.push_back(RandomFileEvent(random, rig, script.latency_us));
-      sound = false;
-    } else if (!slow || random() % 2) {
-      script.faults = RandomFaults(random);
-      if (random() % 4 == 0) decisions = RandomDecisions(random);
-      script.decisions = decisions.data();
-      script.decision_count = decisions.size();
-      sound = false;
-    }
-    if (!held && random() % 4 == 0) {
-      if (random() % 2) {
-        script.close_at_pump = rig.PumpAt(script.latency_us, static_cast<std::uint16_t>(random()));
-      } else {
-        script.close_in_box = 1 + random() % 3;
-      }
-      sound = false;
-    }
+    SoakRun soak_run;
+    DrawRun(random, rig, soak_run);
+    const trv::robustness::RunScript& script = soak_run.script;
     // The flash usually holds the image from the run before; now and then something else, so
     // that a pass that stops early cannot hide behind bytes already right.
     if (random() % 8 == 0) {
@@ -203,7 +217,7 @@ int main(int argc, char** argv) {
       ++broken;
     }
     if (report.completed) ++completed;
-    if (sound && (held || slow) && !report.completed) {
+    if (soak_run.must_complete && !report.completed) {
       std::printf(
           "run %d: the window held %.1f s at pump %u, every %u. pump %.0f ms slow, and the run "
           "did not complete\n",

@@ -307,37 +307,22 @@ TEST_P(PumpingWaitTest, EndsOnItsOwnTimeWhichLeavesOutOnlyHolds) {
 
 // Held: arriving during the hold, one poll after it, at the last poll in time, and too late; the
 // probe phase ends on an echo in the poll that times it out, so its first late echo is one poll
-// on. Slow: every pump 50, 60 or 200 ms, every second or every tenth pump 50 ms.
-constexpr PumpingCase kPumpingCases[] = {
-    {PumpingWait::kAcknowledgement, 1001, true, true},
-    {PumpingWait::kAcknowledgement, 1002, true, true},
-    {PumpingWait::kAcknowledgement, 2999, true, true},
-    {PumpingWait::kAcknowledgement, 3000, false, true},
-    {PumpingWait::kProbe, 1001, true, true},
-    {PumpingWait::kProbe, 1002, true, true},
-    {PumpingWait::kProbe, 3000, true, true},
-    {PumpingWait::kProbe, 3001, false, true},
-    {PumpingWait::kConfirm, 1001, true, true},
-    {PumpingWait::kConfirm, 1002, true, true},
-    {PumpingWait::kConfirm, 2999, true, true},
-    {PumpingWait::kConfirm, 3000, false, true},
-    {PumpingWait::kAcknowledgement, kSilent, false, false, 1, 50},
-    {PumpingWait::kAcknowledgement, kSilent, false, false, 1, 60},
-    {PumpingWait::kAcknowledgement, kSilent, false, false, 1, 200},
-    {PumpingWait::kAcknowledgement, kSilent, false, false, 2, 50},
-    {PumpingWait::kAcknowledgement, kSilent, false, false, 10, 50},
-    {PumpingWait::kProbe, kSilent, false, false, 1, 50},
-    {PumpingWait::kProbe, kSilent, false, false, 1, 60},
-    {PumpingWait::kProbe, kSilent, false, false, 1, 200},
-    {PumpingWait::kProbe, kSilent, false, false, 2, 50},
-    {PumpingWait::kProbe, kSilent, false, false, 10, 50},
-    {PumpingWait::kConfirm, kSilent, false, false, 1, 50},
-    {PumpingWait::kConfirm, kSilent, false, false, 1, 60},
-    {PumpingWait::kConfirm, kSilent, false, false, 1, 200},
-    {PumpingWait::kConfirm, kSilent, false, false, 2, 50},
-    {PumpingWait::kConfirm, kSilent, false, false, 10, 50},
-};
-INSTANTIATE_TEST_SUITE_P(, PumpingWaitTest, ::testing::ValuesIn(kPumpingCases), PumpingCaseName);
+// on. Slow, for each wait against a silent chip: every pump 50, 60 or 200 ms, every second or
+// every tenth pump 50 ms.
+std::vector<PumpingCase> PumpingCases() {
+  std::vector<PumpingCase> cases;
+  for (const PumpingWait wait :
+       {PumpingWait::kAcknowledgement, PumpingWait::kProbe, PumpingWait::kConfirm}) {
+    const int last_in_time = wait == PumpingWait::kProbe ? 3000 : 2999;
+    for (const int poll : {1001, 1002, last_in_time})
+      cases.push_back({wait, poll, true, true});
+    cases.push_back({wait, last_in_time + 1, false, true});
+    for (const auto& [every, ms] : {std::pair{1, 50u}, {1, 60u}, {1, 200u}, {2, 50u}, {10, 50u}})
+      cases.push_back({wait, kSilent, false, false, every, ms});
+  }
+  return cases;
+}
+INSTANTIATE_TEST_SUITE_P(, PumpingWaitTest, ::testing::ValuesIn(PumpingCases()), PumpingCaseName);
 
 TEST_F(LoaderProtocolTest, Waits_PumpOncePerPoll) {
   driver.arrivals[9] = {kAckByte};

@@ -639,20 +639,6 @@ TEST_F(ProgrammingRunTest, WindowClosedWhileAMessageIsShown_TheRunStopsThere) {
   EXPECT_FALSE(adapter.CalledOnClosedHandle());
 }
 
-// OK on the final box and the window closed at once: the close reaches the run in the pump that
-// hands the window back, and the chip is still restarted before the adapter is closed, once.
-TEST_F(ProgrammingRunTest, WindowClosedOnceThePassesEnded_ChipIsStillReturnedToNormalOperation) {
-  bool passes_ended = false;
-  window.on_box = [&](const std::string&) { passes_ended = true; };
-  window.on_pump = [&](int) {
-    if (passes_ended) FormClose(adapter, *state);
-    return !passes_ended;
-  };
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{kCompleted});
-  ExpectReturnedToNormalOperation();
-}
-
 TEST(FormCloseTest, ClosesOnlyAnAdapterThatIsOpen) {
   sim::VirtualClock clock;
   sim::SimulatedAdapter adapter{clock, sim::SimConfig{}};
