@@ -12,32 +12,17 @@
 namespace trv::robustness {
 namespace {
 
-// The counts worth trying, the absurd ones among them.
+// The counts worth trying, the absurd ones among them; choices 3, 9 and above take theirs from the
+// input.
 std::uint32_t PickCount(ByteCursor& in) {
-  switch (in.Byte() % 12) {
-    case 0:
-      return 0;
-    case 1:
-      return 1;
-    case 2:
-      return 2;
-    case 3:
-      return in.Byte() % 16;
-    case 4:
-      return kMaxListedAdapters - 1;
-    case 5:
-      return kMaxListedAdapters;
-    case 6:
-      return kMaxListedAdapters + 1;
-    case 7:
-      return 0x80000000u;
-    case 8:
-      return 0xFFFFFFFFu;
-    case 9:
-      return in.Word();
-    default:
-      return 1 + in.Byte() % 4;
-  }
+  constexpr std::uint32_t kMax = kMaxListedAdapters;
+  constexpr std::uint32_t kCounts[] = {0,    1,        2,           0,          kMax - 1,
+                                       kMax, kMax + 1, 0x80000000u, 0xFFFFFFFFu};
+  const std::uint8_t choice = in.Byte() % 12;
+  if (choice == 3) return in.Byte() % 16;
+  if (choice == 9) return in.Word();
+  if (choice > 9) return 1 + in.Byte() % 4;
+  return kCounts[choice];
 }
 
 // The description a record carries: ordinary, a full 64 characters with no zero byte, empty,
@@ -109,27 +94,9 @@ class ListingDriver final : public test::RefusingDriver {
           Description(static_cast<std::uint8_t>(styles_ + i * 7), i,
                       record.bytes + AdapterInfoRecord::kDescriptionOffset));
     }
-    switch (reported_choice_ % 6) {
-      case 0:
-        facts_.reported = facts_.asked;
-        break;
-      case 1:
-        facts_.reported = filled;
-        break;
-      case 2:
-        facts_.reported = 0;
-        break;
-      case 3:
-        facts_.reported = facts_.asked / 2;
-        break;
-      case 4:
-        facts_.reported = 0xFFFFFFFFu;
-        break;
-      default:
-        facts_.reported = reported_word_;
-        break;
-    }
-    *count = facts_.reported;
+    const std::uint32_t reported[] = {facts_.asked,     filled,      0,
+                                      facts_.asked / 2, 0xFFFFFFFFu, reported_word_};
+    *count = facts_.reported = reported[reported_choice_ % 6];
     return records_status_;
   }
 
