@@ -127,16 +127,15 @@ bool FormFixture::InputsEnabled() const {
          IsWindowEnabled(controls.ProgramButton);
 }
 
-bool DispatchUntilQuit(int* code) {
+std::optional<int> DispatchUntilQuit() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      *code = static_cast<int>(message.wParam);
-      return true;
+      return static_cast<int>(message.wParam);
     }
     DispatchMessageW(&message);
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace ui_test

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,7 +101,7 @@ struct FormFixture {
   bool InputsEnabled() const;
 };
 
-// Dispatches what is queued, as the message loop would; true with its code if a quit was among it.
-bool DispatchUntilQuit(int* code);
+// Dispatches what is queued, as the message loop would; the code of a quit that was among it.
+std::optional<int> DispatchUntilQuit();
 
 }  // namespace ui_test
