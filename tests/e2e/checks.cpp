@@ -67,7 +67,7 @@ void ExpectBoxes(const RunObservation& run, const std::vector<ExpectedBox>& expe
 }
 
 void ExpectIdleWindow(const ProgrammerProcess& programmer) {
-  const MainControls& c = programmer.controls();
+  const trv::ui::FormControls& c = programmer.controls();
   EXPECT_FALSE(IsWindowVisible(c.ProgressBar1)) << "progress bar still shown";
   EXPECT_TRUE(IsWindowVisible(c.SelectedFile)) << "SelectedFile still hidden";
   EXPECT_EQ(kIdleHeading, TextOf(c.Label2)) << "Label2";

@@ -151,6 +151,7 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
 
 bool ProgrammerProcess::FindControls() {
   controls_ = {};
+  controls_.Form1 = window_;
   std::vector<HWND> other_statics;
   for (HWND child : ChildrenInZOrder(window_)) {
     const std::wstring text = TextOf(child);
@@ -175,7 +176,7 @@ bool ProgrammerProcess::FindControls() {
   if (other_statics.size() == 1) {
     controls_.SelectedFile = other_statics.front();
   }
-  const MainControls& c = controls_;
+  const ui::FormControls& c = controls_;
   return c.Label1 && c.SelectedFile && c.Label2 && c.ComboBox1 && c.OpenButton && c.ProgramButton &&
          c.ProgressBar1;
 }
