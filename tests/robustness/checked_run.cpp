@@ -54,15 +54,14 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
       if (event.at_pump == pumps_) ApplyFileEvent(rig_.files(), Rig::kRomPath, event, rig_.image());
     }
     PumpReport report;
+    const std::uint64_t from_us = clock_.NowUs();
     if (pumps_ == script_.hold_at_pump) {
-      const std::uint64_t from_us = clock_.NowUs();
       clock_.AdvanceUs(script_.hold_us);
-      driver_.OnWindowHeld(from_us, clock_.NowUs());
+      driver_.timeline().OnWindowHeld(from_us, clock_.NowUs());
       report.held_us = script_.hold_us;
     } else if (script_.slow_pump_every > 0 && pumps_ % script_.slow_pump_every == 0) {
-      const std::uint64_t from_us = clock_.NowUs();
       clock_.AdvanceUs(script_.slow_pump_us);
-      driver_.OnWindowBusy(from_us, clock_.NowUs());
+      driver_.timeline().OnWindowBusy(from_us, clock_.NowUs());
     }
     if (pumps_ == script_.close_at_pump) Close();
     if (clock_.NowUs() - started_us_ > kEndlessRunUs && !outcome_.window_closed) {
