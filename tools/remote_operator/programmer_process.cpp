@@ -248,6 +248,15 @@ void ProgrammerProcess::DismissMessageBox(HWND box) const {
   }
 }
 
+MessageBoxSeen ProgrammerProcess::TakeMessageBox(HWND box, const std::wstring& screenshot) const {
+  const MessageBoxSeen seen = ReadMessageBox(box);
+  if (!screenshot.empty()) {
+    SaveScreenAsBmp(screenshot);
+  }
+  DismissMessageBox(box);
+  return seen;
+}
+
 std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quiet_ms, DWORD timeout_ms,
                                                                    const std::wstring& screenshot) {
   std::vector<MessageBoxSeen> seen;
@@ -259,11 +268,7 @@ std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quiet_m
       Sleep(kPollMs);
       continue;
     }
-    seen.push_back(ReadMessageBox(boxes.front()));
-    if (!screenshot.empty()) {
-      SaveScreenAsBmp(screenshot);
-    }
-    DismissMessageBox(boxes.front());
+    seen.push_back(TakeMessageBox(boxes.front(), screenshot));
     last_activity = GetTickCount();
   }
   return seen;
@@ -373,8 +378,7 @@ void ProgrammerProcess::ConfirmFileDialog(HWND dialog, const std::wstring& name)
     return !IsWindow(dialog) || complaint;
   });
   if (complaint) {
-    const std::string text = Printable(ReadMessageBox(complaint).text);
-    DismissMessageBox(complaint);
+    const std::string text = Printable(TakeMessageBox(complaint, L"").text);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     throw std::runtime_error("the file dialog refused " + Printable(name) + ": " + text);
   }
@@ -412,15 +416,11 @@ RunObservation ProgrammerProcess::PressProgram(
     }
     const auto boxes = OpenMessageBoxes();
     if (!boxes.empty()) {
-      seen.boxes.push_back(ReadMessageBox(boxes.front()));
+      seen.boxes.push_back(TakeMessageBox(boxes.front(), screenshot));
       if (seen.boxes.back().progress_visible_when_shown) {
         seen.highest_progress =
             std::max(seen.highest_progress, seen.boxes.back().progress_when_shown);
       }
-      if (!screenshot.empty()) {
-        SaveScreenAsBmp(screenshot);
-      }
-      DismissMessageBox(boxes.front());
       last_box_gone = GetTickCount();
       continue;
     }

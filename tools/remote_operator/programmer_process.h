@@ -103,6 +103,8 @@ class ProgrammerProcess {
  private:
   // The seven controls by their classes and captions; false until all are there.
   bool FindControls();
+  // Reads the box, captures the screen (when a path is given) and dismisses the box.
+  MessageBoxSeen TakeMessageBox(HWND box, const std::wstring& screenshot) const;
   HWND OpenFileDialog();
   // Enters `name` in the open dialog and presses OK.
   void ConfirmFileDialog(HWND dialog, const std::wstring& name);
