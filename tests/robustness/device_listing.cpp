@@ -29,23 +29,13 @@ std::uint32_t PickCount(ByteCursor& in) {
 // one short of full, or cut by a zero byte with more text behind it.
 std::string Description(std::uint8_t style, std::uint32_t index, std::uint8_t field[64]) {
   std::memset(field, 0, 64);
-  std::string text;
-  switch (style % 5) {
-    case 0:
-      text = "QB USB Serial Adapter " + std::to_string(index);
-      break;
-    case 1:
-      text.assign(64, static_cast<char>('A' + index % 26));
-      break;
-    case 2:
-      break;
-    case 3:
-      text.assign(63, static_cast<char>('a' + index % 26));
-      break;
-    default:
-      text = "Cut " + std::to_string(index);
-      std::memset(field + text.size() + 1, 'X', 64 - text.size() - 1);  // behind the zero byte
-      break;
+  std::string text;  // style 2: empty
+  if (style % 5 == 0) text = "QB USB Serial Adapter " + std::to_string(index);
+  if (style % 5 == 1) text.assign(64, static_cast<char>('A' + index % 26));
+  if (style % 5 == 3) text.assign(63, static_cast<char>('a' + index % 26));
+  if (style % 5 == 4) {
+    text = "Cut " + std::to_string(index);
+    std::memset(field + text.size() + 1, 'X', 64 - text.size() - 1);  // behind the zero byte
   }
   std::memcpy(field, text.data(), text.size());
   return text;
