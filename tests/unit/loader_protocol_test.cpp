@@ -70,31 +70,17 @@ TEST_F(LoaderProtocolTest, AddressCommands_SendAddressLowByteFirstAndTheBlockLen
             (std::vector<Bytes>{{0x03, 0x80, 0xFF, 0x80}, {0x02, 0x34, 0x12, 0x80}}));
 }
 
-TEST_F(LoaderProtocolTest, Synchronise_ProbeEndsAtTheFirstReadEndingInFF) {
-  driver.arrivals[5] = {0x00, 0xFF};
-  driver.arrivals[7] = {0xFA};
-  EXPECT_TRUE(Synchronise(context, handle));
-  EXPECT_EQ(CountWritten(0xFF), 6);  // one probe per poll, polls 0 to 5
-  EXPECT_EQ(driver.WrittenBytes().back(), 0xFA);
-  EXPECT_EQ(CountWritten(0xFA), 1);
-}
-
-TEST_F(LoaderProtocolTest, Synchronise_ReadEndingInFAduringProbe_DoesNotEndTheProbe) {
-  driver.arrivals[2] = {0xFF, 0xFA};
-  driver.arrivals[10] = {0xFF};
-  driver.arrivals[11] = {0xFA};
-  EXPECT_TRUE(Synchronise(context, handle));
-  EXPECT_EQ(CountWritten(0xFF), 11);
-}
-
-// The handshake against loaders that answer late or not at all, polled once a millisecond: the
-// outcome, and how long it took. The confirm byte goes out once whatever happens.
+// The handshake against loaders that answer at once, late or not at all, polled once a
+// millisecond: the outcome, and how long it took. One probe goes out per poll of the probe phase,
+// which ends at the first read ending in 0xFF; the confirm byte goes out once whatever happens,
+// last.
 struct HandshakeCase {
   const char* name;
   std::vector<std::pair<int, Bytes>> arrivals;  // bytes that start waiting at a poll
   bool synchronised;
   std::uint64_t min_ms;
   std::uint64_t max_ms;  // exclusive
+  long probes = -1;      // -1: not counted
 };
 
 class HandshakeTimingTest : public LoaderProtocolTest,
@@ -109,11 +95,23 @@ TEST_P(HandshakeTimingTest, EndsWithinItsWindows) {
   EXPECT_GE(ElapsedMs(start), GetParam().min_ms);
   EXPECT_LT(ElapsedMs(start), GetParam().max_ms);
   EXPECT_EQ(CountWritten(kSyncConfirmByte), 1);
+  EXPECT_EQ(driver.WrittenBytes().back(), kSyncConfirmByte);
+  if (GetParam().probes >= 0) {
+    EXPECT_EQ(CountWritten(kSyncProbeByte), GetParam().probes);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , HandshakeTimingTest,
     ::testing::Values(
+        HandshakeCase{
+            "ProbeEndsAtTheFirstReadEndingInFF", {{5, {0x00, 0xFF}}, {7, {0xFA}}}, true, 8, 9, 6},
+        HandshakeCase{"ReadEndingInFADuringTheProbeDoesNotEndIt",
+                      {{2, {0xFF, 0xFA}}, {10, {0xFF}}, {11, {0xFA}}},
+                      true,
+                      12,
+                      13,
+                      11},
         // The probe phase times out after 3 s, then the confirm phase succeeds.
         HandshakeCase{"NoProbeEchoThenConfirm", {{3100, {0xFA}}}, true, 3000, 3200},
         // A probe phase that timed out on a read ending in 0xFA confirms at its first poll.
