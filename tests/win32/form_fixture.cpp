@@ -116,12 +116,6 @@ SIZE FormFixture::TextSize(HWND control, const std::wstring& text, int width) co
   return SIZE{bounds.right, bounds.bottom};
 }
 
-int FormFixture::Scale(int pixels) const {
-  const trv::ui::WindowDc dc(controls.Form1);
-  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-  return MulDiv(pixels, dpi, 96);
-}
-
 bool FormFixture::InputsEnabled() const {
   return IsWindowEnabled(controls.ComboBox1) && IsWindowEnabled(controls.OpenButton) &&
          IsWindowEnabled(controls.ProgramButton);

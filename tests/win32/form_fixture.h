@@ -96,8 +96,6 @@ struct FormFixture {
   // The size of `text` in `control`'s font: on one line, or broken into lines within `width` as
   // the path label breaks them.
   SIZE TextSize(HWND control, const std::wstring& text, int width = 0) const;
-  // `pixels` at 96 dots per inch on this screen.
-  int Scale(int pixels) const;
   bool InputsEnabled() const;
 };
 
