@@ -67,13 +67,6 @@ TEST_F(SimulatedChipTest, ControlLines_RestartIntoLoaderOrNormalOperationOnRelea
                           [](std::uint8_t b) { return b == 0xFF; }));
 }
 
-TEST_F(SimulatedChipTest, Restart_ReturnsLoaderToItsStartingRate) {
-  Feed({0x01, 0x70, 0x17, 0x03, 0x00, 0x00});
-  EXPECT_EQ(chip.loader_rate(), 1000000u);
-  EnterLoader();
-  EXPECT_EQ(chip.loader_rate(), 115200u);
-}
-
 TEST_F(SimulatedChipTest, Sync_EchoesProbeAndConfirmAndIgnoresUnknownBytes) {
   EXPECT_EQ(Feed({0xFF, 0x00, 0x42, 0xFA}), (Bytes{0xFF, 0xFA}));
   EXPECT_EQ(chip.Count(ChipCommandKind::kSyncProbe), 1u);
@@ -88,7 +81,7 @@ TEST_F(SimulatedChipTest, Sync_SilentChipAndEchoOnlyFa) {
   EXPECT_EQ(Feed({0xFF, 0xFA}), (Bytes{0xFA}));
 }
 
-TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateSilentlyUnknownOnesChangeNothing) {
+TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateUnknownOnesDoNotARestartUndoes) {
   EXPECT_TRUE(Feed({0x01, 0x70, 0x17, 0x03, 0x00, 0x00}).empty());
   EXPECT_EQ(chip.loader_rate(), 1000000u);
   Feed({0x01, 0x70, 0x17, 0x05, 0x00, 0x00});
@@ -97,6 +90,10 @@ TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateSilentlyUnknownOnesC
   EXPECT_EQ(chip.loader_rate(), 115200u);
   EXPECT_EQ(chip.Values(ChipCommandKind::kBaudChange),
             (std::vector<std::uint32_t>{1000000, 0, 115200}));
+  // A restart returns the loader to its starting rate.
+  Feed({0x01, 0x70, 0x17, 0x03, 0x00, 0x00});
+  EnterLoader();
+  EXPECT_EQ(chip.loader_rate(), 115200u);
 }
 
 TEST_F(SimulatedChipTest, BaudChange_BrokenPrefixIsDroppedAndItsByteStartsTheNextCommand) {
