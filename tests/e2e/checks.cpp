@@ -24,19 +24,6 @@ bool InOrder(const std::vector<std::wstring>& seen, const std::vector<std::wstri
   return true;
 }
 
-// The number of boxes, each with a single OK button; false (and a failure) when it differs.
-bool ExpectBoxCount(const std::vector<MessageBoxSeen>& boxes, size_t count) {
-  std::string shown;
-  for (const MessageBoxSeen& box : boxes) {
-    shown += " [" + Printable(box.caption) + ": " + Printable(box.text) + "]";
-  }
-  EXPECT_EQ(count, boxes.size()) << "message boxes shown:" << shown;
-  for (size_t i = 0; i < boxes.size(); ++i) {
-    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[i].buttons) << "message box " << i + 1;
-  }
-  return boxes.size() == count;
-}
-
 }  // namespace
 
 ExpectedBox Information(const std::wstring& text) {
@@ -49,13 +36,16 @@ ExpectedBox ErrorReport(const std::wstring& text) {
 
 void ExpectBoxes(const std::vector<MessageBoxSeen>& boxes,
                  const std::vector<ExpectedBox>& expected) {
-  if (!ExpectBoxCount(boxes, expected.size())) {
-    return;
+  std::string shown;
+  for (const MessageBoxSeen& box : boxes) {
+    shown += " [" + Printable(box.caption) + ": " + Printable(box.text) + "]";
   }
+  ASSERT_EQ(expected.size(), boxes.size()) << "message boxes shown:" << shown;
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE("message box " + std::to_string(i + 1));
     EXPECT_EQ(expected[i].text, boxes[i].text);
     EXPECT_EQ(expected[i].caption, boxes[i].caption);
+    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[i].buttons);
   }
 }
 
@@ -67,7 +57,7 @@ void ExpectBoxes(const RunObservation& run, const std::vector<ExpectedBox>& expe
 }
 
 void ExpectIdleWindow(const ProgrammerProcess& programmer) {
-  const MainControls& c = programmer.controls();
+  const trv::ui::FormControls& c = programmer.controls();
   EXPECT_FALSE(IsWindowVisible(c.ProgressBar1)) << "progress bar still shown";
   EXPECT_TRUE(IsWindowVisible(c.SelectedFile)) << "SelectedFile still hidden";
   EXPECT_EQ(kIdleHeading, TextOf(c.Label2)) << "Label2";

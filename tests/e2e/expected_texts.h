@@ -3,11 +3,8 @@
 
 namespace e2e {
 
-// The window and its controls.
+// The window's title, and the headings over the file or the progress bar.
 constexpr wchar_t kApplicationTitle[] = L"ZORPA TRV2K-3B Flash Programmer";
-constexpr wchar_t kDeviceLabel[] = L"Select a device:";
-constexpr wchar_t kOpenButtonCaption[] = L"ROM File...";
-constexpr wchar_t kProgramButtonCaption[] = L"Program";
 constexpr wchar_t kIdleHeading[] = L"Selected File:";
 constexpr wchar_t kProgrammingHeading[] = L"Programming Flash:";
 constexpr wchar_t kVerifyingHeading[] = L"Verifying Flash:";

@@ -1,5 +1,6 @@
 #include "programmer.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "remote_operator/stand_in.h"
@@ -42,19 +43,12 @@ Programmer StartProgrammer(const std::string& group, const EnvironmentOverrides&
   DeleteFileW(programmer.flash_path.c_str());
   DeleteFileW(programmer.log_path.c_str());
   EnvironmentOverrides environment = settings;
-  const auto set_by_caller = [&](const std::wstring& name) {
-    for (const auto& setting : settings) {
-      if (setting.first == name) {
-        return true;
-      }
-    }
-    return false;
-  };
   for (const auto& [name, value] :
        EnvironmentOverrides{{L"QBSIM_FLASH", programmer.flash_path},
                             {L"QBSIM_LOG", programmer.log_path},
                             {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}}) {
-    if (!set_by_caller(name)) {
+    if (std::none_of(settings.begin(), settings.end(),
+                     [&](const auto& setting) { return setting.first == name; })) {
       environment.emplace_back(name, value);
     }
   }

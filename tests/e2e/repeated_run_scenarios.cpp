@@ -112,9 +112,7 @@ TEST(RepeatedRuns, EachShowsItsFailureOverTheWindowAndNothingLeaks) {
   // No driver log: the runs would write megabytes that no check here reads.
   Programmer app =
       StartProgrammer("repeated_runs", {{L"QBSIM_FAULTS_FILE", faults_path}, {L"QBSIM_LOG", L""}});
-  WriteWholeFile(app.Path(L"image.ROM"), RomImage(kRomSize, 100));
-  app->ChooseDevice(0);
-  app->ChooseFile(app.Path(L"image.ROM"));
+  app.ChooseAdapterAndImage(100);
 
   const std::vector<PlannedRun> runs = Runs();
   ProcessResources after_first;

@@ -24,7 +24,7 @@ constexpr DWORD kCutAtProgress = 8192;
 // Starts a run of a fresh image and returns once the programming pass has passed kCutAtProgress.
 void StartRunAndWaitMidPass(const Programmer& app) {
   app.ChooseAdapterAndImage(13);
-  const MainControls& c = app->controls();
+  const trv::ui::FormControls& c = app->controls();
   PostMessageW(c.ProgramButton, BM_CLICK, 0, 0);
   const bool mid_run = WaitUntil(kMidRunTimeoutMs, [&] {
     return !app->OpenMessageBoxes().empty() ||

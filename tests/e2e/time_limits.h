@@ -1,6 +1,7 @@
-// How long the scenarios wait for the programmer, beyond the remote operator's own limits, in
-// milliseconds. Every wait of the driver is bounded, so a programmer that hangs fails its scenario
-// instead of stopping the suite; the limits are generous for a loaded machine.
+// How long the scenarios wait for the programmer, in milliseconds, beyond the remote operator's own
+// limits (which they see through programmer.h). Every wait of the driver is bounded, so a
+// programmer that hangs fails its scenario instead of stopping the suite; the limits are generous
+// for a loaded machine.
 #pragma once
 
 #include <windows.h>
@@ -9,12 +10,6 @@
 #include "remote_operator/wait_limits.h"
 
 namespace e2e {
-
-using trv::remote::kBoxCloseTimeoutMs;
-using trv::remote::kCloseTimeoutMs;
-using trv::remote::kFullRunTimeoutMs;
-using trv::remote::kMessageTimeoutMs;
-using trv::remote::kStartTimeoutMs;
 
 // A run that ends before the passes, including the handshake's two reply waits.
 constexpr DWORD kQuickRunTimeoutMs = 20000;

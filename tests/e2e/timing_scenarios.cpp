@@ -123,12 +123,12 @@ unsigned TimingLatencyMs() {
   return static_cast<unsigned>(std::wcstoul(value, nullptr, 10));
 }
 
-// The runs without a window and the program's, in turn; the program's as ratios to the run
-// without a window just before each.
+// The runs without a window and the program's, in turn, the program's by part; and the program's
+// as ratios to the run without a window just before each.
 struct Timings {
   std::vector<double> windowless;
   std::vector<double> windowless_passes;
-  std::vector<ExeRun> exe;
+  std::vector<double> totals, set_ups, passes, finishes;
   std::vector<double> window_cost;
 };
 
@@ -142,11 +142,15 @@ bool TimeInTurn(const Programmer& app, unsigned latency_ms, Timings& timings) {
     EXPECT_TRUE(reference.Verified()) << "the run without a window did not verify";
     timings.windowless.push_back(reference.wall_seconds);
     timings.windowless_passes.push_back(reference.passes_seconds);
-    timings.exe.push_back(TimeExeRun(app, i + 1 < kTimedRuns ? L"" : Screenshot()));
-    if (!timings.exe.back().complete) {
+    const ExeRun run = TimeExeRun(app, i + 1 < kTimedRuns ? L"" : Screenshot());
+    if (!run.complete) {
       return false;
     }
-    timings.window_cost.push_back(timings.exe.back().Total() / reference.wall_seconds);
+    timings.totals.push_back(run.Total());
+    timings.set_ups.push_back(run.set_up);
+    timings.passes.push_back(run.passes);
+    timings.finishes.push_back(run.finish);
+    timings.window_cost.push_back(run.Total() / reference.wall_seconds);
     // The click handler returns just after the close; the next click waits for that anyway.
     WaitUntil(kCloseTimeoutMs, [&] { return app->InputsEnabled(); });
   }
@@ -155,17 +159,8 @@ bool TimeInTurn(const Programmer& app, unsigned latency_ms, Timings& timings) {
 
 void Print(const Timings& timings, unsigned latency_ms) {
   const double bound = trv::bench::WireBoundSeconds(latency_ms * 1000ULL);
-  std::vector<double> totals;
-  std::vector<double> set_ups;
-  std::vector<double> passes;
-  std::vector<double> finishes;
-  for (const ExeRun& run : timings.exe) {
-    totals.push_back(run.Total());
-    set_ups.push_back(run.set_up);
-    passes.push_back(run.passes);
-    finishes.push_back(run.finish);
-  }
   const std::vector<double>& windowless = timings.windowless;
+  const std::vector<double>& totals = timings.totals;
   std::printf("wine timing at %u ms latency, wire bound %.3f s, %d runs of each in turn:\n",
               latency_ms, bound, kTimedRuns);
   std::printf(
@@ -176,9 +171,9 @@ void Print(const Timings& timings, unsigned latency_ms) {
   std::printf(
       "  TRV2KFlash.exe:%s; median %.2f s, ratio %.2f; set-up %.2f s, passes %.2f s, return to "
       "run mode %.2f s\n",
-      List(totals).c_str(), Median(totals), Median(totals) / bound, Median(set_ups), Median(passes),
-      Median(finishes));
-  const double window_seconds = Median(passes) - Median(timings.windowless_passes);
+      List(totals).c_str(), Median(totals), Median(totals) / bound, Median(timings.set_ups),
+      Median(timings.passes), Median(timings.finishes));
+  const double window_seconds = Median(timings.passes) - Median(timings.windowless_passes);
   std::printf(
       "  the program takes%s times as long as the run before it without a window; its passes "
       "%.2f ms more per block\n",

@@ -34,9 +34,16 @@ class Window : public SharedProgrammer<Window> {
 TEST_F(Window, OpensCentredInItsFixedFrame) {
   ExpectWindowsVersion(app.Log(), "QBSIM Windows 6.1 ");
   const HWND window = app->window();
-  HDC screen = GetDC(nullptr);
-  ASSERT_EQ(96, GetDeviceCaps(screen, LOGPIXELSX)) << "the sizes below are for 96 dpi";
+  const HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  RECT client = {};
+  GetClientRect(window, &client);
+  POINT corner = {client.right - 6, client.bottom - 6};  // an empty corner of the client area
+  ClientToScreen(window, &corner);
+  const COLORREF background = GetPixel(screen, corner.x, corner.y);
   ReleaseDC(nullptr, screen);
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), background) << "client background";
+  ASSERT_EQ(96, dpi) << "the sizes below are for 96 dpi";
   RECT outer = {};
   GetWindowRect(window, &outer);
   EXPECT_EQ(388, Width(outer));
@@ -50,16 +57,6 @@ TEST_F(Window, OpensCentredInItsFixedFrame) {
   EXPECT_FALSE(style & WS_MAXIMIZEBOX) << "a maximise button";
   EXPECT_TRUE(style & WS_SYSMENU) << "no system menu";
   EXPECT_EQ(WS_CAPTION, style & WS_CAPTION) << "no title bar";
-
-  // An empty corner of the client area shows the background colour.
-  RECT client = {};
-  GetClientRect(window, &client);
-  POINT corner = {client.right - 6, client.bottom - 6};
-  ClientToScreen(window, &corner);
-  screen = GetDC(nullptr);
-  const COLORREF background = GetPixel(screen, corner.x, corner.y);
-  ReleaseDC(nullptr, screen);
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), background) << "client background";
 }
 
 TEST_F(Window, ProgramWithNothingChosen_SaysADeviceIsRequiredOverTheDisabledWindow) {

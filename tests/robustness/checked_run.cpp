@@ -54,15 +54,14 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
       if (event.at_pump == pumps_) ApplyFileEvent(rig_.files(), Rig::kRomPath, event, rig_.image());
     }
     PumpReport report;
+    const std::uint64_t from_us = clock_.NowUs();
     if (pumps_ == script_.hold_at_pump) {
-      const std::uint64_t from_us = clock_.NowUs();
       clock_.AdvanceUs(script_.hold_us);
-      driver_.OnWindowHeld(from_us, clock_.NowUs());
+      driver_.timeline().OnWindowHeld(from_us, clock_.NowUs());
       report.held_us = script_.hold_us;
     } else if (script_.slow_pump_every > 0 && pumps_ % script_.slow_pump_every == 0) {
-      const std::uint64_t from_us = clock_.NowUs();
       clock_.AdvanceUs(script_.slow_pump_us);
-      driver_.OnWindowBusy(from_us, clock_.NowUs());
+      driver_.timeline().OnWindowBusy(from_us, clock_.NowUs());
     }
     if (pumps_ == script_.close_at_pump) Close();
     if (clock_.NowUs() - started_us_ > kEndlessRunUs && !outcome_.window_closed) {
@@ -99,7 +98,9 @@ class WatchingWindow final : public WindowOperations, public MessagePump {
   std::uint32_t boxes_ = 0;
 };
 
-RunOutcome RunOnceCountingPumps(const RunScript& script, Rig& rig, std::uint32_t* pumps) {
+// Runs `script` once on the rig and returns what it left behind, unchecked; `pumps`, when given,
+// takes the number of pumps the run made.
+RunOutcome RunOnce(const RunScript& script, Rig& rig, std::uint32_t* pumps = nullptr) {
   RunOutcome outcome;
   outcome.flash_before = rig.flash();
   outcome.open_files_before = rig.files().open_files();
@@ -170,14 +171,10 @@ std::uint32_t Rig::PumpAt(std::uint64_t latency_us, std::uint16_t fraction) {
     RunScript clean;
     clean.latency_us = latency_us;
     std::uint32_t pumps = 0;
-    RunOnceCountingPumps(clean, scratch, &pumps);
+    RunOnce(clean, scratch, &pumps);
     known = clean_run_pumps_.emplace(latency_us, pumps).first;
   }
   return 1 + static_cast<std::uint32_t>(std::uint64_t{fraction} * known->second / 65536);
-}
-
-RunOutcome RunOnce(const RunScript& script, Rig& rig) {
-  return RunOnceCountingPumps(script, rig, nullptr);
 }
 
 RunReport CheckedRun(const RunScript& script, Rig& rig) {

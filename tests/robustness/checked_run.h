@@ -75,9 +75,6 @@ class Rig {
   std::map<std::uint64_t, std::uint32_t> clean_run_pumps_;
 };
 
-// Runs `script` once on the rig and returns what it left behind, unchecked.
-RunOutcome RunOnce(const RunScript& script, Rig& rig);
-
 struct RunReport {
   std::vector<std::string> broken;  // both runs' broken properties; empty when all held
   bool completed = false;           // the scripted run reported completion

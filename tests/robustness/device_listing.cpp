@@ -12,55 +12,30 @@
 namespace trv::robustness {
 namespace {
 
-// The counts worth trying, the absurd ones among them.
+// The counts worth trying, the absurd ones among them; choices 3, 9 and above take theirs from the
+// input.
 std::uint32_t PickCount(ByteCursor& in) {
-  switch (in.Byte() % 12) {
-    case 0:
-      return 0;
-    case 1:
-      return 1;
-    case 2:
-      return 2;
-    case 3:
-      return in.Byte() % 16;
-    case 4:
-      return kMaxListedAdapters - 1;
-    case 5:
-      return kMaxListedAdapters;
-    case 6:
-      return kMaxListedAdapters + 1;
-    case 7:
-      return 0x80000000u;
-    case 8:
-      return 0xFFFFFFFFu;
-    case 9:
-      return in.Word();
-    default:
-      return 1 + in.Byte() % 4;
-  }
+  constexpr std::uint32_t kMax = kMaxListedAdapters;
+  constexpr std::uint32_t kCounts[] = {0,    1,        2,           0,          kMax - 1,
+                                       kMax, kMax + 1, 0x80000000u, 0xFFFFFFFFu};
+  const std::uint8_t choice = in.Byte() % 12;
+  if (choice == 3) return in.Byte() % 16;
+  if (choice == 9) return in.Word();
+  if (choice > 9) return 1 + in.Byte() % 4;
+  return kCounts[choice];
 }
 
 // The description a record carries: ordinary, a full 64 characters with no zero byte, empty,
 // one short of full, or cut by a zero byte with more text behind it.
 std::string Description(std::uint8_t style, std::uint32_t index, std::uint8_t field[64]) {
   std::memset(field, 0, 64);
-  std::string text;
-  switch (style % 5) {
-    case 0:
-      text = "QB USB Serial Adapter " + std::to_string(index);
-      break;
-    case 1:
-      text.assign(64, static_cast<char>('A' + index % 26));
-      break;
-    case 2:
-      break;
-    case 3:
-      text.assign(63, static_cast<char>('a' + index % 26));
-      break;
-    default:
-      text = "Cut " + std::to_string(index);
-      std::memset(field + text.size() + 1, 'X', 64 - text.size() - 1);  // behind the zero byte
-      break;
+  std::string text;  // style 2: empty
+  if (style % 5 == 0) text = "QB USB Serial Adapter " + std::to_string(index);
+  if (style % 5 == 1) text.assign(64, static_cast<char>('A' + index % 26));
+  if (style % 5 == 3) text.assign(63, static_cast<char>('a' + index % 26));
+  if (style % 5 == 4) {
+    text = "Cut " + std::to_string(index);
+    std::memset(field + text.size() + 1, 'X', 64 - text.size() - 1);  // behind the zero byte
   }
   std::memcpy(field, text.data(), text.size());
   return text;
@@ -109,27 +84,9 @@ class ListingDriver final : public test::RefusingDriver {
           Description(static_cast<std::uint8_t>(styles_ + i * 7), i,
                       record.bytes + AdapterInfoRecord::kDescriptionOffset));
     }
-    switch (reported_choice_ % 6) {
-      case 0:
-        facts_.reported = facts_.asked;
-        break;
-      case 1:
-        facts_.reported = filled;
-        break;
-      case 2:
-        facts_.reported = 0;
-        break;
-      case 3:
-        facts_.reported = facts_.asked / 2;
-        break;
-      case 4:
-        facts_.reported = 0xFFFFFFFFu;
-        break;
-      default:
-        facts_.reported = reported_word_;
-        break;
-    }
-    *count = facts_.reported;
+    const std::uint32_t reported[] = {facts_.asked,     filled,      0,
+                                      facts_.asked / 2, 0xFFFFFFFFu, reported_word_};
+    *count = facts_.reported = reported[reported_choice_ % 6];
     return records_status_;
   }
 

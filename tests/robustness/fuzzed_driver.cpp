@@ -16,20 +16,9 @@ constexpr std::uint64_t kExpiredWaitUs = 2'999'000;
 // Statuses a failing call answers, the success code among them so that "fails" can also mean
 // "claims success without doing anything".
 StatusResult PickStatus(std::uint8_t choice, Decisions& decide) {
-  switch (choice % 6) {
-    case 0:
-      return 1;
-    case 1:
-      return kUnpluggedStatus;
-    case 2:
-      return kStatusListNotReady;
-    case 3:
-      return kStatusShortWrite;
-    case 4:
-      return kStatusOk;
-    default:
-      return decide.Word();
-  }
+  constexpr StatusResult kStatuses[] = {1, kUnpluggedStatus, kStatusListNotReady, kStatusShortWrite,
+                                        kStatusOk};
+  return choice % 6 < 5 ? kStatuses[choice % 6] : decide.Word();
 }
 
 // The count a failing call claims anyway: the whole request, or anything at all.

@@ -98,14 +98,8 @@ class FuzzedDriver final : public test::ForwardingDriver {
   StatusResult QB_Write(AdapterHandle handle, const void* buffer, std::uint32_t count,
                         std::uint32_t* written) override;
 
-  // The operator held the window from `from_us` to `to_us`, inside one pump.
-  void OnWindowHeld(std::uint64_t from_us, std::uint64_t to_us) {
-    timeline_.OnWindowHeld(from_us, to_us);
-  }
-  // A pump took from `from_us` to `to_us` without any modal loop.
-  void OnWindowBusy(std::uint64_t from_us, std::uint64_t to_us) {
-    timeline_.OnWindowBusy(from_us, to_us);
-  }
+  // Told of the pumps the operator held, and of those that were slow without any modal loop.
+  CallTimeline& timeline() { return timeline_; }
   // What the programmer did wrong, once the run has returned at `end_us`; each kind once.
   std::vector<std::string> Finish(std::uint64_t end_us);
   std::size_t closes() const { return closes_; }

@@ -39,8 +39,8 @@ std::vector<std::uint8_t> Image() {
 RunOutcome CompletedRun() {
   RunOutcome outcome;
   outcome.messages = {texts::kVerifiedMessage};
-  outcome.programming = {true, Image()};
-  outcome.verification = {true, Image()};
+  outcome.programming = Image();
+  outcome.verification = Image();
   outcome.flash_before.assign(kRomImageSize, 0xFF);
   outcome.flash_after = Image();
   return outcome;
@@ -62,14 +62,14 @@ TEST(RunOutcomeChecks, CompletionAfterPassesThatStoppedHalfway_Reported) {
   // The flash already held the image, so only the passes' reads give the short pass away.
   RunOutcome outcome = CompletedRun();
   outcome.flash_before = Image();
-  outcome.programming.bytes.resize(32768);
-  outcome.verification.bytes.resize(32768);
+  outcome.programming.resize(32768);
+  outcome.verification.resize(32768);
   EXPECT_TRUE(Mentions(CheckOutcome(outcome), "programming pass read only 32768 bytes"));
 }
 
 TEST(RunOutcomeChecks, CompletionOverFileChangedBetweenPasses_Reported) {
   RunOutcome outcome = CompletedRun();
-  outcome.verification.bytes[5] ^= 0x5A;
+  outcome.verification[5] ^= 0x5A;
   EXPECT_TRUE(Mentions(CheckOutcome(outcome), "file changed between the passes at byte 5"));
 }
 
@@ -83,7 +83,7 @@ TEST(RunOutcomeChecks, FlashByteFromNowhere_ReportedWithoutCompletion) {
   const std::vector<std::uint8_t> image = Image();
   RunOutcome outcome;
   outcome.messages = {texts::kAckFailedMessage};
-  outcome.programming = {true, std::vector<std::uint8_t>(image.begin(), image.begin() + 256)};
+  outcome.programming.assign(image.begin(), image.begin() + 256);
   outcome.flash_before.assign(kRomImageSize, 0xFF);
   outcome.flash_after = outcome.flash_before;
   outcome.flash_after[7] = image[7];  // written from the file: fine

@@ -15,7 +15,7 @@ class RecordingRomFile final : public RomFile {
     const IoError error = file_->Read(buffer, count, got);
     if (error == kIoOk) {
       const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-      reads_.bytes.insert(reads_.bytes.end(), bytes, bytes + std::min(*got, count));
+      reads_.insert(reads_.end(), bytes, bytes + std::min(*got, count));
     }
     return error;
   }
@@ -31,7 +31,6 @@ class RecordingRomFile final : public RomFile {
 std::unique_ptr<RomFile> RecordingRomFiles::Open(const std::string& path, IoError* error) {
   std::unique_ptr<RomFile> file = files_.Open(path, error);
   if (!file || recording_ == nullptr) return file;
-  recording_->opened = true;
   return std::make_unique<RecordingRomFile>(std::move(file), *recording_);
 }
 

@@ -13,13 +13,9 @@
 namespace trv::robustness {
 
 // What one pass read from the ROM file, in file order: byte n is what it got at offset n.
-struct PassReads {
-  bool opened = false;
-  std::vector<std::uint8_t> bytes;
-};
+using PassReads = std::vector<std::uint8_t>;
 
-// The files of `files`, with the reads of every file opened while recording is on kept in
-// `PassReads`.
+// The files of `files`, with the reads of every file opened while recording is on kept.
 class RecordingRomFiles final : public RomFileSystem {
  public:
   explicit RecordingRomFiles(RomFileSystem& files) : files_(files) {}

@@ -25,20 +25,20 @@ void CheckCompletion(const RunOutcome& outcome, std::vector<std::string>& broken
   const PassReads* passes[] = {&outcome.programming, &outcome.verification};
   const char* names[] = {"programming", "verification"};
   for (int p = 0; p < 2; ++p) {
-    if (passes[p]->bytes.size() < kRomImageSize) {
+    if (passes[p]->size() < kRomImageSize) {
       broken.push_back("completion reported but the " + std::string(names[p]) + " pass read only " +
-                       std::to_string(passes[p]->bytes.size()) + " bytes of the file");
+                       std::to_string(passes[p]->size()) + " bytes of the file");
       return;
     }
   }
   for (std::uint32_t a = 0; a < kRomImageSize; ++a) {
-    const std::uint8_t written = outcome.programming.bytes[a];
+    const std::uint8_t written = outcome.programming[a];
     if (outcome.flash_after[a] != written) {
       broken.push_back("completion reported but flash byte " + std::to_string(a) + " is " +
                        Hex(outcome.flash_after[a]) + " where the file had " + Hex(written));
       return;
     }
-    if (outcome.verification.bytes[a] != written) {
+    if (outcome.verification[a] != written) {
       broken.push_back("completion reported but the file changed between the passes at byte " +
                        std::to_string(a));
       return;
@@ -48,7 +48,7 @@ void CheckCompletion(const RunOutcome& outcome, std::vector<std::string>& broken
 
 // The chip's flash may only take bytes the programming pass read for that very address.
 void CheckNoCorruption(const RunOutcome& outcome, std::vector<std::string>& broken) {
-  const auto& read = outcome.programming.bytes;
+  const auto& read = outcome.programming;
   for (std::uint32_t a = 0; a < kRomImageSize; ++a) {
     const std::uint8_t now = outcome.flash_after[a];
     if (now == outcome.flash_before[a] || (a < read.size() && now == read[a])) continue;

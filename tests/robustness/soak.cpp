@@ -33,52 +33,21 @@ long PeakResidentKiB() {
 SimFaults RandomFaults(std::mt19937& random) {
   SimFaults f;
   const auto block = [&] { return static_cast<std::uint32_t>(random() % 512); };
-  switch (random() % 16) {
-    case 0:
-      f.open_status = 3;
-      break;
-    case 1:
-      f.data_status = 4;
-      break;
-    case 2:
-      f.reject_baud = random() % 2 ? trv::kLoaderBaud : trv::kProgrammingBaud;
-      break;
-    case 3:
-      f.write_limit = static_cast<std::uint32_t>(random() % 140);
-      break;
-    case 4:
-      f.silent_chip = true;
-      break;
-    case 5:
-      f.echo_only_fa = true;
-      break;
-    case 6:
-      f.no_write_command_ack = block();
-      break;
-    case 7:
-      f.wrong_block_ack = block();
-      break;
-    case 8:
-      f.no_read_command_ack = block();
-      break;
-    case 9:
-      f.corrupt_read = static_cast<std::uint16_t>(random());
-      break;
-    case 10:
-      f.stale_bytes = static_cast<std::uint32_t>(random() % 300);
-      break;
-    case 11:
-      f.short_readback = block();
-      break;
-    case 12:
-      f.close_status = 4;
-      break;
-    case 13:
-      f.unplug_at_block = block();
-      break;
-    default:
-      break;  // a clean run
-  }
+  const auto kind = random() % 16;  // 14 and 15: a clean run
+  if (kind == 0) f.open_status = 3;
+  if (kind == 1) f.data_status = 4;
+  if (kind == 2) f.reject_baud = random() % 2 ? trv::kLoaderBaud : trv::kProgrammingBaud;
+  if (kind == 3) f.write_limit = static_cast<std::uint32_t>(random() % 140);
+  if (kind == 4) f.silent_chip = true;
+  if (kind == 5) f.echo_only_fa = true;
+  if (kind == 6) f.no_write_command_ack = block();
+  if (kind == 7) f.wrong_block_ack = block();
+  if (kind == 8) f.no_read_command_ack = block();
+  if (kind == 9) f.corrupt_read = static_cast<std::uint16_t>(random());
+  if (kind == 10) f.stale_bytes = static_cast<std::uint32_t>(random() % 300);
+  if (kind == 11) f.short_readback = block();
+  if (kind == 12) f.close_status = 4;
+  if (kind == 13) f.unplug_at_block = block();
   return f;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "sim/virtual_clock.h"
 #include "support/scripted_driver.h"
@@ -30,13 +31,6 @@ class AdapterLinkTest : public ::testing::Test {
   }
 };
 
-TEST_F(AdapterLinkTest, SendPending_AllWritten_ReturnsOkAndEmptiesBuffer) {
-  Append({1, 2, 3});
-  EXPECT_EQ(link.SendPending(handle), kStatusOk);
-  EXPECT_EQ(link.pending(), 0u);
-  EXPECT_EQ(driver.writes, (std::vector<Bytes>{{1, 2, 3}}));
-}
-
 TEST_F(AdapterLinkTest, SendPending_ShortWrite_Returns10AndKeepsUnwrittenBytesInFront) {
   driver.write_limit = 2;
   Append({1, 2, 3});
@@ -46,7 +40,8 @@ TEST_F(AdapterLinkTest, SendPending_ShortWrite_Returns10AndKeepsUnwrittenBytesIn
   driver.write_limit = UINT32_MAX;
   Append({4});
   EXPECT_EQ(link.SendPending(handle), kStatusOk);
-  EXPECT_EQ(driver.writes.back(), (Bytes{3, 4}));
+  EXPECT_EQ(driver.writes, (std::vector<Bytes>{{1, 2}, {3, 4}}));
+  EXPECT_EQ(link.pending(), 0u);
 }
 
 TEST_F(AdapterLinkTest, SendPending_WithCount_SendsOnlyTheFirstBytes) {
@@ -150,19 +145,6 @@ TEST_F(EnumerateAdaptersTest, ListNeverReady_GivesUpAfterTheRetryLimit) {
             kListRetryLimitMs);
 }
 
-TEST_F(EnumerateAdaptersTest, OtherFailureOrNoAdapters_GiveAnEmptyList) {
-  driver.statuses["QB_CreateDeviceInfoList"] = 4;
-  driver.adapters = {"One"};
-  EXPECT_EQ(EnumerateAdapters(driver, clock).status, 4u);
-  EXPECT_TRUE(EnumerateAdapters(driver, clock).descriptions.empty());
-
-  driver.statuses.clear();
-  driver.adapters.clear();
-  const AdapterList none = EnumerateAdapters(driver, clock);
-  EXPECT_EQ(none.status, kStatusOk);
-  EXPECT_TRUE(none.descriptions.empty());
-}
-
 TEST_F(EnumerateAdaptersTest, SecondCallReportingMore_TakesOnlyTheRecordsAllocated) {
   driver.adapters = {"One", "Two"};
   driver.list_count_override = 50;
@@ -199,27 +181,31 @@ TEST_F(EnumerateAdaptersTest, DriverFillingMoreRecordsThanAsked_StaysInOurMemory
   EXPECT_EQ(EnumerateAdapters(driver, clock).descriptions, std::vector<std::string>{"Adapter 0"});
 }
 
-TEST_F(EnumerateAdaptersTest, FailedRecordCall_ListsNothingAndIsNotTakenForNoAdapters) {
-  driver.adapters = {"One", "Two"};
-  driver.statuses["QB_GetDeviceInfoList"] = 4;
-  const AdapterList list = EnumerateAdapters(driver, clock);
-  EXPECT_TRUE(list.descriptions.empty());
-  EXPECT_FALSE(list.none_attached);
-}
-
-TEST_F(EnumerateAdaptersTest, OnlyACountOfZeroMeansNoAdapters) {
-  driver.adapters.clear();
-  EXPECT_TRUE(EnumerateAdapters(driver, clock).none_attached);
-
-  // Unplugged between the two calls: the list is simply empty.
-  driver.created_count = 2;
-  const AdapterList unplugged = EnumerateAdapters(driver, clock);
-  EXPECT_TRUE(unplugged.descriptions.empty());
-  EXPECT_FALSE(unplugged.none_attached);
-
-  driver.created_count.reset();
-  driver.statuses["QB_CreateDeviceInfoList"] = 4;
-  EXPECT_FALSE(EnumerateAdapters(driver, clock).none_attached);
+// An empty list, taken for no adapters only after a count of zero: not after a failed count or
+// record call, nor when the adapters were unplugged between the two calls.
+TEST_F(EnumerateAdaptersTest, EmptyList_OnlyACountOfZeroMeansNoAdapters) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> adapters;
+    const char* failing_call;
+    std::optional<std::uint32_t> created_count;
+    StatusResult status;
+  };
+  const Case cases[] = {
+      {"no adapters", {}, "", std::nullopt, kStatusOk},
+      {"count fails", {"One"}, "QB_CreateDeviceInfoList", std::nullopt, 4},
+      {"record call fails", {"One", "Two"}, "QB_GetDeviceInfoList", std::nullopt, kStatusOk},
+      {"unplugged between the calls", {}, "", 2, kStatusOk}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    driver.adapters = c.adapters;
+    driver.statuses = {{c.failing_call, 4}};
+    driver.created_count = c.created_count;
+    const AdapterList list = EnumerateAdapters(driver, clock);
+    EXPECT_EQ(list.status, c.status);
+    EXPECT_TRUE(list.descriptions.empty());
+    EXPECT_EQ(list.none_attached, c.adapters.empty() && !c.created_count);
+  }
 }
 
 }  // namespace

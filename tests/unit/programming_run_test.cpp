@@ -30,6 +30,7 @@ constexpr char kPath[] = "C:\\images\\board.ROM";
 constexpr char kCompleted[] = "info:TRV2K-3B Flash reprogrammed and verified.";
 constexpr char kAckFailed[] = "info:Failed to read ACK.";
 constexpr char kReadBeyondEnd[] = "error:Read beyond end of file.";
+const std::string kCloseFailed = std::string("info:Failed to close ") + kDevice;
 // The file's opens: the size check, then the programming pass, then the verification pass.
 constexpr std::uint32_t kProgrammingOpen = 2;
 constexpr std::uint32_t kVerificationOpen = 3;
@@ -48,6 +49,7 @@ class ProgrammingRunTest : public ::testing::Test {
  public:
   sim::VirtualClock clock;
   sim::SimulatedAdapter adapter{clock, sim::SimConfig{}};
+  sim::SimFaults& faults = adapter.faults();
   test::RecordingWindow window;
   MemoryRomFileSystem files;
   std::unique_ptr<ProgrammerState> state = std::make_unique<ProgrammerState>();
@@ -106,11 +108,37 @@ class ProgrammingRunTest : public ::testing::Test {
     EXPECT_EQ(masks.back().args[0], 0xCCu);
     EXPECT_EQ(adapter.CallsNamed("QB_SetBaudRate").back().args[0], kLoaderBaud);
   }
+
+  // A failed run may write some of the new image over the older one, nothing else; a fault-free
+  // run after it on the same program and chip completes.
+  void ExpectTheNextRunCompletes() {
+    for (std::size_t i = 0; i < kRomImageSize; ++i) {
+      const std::uint8_t byte = ChipFlash()[i];
+      ASSERT_TRUE(byte == flash_before[i] || byte == image[i]) << "flash byte " << i;
+    }
+    faults = sim::SimFaults{};
+    window.operations.clear();
+    Run();
+    EXPECT_EQ(window.Boxes(), Strings{kCompleted});
+    EXPECT_TRUE(FlashEqualsImage());
+    EXPECT_EQ(adapter.chip().mode(), sim::ChipMode::kRunning);
+    ExpectEverythingReleased();
+  }
 };
 
+// A case shows as its name, in the test's name and in its failures.
 template <typename Case>
 std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
   return param.param.name;
+}
+template <typename Case>
+auto operator<<(std::ostream& out, const Case& c) -> decltype(out << c.name) {
+  return out << c.name;
+}
+
+// The boxes a case expects: one, or two when `second` is given.
+Strings Boxes(const char* first, const char* second) {
+  return second ? Strings{first, second} : Strings{first};
 }
 
 // --- Refused before the passes: nothing but the file is opened, and every failure is told ---
@@ -118,20 +146,17 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
 struct Refusal {
   const char* name;
   void (*arrange)(ProgrammingRunTest&);
-  Strings boxes;
+  const char* box;
+  const char* next_box = nullptr;
   bool adapter_tried = false;
 };
-
-void PrintTo(const Refusal& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class RefusedRunTest : public ProgrammingRunTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(RefusedRunTest, ShowsWhyAndHandsTheWindowBack) {
   GetParam().arrange(*this);
   Run();
-  EXPECT_EQ(window.Boxes(), GetParam().boxes);
+  EXPECT_EQ(window.Boxes(), Boxes(GetParam().box, GetParam().next_box));
   EXPECT_EQ(window.operations.front(), "disable");
   EXPECT_EQ(adapter.calls().size(), GetParam().adapter_tried ? 1u : 0u);
   ExpectEverythingReleased();
@@ -147,57 +172,47 @@ INSTANTIATE_TEST_SUITE_P(
                   run.window.device.clear();
                   run.window.path.clear();
                 },
-                {"info:A device must be selected to program the TRV2K-3B Flash."}},
-        Refusal{"NoFile",
-                [](ProgrammingRunTest& run) { run.window.path.clear(); },
-                {"info:A ROM file has not been selected.\r\nPlease select a ROM file to program "
-                 "into the TRV2K."}},
-        Refusal{"FileMissing",
-                [](ProgrammingRunTest& run) { run.files.Remove(kPath); },
-                {"error:File not found."}},
+                "info:A device must be selected to program the TRV2K-3B Flash."},
+        Refusal{"NoFile", [](ProgrammingRunTest& run) { run.window.path.clear(); },
+                "info:A ROM file has not been selected.\r\nPlease select a ROM file to program "
+                "into the TRV2K."},
+        Refusal{"FileMissing", [](ProgrammingRunTest& run) { run.files.Remove(kPath); },
+                "error:File not found."},
         Refusal{"FileOneByteShort",
-                [](ProgrammingRunTest& run) { run.files.Bytes(kPath).pop_back(); },
-                {kWrongSize}},
+                [](ProgrammingRunTest& run) { run.files.Bytes(kPath).pop_back(); }, kWrongSize},
         Refusal{"FileOneByteLong",
-                [](ProgrammingRunTest& run) { run.files.Bytes(kPath).push_back(0); },
-                {kWrongSize}},
-        Refusal{
-            "FileEmpty", [](ProgrammingRunTest& run) { run.files.Put(kPath, {}); }, {kWrongSize}},
-        Refusal{"SizeFails",
-                [](ProgrammingRunTest& run) { run.files.FailOn(Op::kSize, 1, 1117); },
-                {"error:I/O error 1117."}},
+                [](ProgrammingRunTest& run) { run.files.Bytes(kPath).push_back(0); }, kWrongSize},
+        Refusal{"FileEmpty", [](ProgrammingRunTest& run) { run.files.Put(kPath, {}); }, kWrongSize},
+        Refusal{"SizeFails", [](ProgrammingRunTest& run) { run.files.FailOn(Op::kSize, 1, 1117); },
+                "error:I/O error 1117."},
         Refusal{"CloseAfterTheCheckFails",
                 [](ProgrammingRunTest& run) { run.files.FailOn(Op::kClose, 1, 6); },
-                {"error:I/O error 6."}},
+                "error:I/O error 6."},
         Refusal{"SizeAndCloseFail",
                 [](ProgrammingRunTest& run) {
                   run.files.FailOn(Op::kSize, 1, 1117);
                   run.files.FailOn(Op::kClose, 1, 6);
                 },
-                {"error:I/O error 1117.", "error:I/O error 6."}},
+                "error:I/O error 1117.", "error:I/O error 6."},
         Refusal{"WrongSizeAndCloseFails",
                 [](ProgrammingRunTest& run) {
                   run.files.Bytes(kPath).pop_back();
                   run.files.FailOn(Op::kClose, 1, 6);
                 },
-                {kWrongSize, "error:I/O error 6."}},
+                kWrongSize, "error:I/O error 6."},
         Refusal{"AdapterWillNotOpen",
                 [](ProgrammingRunTest& run) { run.window.device = "No Such Adapter"; },
-                {"info:Failed to open No Such Adapter"},
-                true}),
+                "info:Failed to open No Such Adapter", nullptr, true}),
     CaseName<Refusal>);
 
 // --- Bringing up the loader: each failure shows its message, then closes the adapter ---
 
+// Each fault leaves a chip that the next run can still bring up and program.
 struct BringUpCase {
   const char* name;
   void (*inject)(sim::SimFaults&);
   const char* message;
 };
-
-void PrintTo(const BringUpCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class BringUpFailureTest : public ProgrammingRunTest,
                            public ::testing::WithParamInterface<BringUpCase> {};
@@ -214,6 +229,7 @@ TEST_P(BringUpFailureTest, ShowsItsMessageThenClosesTheAdapter) {
   EXPECT_EQ(adapter.calls().back().name, "QB_Close");
   EXPECT_EQ(Chip(ChipCommandKind::kWriteAddress), 0u);
   ExpectEverythingReleased();
+  ExpectTheNextRunCompletes();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -223,7 +239,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "Failed to initialise UART."},
         BringUpCase{"LoaderRate", [](sim::SimFaults& f) { f.reject_baud = kLoaderBaud; },
                     "Failed to initialise UART."},
+        // Half of the baud-change command stays unsent.
         BringUpCase{"ShortWrite", [](sim::SimFaults& f) { f.write_limit = 3; },
+                    "Failed to initialise TRV2K."},
+        // Nothing goes out at all.
+        BringUpCase{"AdapterTakingNothing", [](sim::SimFaults& f) { f.write_limit = 0; },
                     "Failed to initialise TRV2K."},
         BringUpCase{"ProgrammingRate", [](sim::SimFaults& f) { f.reject_baud = kProgrammingBaud; },
                     "Failed to set up UART."},
@@ -234,7 +254,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The passes ---
 
+// Each pass starts its bar at zero, and reads until the end of the image, then pumps before it
+// closes the file.
 TEST_F(ProgrammingRunTest, FullRun_WritesEveryBlockOnceVerifiesAndRestoresEverything) {
+  std::vector<std::uint32_t> reads_at_pump;
+  window.on_pump = [&](int) {
+    reads_at_pump.push_back(files.Calls(Op::kRead));
+    return true;
+  };
   Run();
   EXPECT_EQ(window.Boxes(), Strings{kCompleted});
   std::vector<std::uint32_t> expected_addresses;
@@ -251,14 +278,9 @@ TEST_F(ProgrammingRunTest, FullRun_WritesEveryBlockOnceVerifiesAndRestoresEveryt
   EXPECT_EQ(std::count(ops.begin(), ops.end(), "position:65536"), 2);
   EXPECT_NE(std::find(ops.begin(), ops.end(), "label2:Programming Flash:"), ops.end());
   EXPECT_NE(std::find(ops.begin(), ops.end(), "label2:Verifying Flash:"), ops.end());
-  ExpectReturnedToNormalOperation();
-}
-
-TEST_F(ProgrammingRunTest, EachPass_StartsItsProgressBarAtZero) {
-  Run();
   Strings first_positions;  // the first position each pass sets once it has shown the bar
   bool pass_started = false;
-  for (const std::string& op : window.operations) {
+  for (const std::string& op : ops) {
     if (op == "show-progress") pass_started = true;
     if (pass_started && op.rfind("position:", 0) == 0) {
       first_positions.push_back(op);
@@ -266,80 +288,97 @@ TEST_F(ProgrammingRunTest, EachPass_StartsItsProgressBarAtZero) {
     }
   }
   EXPECT_EQ(first_positions, (Strings{"position:0", "position:0"}));
-}
-
-TEST_F(ProgrammingRunTest, EachPass_ReadsUntilTheEndOfTheImageThenPumps) {
-  std::vector<std::uint32_t> reads_at_pump;
-  window.on_pump = [&](int) {
-    reads_at_pump.push_back(files.Calls(Op::kRead));
-    return true;
-  };
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{kCompleted});
   EXPECT_EQ(files.Calls(Op::kRead), 2 * kReadsPerPass);
-  // The read that found the end of each pass was followed by a pump before the file was closed.
   for (std::uint32_t end_read : {kReadsPerPass, 2 * kReadsPerPass}) {
     EXPECT_NE(std::find(reads_at_pump.begin(), reads_at_pump.end(), end_read), reads_at_pump.end());
   }
-}
-
-TEST_F(ProgrammingRunTest, MissingOrWrongAck_EndsTheProgrammingPassWithoutVerifying) {
-  // Both acknowledgements of a block; what makes a wait fail is the loader tests' business.
-  const std::vector<std::pair<const char*, void (*)(sim::SimFaults&)>> faults = {
-      {"no write-command ack", [](sim::SimFaults& f) { f.no_write_command_ack = 5; }},
-      {"wrong block ack", [](sim::SimFaults& f) { f.wrong_block_ack = 511; }},
-  };
-  for (const auto& [name, inject] : faults) {
-    SCOPED_TRACE(name);
-    adapter.faults() = sim::SimFaults{};
-    inject(adapter.faults());
-    window.operations.clear();
-    const std::size_t reads_before = Chip(ChipCommandKind::kReadAddress);
-    const std::size_t closes_before = Calls("QB_Close");
-    Run();
-    EXPECT_EQ(window.Boxes(), Strings{kAckFailed});
-    EXPECT_EQ(Chip(ChipCommandKind::kReadAddress), reads_before);
-    EXPECT_EQ(Calls("QB_Close"), closes_before + 1);
-    EXPECT_EQ(adapter.chip().mode(), sim::ChipMode::kRunning);
-    EXPECT_EQ(adapter.calls().back().name, "QB_Close");
-    ExpectEverythingReleased();
-  }
-}
-
-// A fault in verification: the one box it shows, then the steps after the passes. Bytes waiting
-// before verification are discarded and shift nothing; a mismatch names the first failing byte
-// counting from one, written without grouping.
-struct VerificationCase {
-  const char* name;
-  void (*arrange)(sim::SimFaults&);
-  const char* box;
-};
-
-class VerificationFaultTest : public ProgrammingRunTest,
-                              public ::testing::WithParamInterface<VerificationCase> {};
-
-TEST_P(VerificationFaultTest, ShowsItsOneBoxThenReturnsToNormalOperation) {
-  GetParam().arrange(adapter.faults());
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{GetParam().box});
   ExpectReturnedToNormalOperation();
 }
 
+// --- A fault in a pass or after it: its boxes in order, then the steps after the passes ---
+
+// Bytes waiting before verification are discarded and shift nothing; a mismatch names the first
+// failing byte counting from one, written without grouping; a failed operation on the file is
+// reported at once, after any message before it. What makes a wait fail is the loader tests'.
+struct PassFault {
+  const char* name;
+  void (*arrange)(ProgrammingRunTest&);
+  std::size_t blocks_read_back;  // read-address commands the chip received
+  const char* box;
+  const char* next_box = nullptr;  // the box after it, if any
+  bool then_a_clean_run = false;   // one follows, on the same program and chip
+};
+
+class PassFaultTest : public ProgrammingRunTest, public ::testing::WithParamInterface<PassFault> {};
+
+TEST_P(PassFaultTest, ShowsItsBoxesThenReturnsToNormalOperation) {
+  const PassFault& fault = GetParam();
+  fault.arrange(*this);
+  Run();
+  EXPECT_EQ(window.Boxes(), Boxes(fault.box, fault.next_box));
+  EXPECT_EQ(Chip(ChipCommandKind::kReadAddress), fault.blocks_read_back);
+  ExpectReturnedToNormalOperation();
+  if (fault.then_a_clean_run) ExpectTheNextRunCompletes();
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Faults, VerificationFaultTest,
+    Faults, PassFaultTest,
     ::testing::Values(
-        VerificationCase{"MissingAckOnReadCommand",
-                         [](sim::SimFaults& f) { f.no_read_command_ack = 2; }, kAckFailed},
-        VerificationCase{"MismatchAtTheFirstByte", [](sim::SimFaults& f) { f.corrupt_read = 0; },
-                         "info:Failed Flash verification. (Address 1)"},
-        VerificationCase{"MismatchAtTheLastByte",
-                         [](sim::SimFaults& f) { f.corrupt_read = 0xFFFF; },
-                         "info:Failed Flash verification. (Address 65536)"},
-        VerificationCase{"StaleBytesBeforeVerification",
-                         [](sim::SimFaults& f) { f.stale_bytes = 40; }, kCompleted},
-        VerificationCase{"ShortReadBack", [](sim::SimFaults& f) { f.short_readback = 3; },
-                         "info:Failed to read back Flash data. (Address 385)"}),
-    CaseName<VerificationCase>);
+        PassFault{"NoWriteCommandAck",
+                  [](ProgrammingRunTest& run) { run.faults.no_write_command_ack = 5; }, 0,
+                  kAckFailed},
+        PassFault{"WrongBlockAck",
+                  [](ProgrammingRunTest& run) { run.faults.wrong_block_ack = 511; }, 0, kAckFailed},
+        // Every block goes out short and unacknowledged, and leaves bytes behind.
+        PassFault{"ShortBlockWrites", [](ProgrammingRunTest& run) { run.faults.write_limit = 100; },
+                  0, kAckFailed, nullptr, true},
+        PassFault{"NoReadCommandAck",
+                  [](ProgrammingRunTest& run) { run.faults.no_read_command_ack = 2; }, 3,
+                  kAckFailed},
+        PassFault{"MismatchAtTheFirstByte",
+                  [](ProgrammingRunTest& run) { run.faults.corrupt_read = 0; }, 1,
+                  "info:Failed Flash verification. (Address 1)"},
+        PassFault{"MismatchAtTheLastByte",
+                  [](ProgrammingRunTest& run) { run.faults.corrupt_read = 0xFFFF; }, 512,
+                  "info:Failed Flash verification. (Address 65536)"},
+        PassFault{"StaleBytesBeforeVerification",
+                  [](ProgrammingRunTest& run) { run.faults.stale_bytes = 40; }, 512, kCompleted},
+        PassFault{"ShortReadBack", [](ProgrammingRunTest& run) { run.faults.short_readback = 3; },
+                  4, "info:Failed to read back Flash data. (Address 385)"},
+        PassFault{"FinalCloseFails", [](ProgrammingRunTest& run) { run.faults.close_status = 4; },
+                  512, kCompleted, kCloseFailed.c_str()},
+        PassFault{
+            "OpenForProgrammingFails",
+            [](ProgrammingRunTest& run) { run.files.FailOn(Op::kOpen, kProgrammingOpen, 32); }, 0,
+            "error:I/O error 32."},
+        PassFault{"ReadWhileProgrammingFails",
+                  [](ProgrammingRunTest& run) { run.files.FailOn(Op::kRead, 7, 23); }, 0,
+                  "error:I/O error 23."},
+        PassFault{
+            "ReadWhileVerifyingFails",
+            [](ProgrammingRunTest& run) { run.files.FailOn(Op::kRead, kReadsPerPass + 300, 5); },
+            299, "error:File access denied."},
+        PassFault{
+            "CloseAtTheEndOfProgrammingFails",
+            [](ProgrammingRunTest& run) { run.files.FailOn(Op::kClose, kProgrammingOpen, 6); }, 0,
+            "error:I/O error 6."},
+        PassFault{
+            "CloseAtTheEndOfVerificationFails",
+            [](ProgrammingRunTest& run) { run.files.FailOn(Op::kClose, kVerificationOpen, 6); },
+            512, "error:I/O error 6."},
+        PassFault{"CloseAfterAMissingAckFails",
+                  [](ProgrammingRunTest& run) {
+                    run.faults.no_block_ack = 4;
+                    run.files.FailOn(Op::kClose, kProgrammingOpen, 6);
+                  },
+                  0, kAckFailed, "error:I/O error 6.", true},
+        PassFault{"CloseAfterAMismatchFails",
+                  [](ProgrammingRunTest& run) {
+                    run.faults.corrupt_read = 0x1234;
+                    run.files.FailOn(Op::kClose, kVerificationOpen, 6);
+                  },
+                  37, "info:Failed Flash verification. (Address 4661)", "error:I/O error 6."}),
+    CaseName<PassFault>);
 
 // Passes every call to the simulated adapter, but the read of the fourth block read back hands
 // over fewer bytes than asked, although the queue reported them all: the rest are lost.
@@ -376,17 +415,10 @@ TEST_F(ProgrammingRunTest, ReadBackGivingFewerBytesThanReported_FailsWithoutComp
   ExpectReturnedToNormalOperation();
 }
 
-TEST_F(ProgrammingRunTest, FailingFinalClose_IsReportedAfterTheCompletion) {
-  adapter.faults().close_status = 4;
-  Run();
-  EXPECT_EQ(window.Boxes(), (Strings{kCompleted, std::string("info:Failed to close ") + kDevice}));
-  ExpectEverythingReleased();
-}
-
 TEST_F(ProgrammingRunTest, AdapterUnpluggedMidPass_EndsWithAckFailureAndRecovers) {
   adapter.faults().unplug_at_block = 100;
   Run();
-  EXPECT_EQ(window.Boxes(), (Strings{kAckFailed, std::string("info:Failed to close ") + kDevice}));
+  EXPECT_EQ(window.Boxes(), (Strings{kAckFailed, kCloseFailed}));
   EXPECT_EQ(Calls("QB_Close"), 1u);
   EXPECT_FALSE(window.progress_visible);
   ExpectEverythingReleased();
@@ -465,132 +497,6 @@ TEST_F(ProgrammingRunTest, FileRewrittenBetweenThePasses_VerificationReportsTheF
   EXPECT_TRUE(FlashEqualsImage());
   ExpectReturnedToNormalOperation();
 }
-
-// --- A failed operation on the file in a pass: reported at once, after any message before it ---
-
-struct PassFileFailure {
-  const char* name;
-  Op operation;
-  std::uint32_t nth;
-  IoError code;
-  void (*fault)(sim::SimFaults&);
-  Strings boxes;
-  std::size_t blocks_read_back;
-};
-
-void PrintTo(const PassFileFailure& failure, std::ostream* out) {
-  *out << failure.name;
-}
-
-class PassFileFailureTest : public ProgrammingRunTest,
-                            public ::testing::WithParamInterface<PassFileFailure> {};
-
-TEST_P(PassFileFailureTest, IsReportedAndTheRunRecovers) {
-  const PassFileFailure& failure = GetParam();
-  files.FailOn(failure.operation, failure.nth, failure.code);
-  failure.fault(adapter.faults());
-  Run();
-  EXPECT_EQ(window.Boxes(), failure.boxes);
-  EXPECT_EQ(Chip(ChipCommandKind::kReadAddress), failure.blocks_read_back);
-  ExpectReturnedToNormalOperation();
-}
-
-void NoFault(sim::SimFaults&) {}
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, PassFileFailureTest,
-    ::testing::Values(
-        PassFileFailure{"OpenForProgramming",
-                        Op::kOpen,
-                        kProgrammingOpen,
-                        32,
-                        NoFault,
-                        {"error:I/O error 32."},
-                        0},
-        PassFileFailure{
-            "ReadWhileProgramming", Op::kRead, 7, 23, NoFault, {"error:I/O error 23."}, 0},
-        PassFileFailure{"ReadWhileVerifying",
-                        Op::kRead,
-                        kReadsPerPass + 300,
-                        5,
-                        NoFault,
-                        {"error:File access denied."},
-                        299},
-        PassFileFailure{"CloseAtTheEndOfProgramming",
-                        Op::kClose,
-                        kProgrammingOpen,
-                        6,
-                        NoFault,
-                        {"error:I/O error 6."},
-                        0},
-        PassFileFailure{"CloseAtTheEndOfVerification",
-                        Op::kClose,
-                        kVerificationOpen,
-                        6,
-                        NoFault,
-                        {"error:I/O error 6."},
-                        512},
-        PassFileFailure{"CloseAfterAMissingAck",
-                        Op::kClose,
-                        kProgrammingOpen,
-                        6,
-                        [](sim::SimFaults& f) { f.no_block_ack = 4; },
-                        {kAckFailed, "error:I/O error 6."},
-                        0},
-        PassFileFailure{"CloseAfterAMismatch",
-                        Op::kClose,
-                        kVerificationOpen,
-                        6,
-                        [](sim::SimFaults& f) { f.corrupt_read = 0x1234; },
-                        {"info:Failed Flash verification. (Address 4661)", "error:I/O error 6."},
-                        37}),
-    CaseName<PassFileFailure>);
-
-// --- A run after a failed one starts clean ---
-
-struct FailedRunCase {
-  const char* name;
-  void (*inject)(sim::SimFaults&);
-};
-
-void PrintTo(const FailedRunCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-class RunAfterFailedRunTest : public ProgrammingRunTest,
-                              public ::testing::WithParamInterface<FailedRunCase> {};
-
-TEST_P(RunAfterFailedRunTest, CompletesWithTheFlashEqualToTheImage) {
-  // A failed run may write some of the new image over the older one, nothing else.
-  GetParam().inject(adapter.faults());
-  Run();
-  ASSERT_NE(window.Boxes(), Strings{kCompleted});
-  for (std::size_t i = 0; i < kRomImageSize; ++i) {
-    const std::uint8_t byte = ChipFlash()[i];
-    ASSERT_TRUE(byte == flash_before[i] || byte == image[i]) << "flash byte " << i;
-  }
-
-  adapter.faults() = sim::SimFaults{};
-  window.operations.clear();
-  Run();
-  EXPECT_EQ(window.Boxes(), Strings{kCompleted});
-  EXPECT_TRUE(FlashEqualsImage());
-  EXPECT_EQ(adapter.chip().mode(), sim::ChipMode::kRunning);
-  ExpectEverythingReleased();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, RunAfterFailedRunTest,
-    ::testing::Values(
-        // Half of the baud-change command stays unsent.
-        FailedRunCase{"ShortWriteOfTheBaudChange", [](sim::SimFaults& f) { f.write_limit = 3; }},
-        // Every block goes out short and unacknowledged, and so does the way back.
-        FailedRunCase{"ShortBlockWrites", [](sim::SimFaults& f) { f.write_limit = 100; }},
-        // Nothing goes out: the handshake's probes pile up in the transmit buffer.
-        FailedRunCase{"AdapterTakingNothing", [](sim::SimFaults& f) { f.write_limit = 0; }},
-        FailedRunCase{"MissingBlockAck", [](sim::SimFaults& f) { f.no_block_ack = 9; }},
-        FailedRunCase{"SilentChip", [](sim::SimFaults& f) { f.silent_chip = true; }}),
-    CaseName<FailedRunCase>);
 
 // --- Closing the window in the middle of a run ---
 

@@ -36,12 +36,9 @@ class SimulatedChipTest : public ::testing::Test {
     return reply;
   }
 
-  static Bytes WriteCommand(std::uint16_t address) {
-    return {0x03, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
-            0x80};
-  }
-  static Bytes ReadCommand(std::uint16_t address) {
-    return {0x02, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+  // The write (0x03) or read (0x02) command for the block at `address`.
+  static Bytes Command(std::uint8_t command, std::uint16_t address) {
+    return {command, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
             0x80};
   }
   static Bytes Block(std::uint8_t first) {
@@ -70,13 +67,6 @@ TEST_F(SimulatedChipTest, ControlLines_RestartIntoLoaderOrNormalOperationOnRelea
                           [](std::uint8_t b) { return b == 0xFF; }));
 }
 
-TEST_F(SimulatedChipTest, Restart_ReturnsLoaderToItsStartingRate) {
-  Feed({0x01, 0x70, 0x17, 0x03, 0x00, 0x00});
-  EXPECT_EQ(chip.loader_rate(), 1000000u);
-  EnterLoader();
-  EXPECT_EQ(chip.loader_rate(), 115200u);
-}
-
 TEST_F(SimulatedChipTest, Sync_EchoesProbeAndConfirmAndIgnoresUnknownBytes) {
   EXPECT_EQ(Feed({0xFF, 0x00, 0x42, 0xFA}), (Bytes{0xFF, 0xFA}));
   EXPECT_EQ(chip.Count(ChipCommandKind::kSyncProbe), 1u);
@@ -91,7 +81,7 @@ TEST_F(SimulatedChipTest, Sync_SilentChipAndEchoOnlyFa) {
   EXPECT_EQ(Feed({0xFF, 0xFA}), (Bytes{0xFA}));
 }
 
-TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateSilentlyUnknownOnesChangeNothing) {
+TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateUnknownOnesDoNotARestartUndoes) {
   EXPECT_TRUE(Feed({0x01, 0x70, 0x17, 0x03, 0x00, 0x00}).empty());
   EXPECT_EQ(chip.loader_rate(), 1000000u);
   Feed({0x01, 0x70, 0x17, 0x05, 0x00, 0x00});
@@ -100,6 +90,10 @@ TEST_F(SimulatedChipTest, BaudChange_KnownOperandsSwitchRateSilentlyUnknownOnesC
   EXPECT_EQ(chip.loader_rate(), 115200u);
   EXPECT_EQ(chip.Values(ChipCommandKind::kBaudChange),
             (std::vector<std::uint32_t>{1000000, 0, 115200}));
+  // A restart returns the loader to its starting rate.
+  Feed({0x01, 0x70, 0x17, 0x03, 0x00, 0x00});
+  EnterLoader();
+  EXPECT_EQ(chip.loader_rate(), 115200u);
 }
 
 TEST_F(SimulatedChipTest, BaudChange_BrokenPrefixIsDroppedAndItsByteStartsTheNextCommand) {
@@ -108,7 +102,7 @@ TEST_F(SimulatedChipTest, BaudChange_BrokenPrefixIsDroppedAndItsByteStartsTheNex
 }
 
 TEST_F(SimulatedChipTest, WriteThenRead_AcknowledgesStoresAndReadsBackLowByteFirst) {
-  EXPECT_EQ(Feed(WriteCommand(0x1280)), (Bytes{0x02}));
+  EXPECT_EQ(Feed(Command(0x03, 0x1280)), (Bytes{0x02}));
   EXPECT_EQ(Feed(Block(7)), (Bytes{0x02}));
   EXPECT_EQ(chip.flash()[0x1280], 7);
   EXPECT_EQ(chip.flash()[0x12FF], 7 + 127);
@@ -117,7 +111,7 @@ TEST_F(SimulatedChipTest, WriteThenRead_AcknowledgesStoresAndReadsBackLowByteFir
   Bytes expected{0x02};
   const Bytes block = Block(7);
   expected.insert(expected.end(), block.begin(), block.end());
-  EXPECT_EQ(Feed(ReadCommand(0x1280)), expected);
+  EXPECT_EQ(Feed(Command(0x02, 0x1280)), expected);
   EXPECT_EQ(chip.Values(ChipCommandKind::kWriteAddress), std::vector<std::uint32_t>{0x1280});
   EXPECT_EQ(chip.Values(ChipCommandKind::kDataBlock), std::vector<std::uint32_t>{0x1280});
   EXPECT_EQ(chip.Values(ChipCommandKind::kReadAddress), std::vector<std::uint32_t>{0x1280});
@@ -126,18 +120,18 @@ TEST_F(SimulatedChipTest, WriteThenRead_AcknowledgesStoresAndReadsBackLowByteFir
 TEST_F(SimulatedChipTest, WriteCommandFaults_NoOrWrongAckAndTheBlockIsNotTaken) {
   faults.no_write_command_ack = 2;
   faults.wrong_write_command_ack = 3;
-  EXPECT_TRUE(Feed(WriteCommand(0x0100)).empty());
-  EXPECT_EQ(Feed(WriteCommand(0x0180)), (Bytes{kWrongAckByte}));
+  EXPECT_TRUE(Feed(Command(0x03, 0x0100)).empty());
+  EXPECT_EQ(Feed(Command(0x03, 0x0180)), (Bytes{kWrongAckByte}));
   // Other blocks are unaffected, and the refused commands left no block pending.
-  EXPECT_EQ(Feed(WriteCommand(0x0080)), (Bytes{0x02}));
+  EXPECT_EQ(Feed(Command(0x03, 0x0080)), (Bytes{0x02}));
 }
 
 TEST_F(SimulatedChipTest, BlockFaults_NoOrWrongAckLeaveTheFlashUnwritten) {
   faults.no_block_ack = 0;
   faults.wrong_block_ack = 1;
-  Feed(WriteCommand(0x0000));
+  Feed(Command(0x03, 0x0000));
   EXPECT_TRUE(Feed(Block(1)).empty());
-  Feed(WriteCommand(0x0080));
+  Feed(Command(0x03, 0x0080));
   EXPECT_EQ(Feed(Block(1)), (Bytes{kWrongAckByte}));
   EXPECT_EQ(chip.flash()[0x0000], 0xFF);
   EXPECT_EQ(chip.flash()[0x0080], 0xFF);
@@ -147,18 +141,18 @@ TEST_F(SimulatedChipTest, ReadFaults_NoAckShortBlockAndCorruptByte) {
   faults.no_read_command_ack = 0;
   faults.short_readback = 1;
   faults.corrupt_read = 0x0105;
-  EXPECT_TRUE(Feed(ReadCommand(0x0000)).empty());
-  EXPECT_EQ(Feed(ReadCommand(0x0080)).size(), 1u + 127u);
-  const Bytes corrupt = Feed(ReadCommand(0x0100));
+  EXPECT_TRUE(Feed(Command(0x02, 0x0000)).empty());
+  EXPECT_EQ(Feed(Command(0x02, 0x0080)).size(), 1u + 127u);
+  const Bytes corrupt = Feed(Command(0x02, 0x0100));
   EXPECT_EQ(corrupt[1 + 4], 0xFF);
   EXPECT_EQ(corrupt[1 + 5], 0x00);
 }
 
 TEST_F(SimulatedChipTest, StaleBytes_FollowTheLastBlocksAckInOneBurst) {
   faults.stale_bytes = 3;
-  Feed(WriteCommand(0xFF00));
+  Feed(Command(0x03, 0xFF00));
   EXPECT_EQ(Feed(Block(0)), (Bytes{0x02}));
-  Feed(WriteCommand(0xFF80));
+  Feed(Command(0x03, 0xFF80));
   EXPECT_EQ(Feed(Block(0)), (Bytes{0x02, kJunkByte, kJunkByte, kJunkByte}));
   EXPECT_TRUE(last_one_burst);
 }

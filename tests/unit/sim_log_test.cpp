@@ -18,47 +18,35 @@ CollapsingLog::LineWriter RecordInto(Lines& lines) {
   return [&lines](const std::string& line) { lines.push_back(line); };
 }
 
-TEST(CollapsingLogTest, RepeatedLine_WrittenOnceThenCountedWhenADifferentLineComes) {
-  Lines written;
-  CollapsingLog log(RecordInto(written));
-  for (const char* line : {"a", "a", "a", "b", "a"}) {
-    log.WriteLine(line);
-  }
-  EXPECT_EQ(written, (Lines{"a", "... (repeated 2 more times)", "b", "a"}));
-}
-
-TEST(CollapsingLogTest, RunStillOpenAtClose_ItsCountIsWrittenAtClose) {
-  Lines written;
-  {
-    CollapsingLog log(RecordInto(written));
-    for (const char* line : {"a", "b", "b", "b"}) {
-      log.WriteLine(line);
+// A run's count is written when a different line comes, at a flush (as at the process's exit)
+// or at the close, once.
+TEST(CollapsingLogTest, RepeatedLine_WrittenOnceThenCountedOnce) {
+  struct Case {
+    Lines lines;
+    bool flush;
+    Lines before_close;
+    Lines after_close;
+  };
+  const Case cases[] = {
+      {{"a", "a", "a", "b", "a"}, false, {"a", "... (repeated 2 more times)", "b", "a"}, {}},
+      {{"a", "b", "b", "b"}, false, {"a", "b"}, {"... (repeated 2 more times)"}},
+      {{"a", "b"}, false, {"a", "b"}, {}},
+      {{"a", "a"}, true, {"a", "... (repeated 1 more times)"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.lines));
+    Lines written;
+    {
+      CollapsingLog log(RecordInto(written));
+      for (const std::string& line : c.lines)
+        log.WriteLine(line);
+      if (c.flush) log.FlushRepeats();
+      EXPECT_EQ(written, c.before_close);
     }
-    EXPECT_EQ(written, (Lines{"a", "b"}));
+    Lines all = c.before_close;
+    all.insert(all.end(), c.after_close.begin(), c.after_close.end());
+    EXPECT_EQ(written, all);
   }
-  EXPECT_EQ(written, (Lines{"a", "b", "... (repeated 2 more times)"}));
-}
-
-TEST(CollapsingLogTest, NoRunOpenAtClose_NothingMoreIsWritten) {
-  Lines written;
-  {
-    CollapsingLog log(RecordInto(written));
-    log.WriteLine("a");
-    log.WriteLine("b");
-  }
-  EXPECT_EQ(written, (Lines{"a", "b"}));
-}
-
-TEST(CollapsingLogTest, FlushAtProcessExit_WritesTheCountOnce) {
-  Lines written;
-  {
-    CollapsingLog log(RecordInto(written));
-    log.WriteLine("a");
-    log.WriteLine("a");
-    log.FlushRepeats();
-    EXPECT_EQ(written, (Lines{"a", "... (repeated 1 more times)"}));
-  }
-  EXPECT_EQ(written.size(), 2u);
 }
 
 TEST(CollapsingLogTest, SimulatedSession_EveryCallAndChipCommandWithPollsCollapsed) {

@@ -116,27 +116,20 @@ SIZE FormFixture::TextSize(HWND control, const std::wstring& text, int width) co
   return SIZE{bounds.right, bounds.bottom};
 }
 
-int FormFixture::Scale(int pixels) const {
-  const trv::ui::WindowDc dc(controls.Form1);
-  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-  return MulDiv(pixels, dpi, 96);
-}
-
 bool FormFixture::InputsEnabled() const {
   return IsWindowEnabled(controls.ComboBox1) && IsWindowEnabled(controls.OpenButton) &&
          IsWindowEnabled(controls.ProgramButton);
 }
 
-bool DispatchUntilQuit(int* code) {
+std::optional<int> DispatchUntilQuit() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      *code = static_cast<int>(message.wParam);
-      return true;
+      return static_cast<int>(message.wParam);
     }
     DispatchMessageW(&message);
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace ui_test

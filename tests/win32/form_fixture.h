@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,12 +96,10 @@ struct FormFixture {
   // The size of `text` in `control`'s font: on one line, or broken into lines within `width` as
   // the path label breaks them.
   SIZE TextSize(HWND control, const std::wstring& text, int width = 0) const;
-  // `pixels` at 96 dots per inch on this screen.
-  int Scale(int pixels) const;
   bool InputsEnabled() const;
 };
 
-// Dispatches what is queued, as the message loop would; true with its code if a quit was among it.
-bool DispatchUntilQuit(int* code);
+// Dispatches what is queued, as the message loop would; the code of a quit that was among it.
+std::optional<int> DispatchUntilQuit();
 
 }  // namespace ui_test

@@ -24,12 +24,18 @@ using ui_test::FormFixture;
 const std::wstring kDevice = trv::win32::WideFromUtf8(trv::sim::kDefaultAdapterDescription);
 constexpr wchar_t kUnexpectedError[] = L"An unexpected error stopped the operation.";
 
-// Acknowledgements come quickly, so a run takes little real time.
-trv::sim::SimConfig FastChip() {
-  trv::sim::SimConfig config;
-  config.latency_us = 20;
-  return config;
-}
+// A window on the stand-in's adapter whose replies take 20 us, so a run takes little real time,
+// and a whole image to program.
+struct RunFixture : FormFixture {
+  RunFixture() : FormFixture(QuickReplies()) {}
+  static trv::sim::SimConfig QuickReplies() {
+    trv::sim::SimConfig config;
+    config.latency_us = 20;
+    return config;
+  }
+  ui_test::ScratchFolder folder;
+  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+};
 
 // Throws from the `nth` call named `name` (counting from 1), once.
 std::function<void(std::string_view)> ThrowAt(std::string_view name, int nth) {
@@ -151,15 +157,6 @@ HRESULT WINAPI CreateRecordedNames(REFCLSID service, LPUNKNOWN, DWORD, REFIID wa
 [[maybe_unused]] const bool names_recorded =
     (RedirectImport(&CoCreateInstance, &CreateRecordedNames), true);
 
-bool IdleLook(const FormFixture& fixture) {
-  const auto visible = [](HWND control) {
-    return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-  };
-  return fixture.InputsEnabled() && !visible(fixture.controls.ProgressBar1) &&
-         visible(fixture.controls.SelectedFile) &&
-         trv::win32::WindowText(fixture.controls.Label2) == L"Selected File:";
-}
-
 }  // namespace
 
 TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
@@ -174,8 +171,7 @@ TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.form.PumpMessages().window_open);
-  int code = -1;
-  EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
+  EXPECT_TRUE(ui_test::DispatchUntilQuit().has_value());
   EXPECT_TRUE(fixture.watcher.boxes.empty());
 }
 
@@ -183,9 +179,7 @@ TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
 // ends anyway while a pass waits for an acknowledgement, the adapter is closed there, and the run
 // stops at its next pump without another call on it and without a message.
 TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
-  FormFixture fixture(FastChip());
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  RunFixture fixture;
   block_calls.clear();
   const std::wstring reason = Id(fixture.controls.Form1) + L" Programming the TRV2K-3B flash.";
   int writes = 0;
@@ -196,7 +190,7 @@ TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
       PostMessageW(fixture.controls.Form1, WM_ENDSESSION, TRUE, 0);
     }
   };
-  fixture.Program(kDevice, path);
+  fixture.Program(kDevice, fixture.path);
   EXPECT_EQ(300, writes);
   EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.controls.Form1)}), block_calls);
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
@@ -204,92 +198,68 @@ TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
   EXPECT_EQ("QB_Close", fixture.driver.calls().back().name);
   EXPECT_TRUE(fixture.watcher.boxes.empty());
-  int code = -1;
-  EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
+  EXPECT_TRUE(ui_test::DispatchUntilQuit().has_value());
 }
 
 // Until the adapter has opened there is nothing to lose: a box about the inputs, or about an
-// adapter that would not open, lets the session end, and no reason is given.
-struct BeforeTheAdapter {
-  const char* name;
-  const wchar_t* device;  // null: the stand-in's adapter
-  const wchar_t* file;    // in a scratch folder; null: none chosen
-  std::size_t size;       // bytes written to it; 0: none, the file does not exist
-};
-
-class SessionEndBeforeTheAdapterTest : public ::testing::TestWithParam<BeforeTheAdapter> {};
-
-TEST_P(SessionEndBeforeTheAdapterTest, IsLetThroughWhileTheBoxIsUp) {
-  const BeforeTheAdapter& row = GetParam();
-  FormFixture fixture;
-  ui_test::ScratchFolder folder;
-  std::wstring path;
-  if (row.file != nullptr) {
-    path = row.size == 0 ? folder.Path(row.file)
-                         : folder.Write(row.file, std::vector<unsigned char>(row.size, 0x5A));
+// adapter that would not open, lets the session end, and no reason is given. No device chosen
+// gives the first of those boxes, an adapter that would not open the last.
+TEST(Form, SessionEndBeforeTheAdapterOpens_IsLetThroughWhileTheBoxIsUp) {
+  for (const wchar_t* device : {L"", L"No such adapter"}) {
+    SCOPED_TRACE(trv::win32::Utf8FromWide(device));
+    RunFixture fixture;
+    block_calls.clear();
+    std::vector<LRESULT> answers;
+    fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
+      answers.push_back(SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
+    };
+    fixture.Program(device, fixture.path);
+    EXPECT_EQ(std::vector<LRESULT>{TRUE}, answers);
+    EXPECT_TRUE(block_calls.empty());
   }
-  block_calls.clear();
-  std::vector<LRESULT> answers;
-  fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
-    answers.push_back(SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
-  };
-  fixture.Program(row.device != nullptr ? row.device : kDevice, path);
-  EXPECT_EQ(std::vector<LRESULT>{TRUE}, answers);
-  EXPECT_TRUE(block_calls.empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    , SessionEndBeforeTheAdapterTest,
-    ::testing::Values(BeforeTheAdapter{"NoDevice", L"", L"image.ROM", 65536},
-                      BeforeTheAdapter{"NoFile", nullptr, nullptr, 0},
-                      BeforeTheAdapter{"WrongSize", nullptr, L"image.ROM", 65535},
-                      BeforeTheAdapter{"MissingFile", nullptr, L"missing.ROM", 0},
-                      BeforeTheAdapter{"AdapterDoesNotOpen", L"No such adapter", L"image.ROM",
-                                       65536}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 // OK on the final box, then the window closed at once: the chip is still restarted into normal
 // operation, the adapter closed once after it, and then the window goes.
 TEST(Form, ClosedRightAfterTheFinalBox_ChipIsRestartedThenTheWindowGoes) {
-  FormFixture fixture(FastChip());
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  RunFixture fixture;
   fixture.watcher.on_box = [&](const ui_test::SeenBox& box) {
     SendMessageW(box.window, WM_COMMAND, IDOK, 0);
     PostMessageW(fixture.controls.Form1, WM_CLOSE, 0, 0);
   };
-  fixture.Program(kDevice, path);
+  fixture.Program(kDevice, fixture.path);
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
   EXPECT_EQ(trv::sim::ChipMode::kRunning, fixture.driver.chip().mode());
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
   EXPECT_EQ("QB_Close", fixture.driver.calls().back().name);
-  int code = -1;
-  EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
+  EXPECT_TRUE(ui_test::DispatchUntilQuit().has_value());
   EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 }
 
 // A driver call throws in the middle of a pass: the adapter is closed, the window looks as
 // between runs, the one message is the report, and the next run goes through.
 TEST(Form, RunThrows_AdapterClosedAndWindowHandedBack) {
-  FormFixture fixture(FastChip());
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  RunFixture fixture;
   fixture.hooked.before_call = ThrowAt("QB_Write", 300);
   block_calls.clear();
-  fixture.Program(kDevice, path);
+  fixture.Program(kDevice, fixture.path);
   ASSERT_EQ(2u, block_calls.size());
   EXPECT_EQ(Id(fixture.controls.Form1), block_calls[1]);
   EXPECT_EQ(TRUE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
-  EXPECT_TRUE(IdleLook(fixture));
+  // The window as between runs.
+  EXPECT_TRUE(fixture.InputsEnabled());
+  EXPECT_FALSE(GetWindowLongW(fixture.controls.ProgressBar1, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_TRUE(GetWindowLongW(fixture.controls.SelectedFile, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(L"Selected File:", trv::win32::WindowText(fixture.controls.Label2));
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"ZORPA TRV2K-3B Flash Programmer", fixture.watcher.boxes[0].caption);
   EXPECT_EQ(kUnexpectedError, fixture.watcher.boxes[0].text);
   fixture.hooked.before_call = nullptr;
-  fixture.Program(kDevice, path);
+  fixture.Program(kDevice, fixture.path);
   ASSERT_EQ(2u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[1].text);
 }
@@ -298,9 +268,7 @@ TEST(Form, RunThrows_AdapterClosedAndWindowHandedBack) {
 // adapter: the handler is nested in the run, which stops first; the adapter is then closed and
 // the window goes, with nothing shown.
 TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
-  FormFixture fixture(FastChip());
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  RunFixture fixture;
   const auto throw_at_close = ThrowAt("QB_Close", 1);
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
@@ -309,23 +277,20 @@ TEST(Form, CloseThrowsDuringARun_RunStopsAndTheWindowGoes) {
     }
     throw_at_close(call);
   };
-  fixture.Program(kDevice, path);
+  fixture.Program(kDevice, fixture.path);
   EXPECT_EQ(300, writes);
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
   EXPECT_TRUE(fixture.watcher.boxes.empty());
-  int code = -1;
-  EXPECT_TRUE(ui_test::DispatchUntilQuit(&code));
+  EXPECT_TRUE(ui_test::DispatchUntilQuit().has_value());
   EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 }
 
 // A click on "Program" that reaches the window while a run pumps (one queued before the run
 // disabled the button) is dropped: a second run inside the first would work the adapter under it.
 TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
-  FormFixture fixture(FastChip());
-  ui_test::ScratchFolder folder;
-  const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+  RunFixture fixture;
   bool clicked = false;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_OpenEx" && !clicked) {
@@ -335,7 +300,7 @@ TEST(Form, ProgramClickedDuringARun_StartsNoSecondRun) {
                    reinterpret_cast<LPARAM>(fixture.controls.ProgramButton));
     }
   };
-  fixture.Program(kDevice, path);
+  fixture.Program(kDevice, fixture.path);
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_OpenEx"));
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
@@ -354,9 +319,7 @@ TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
   for (const Row& row : {Row{"completes", kDevice, ""}, Row{"fails", L"Unplugged", ""},
                          Row{"throws", kDevice, "QB_Write"}}) {
     SCOPED_TRACE(row.way_out);
-    FormFixture fixture(FastChip());
-    ui_test::ScratchFolder folder;
-    const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
+    RunFixture fixture;
     HCURSOR during = nullptr;
     fixture.hooked.before_call = [&](std::string_view call) {
       if (call == "QB_OpenEx") {
@@ -370,7 +333,7 @@ TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
     fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
       under_boxes.push_back(CursorOver(fixture.controls.Form1));
     };
-    fixture.Program(row.device, path);
+    fixture.Program(row.device, fixture.path);
     EXPECT_EQ(busy, during);
     EXPECT_EQ(std::vector<HCURSOR>{arrow}, under_boxes);
     EXPECT_EQ(arrow, CursorOver(fixture.controls.Form1));

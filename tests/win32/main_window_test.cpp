@@ -129,9 +129,7 @@ TEST(Form, ClosedWhileAHandlerPumps_ClosesAdapterThenGoes) {
   EXPECT_EQ(0u, fixture.driver.CountCalls("QB_CreateDeviceInfoList"));
   EXPECT_TRUE(IsWindow(fixture.controls.Form1));
   EXPECT_FALSE(IsWindowVisible(fixture.controls.Form1));
-  int code = -1;
-  EXPECT_TRUE(DispatchUntilQuit(&code));
-  EXPECT_EQ(0, code);
+  EXPECT_EQ(std::optional<int>(0), DispatchUntilQuit());
   EXPECT_FALSE(IsWindow(fixture.controls.Form1));
 
   fixture.form.ShowInformation("after the close");
@@ -181,9 +179,7 @@ TEST(Form, QuitMetWhilePumping_IsPassedOnAfterTheHandler) {
   PostQuitMessage(7);
   fixture.OpenDeviceList();
   EXPECT_EQ(1u, fixture.DeviceItems().size());
-  int code = -1;
-  EXPECT_TRUE(DispatchUntilQuit(&code));
-  EXPECT_EQ(7, code);
+  EXPECT_EQ(std::optional<int>(7), DispatchUntilQuit());
   EXPECT_TRUE(IsWindow(fixture.controls.Form1));
   EXPECT_TRUE(fixture.watcher.boxes.empty());
 }

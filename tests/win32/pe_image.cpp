@@ -94,14 +94,12 @@ void ReadImports(const Reader& pe, std::uint32_t directory_rva, PeImage* image) 
 
 // The first entry of a resource directory whose id is `id` (any id when `id` is 0): the offset
 // of what it points to, relative to the resource section, with the directory flag.
-std::optional<std::uint32_t> ResourceEntry(const Reader& pe, std::size_t root, std::size_t dir,
-                                           std::uint32_t id) {
+std::optional<std::uint32_t> ResourceEntry(const Reader& pe, std::size_t dir, std::uint32_t id) {
   const std::uint32_t count = pe.U16(dir + 12) + pe.U16(dir + 14);
   for (std::uint32_t i = 0; i < count && i < 256; ++i) {
     const std::size_t entry = dir + 16 + i * 8;
     if (id == 0 || pe.U32(entry) == id) return pe.U32(entry + 4);
   }
-  (void)root;
   return std::nullopt;
 }
 
@@ -111,7 +109,7 @@ std::string Manifest(const Reader& pe, std::uint32_t directory_rva) {
   std::size_t dir = root;
   // Type, then name, then language: the first two levels point at further directories.
   for (std::uint32_t id : {kManifestResourceType, 0u, 0u}) {
-    const auto next = ResourceEntry(pe, root, dir, id);
+    const auto next = ResourceEntry(pe, dir, id);
     if (!next) return {};
     const bool is_directory = (*next & 0x80000000u) != 0;
     dir = root + (*next & 0x7FFFFFFFu);

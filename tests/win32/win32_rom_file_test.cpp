@@ -44,12 +44,6 @@ std::vector<unsigned char> ReadWhole(const std::wstring& path, std::uint64_t* si
   return bytes;
 }
 
-std::wstring CurrentDirectory() {
-  wchar_t directory[MAX_PATH] = L"";
-  GetCurrentDirectoryW(MAX_PATH, directory);
-  return directory;
-}
-
 }  // namespace
 
 TEST(RomFile, MissingFileOrFolder_GivesTheSystemCode) {
@@ -122,7 +116,8 @@ TEST(RomFile, WholeImage_OpensSizesAndReadsInBlocks) {
       folder.Path(first + L"\\..\\" + first + L"\\" + second + L"\\image.ROM"),
       second + L"\\image.ROM",
   };
-  const std::wstring previous = CurrentDirectory();
+  wchar_t previous[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(folder.Path(first).c_str()));
   for (const std::wstring& path : paths) {
     SCOPED_TRACE(Utf8FromWide(path));
@@ -130,5 +125,5 @@ TEST(RomFile, WholeImage_OpensSizesAndReadsInBlocks) {
     EXPECT_EQ(image, ReadWhole(path, &size));
     EXPECT_EQ(65536u, size);
   }
-  SetCurrentDirectoryW(previous.c_str());
+  SetCurrentDirectoryW(previous);
 }

@@ -151,6 +151,7 @@ void ProgrammerProcess::WaitForMainWindow(DWORD timeout_ms) {
 
 bool ProgrammerProcess::FindControls() {
   controls_ = {};
+  controls_.Form1 = window_;
   std::vector<HWND> other_statics;
   for (HWND child : ChildrenInZOrder(window_)) {
     const std::wstring text = TextOf(child);
@@ -175,7 +176,7 @@ bool ProgrammerProcess::FindControls() {
   if (other_statics.size() == 1) {
     controls_.SelectedFile = other_statics.front();
   }
-  const MainControls& c = controls_;
+  const ui::FormControls& c = controls_;
   return c.Label1 && c.SelectedFile && c.Label2 && c.ComboBox1 && c.OpenButton && c.ProgramButton &&
          c.ProgressBar1;
 }
@@ -247,6 +248,15 @@ void ProgrammerProcess::DismissMessageBox(HWND box) const {
   }
 }
 
+MessageBoxSeen ProgrammerProcess::TakeMessageBox(HWND box, const std::wstring& screenshot) const {
+  const MessageBoxSeen seen = ReadMessageBox(box);
+  if (!screenshot.empty()) {
+    SaveScreenAsBmp(screenshot);
+  }
+  DismissMessageBox(box);
+  return seen;
+}
+
 std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quiet_ms, DWORD timeout_ms,
                                                                    const std::wstring& screenshot) {
   std::vector<MessageBoxSeen> seen;
@@ -258,11 +268,7 @@ std::vector<MessageBoxSeen> ProgrammerProcess::CollectMessageBoxes(DWORD quiet_m
       Sleep(kPollMs);
       continue;
     }
-    seen.push_back(ReadMessageBox(boxes.front()));
-    if (!screenshot.empty()) {
-      SaveScreenAsBmp(screenshot);
-    }
-    DismissMessageBox(boxes.front());
+    seen.push_back(TakeMessageBox(boxes.front(), screenshot));
     last_activity = GetTickCount();
   }
   return seen;
@@ -372,8 +378,7 @@ void ProgrammerProcess::ConfirmFileDialog(HWND dialog, const std::wstring& name)
     return !IsWindow(dialog) || complaint;
   });
   if (complaint) {
-    const std::string text = Printable(ReadMessageBox(complaint).text);
-    DismissMessageBox(complaint);
+    const std::string text = Printable(TakeMessageBox(complaint, L"").text);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     throw std::runtime_error("the file dialog refused " + Printable(name) + ": " + text);
   }
@@ -411,15 +416,11 @@ RunObservation ProgrammerProcess::PressProgram(
     }
     const auto boxes = OpenMessageBoxes();
     if (!boxes.empty()) {
-      seen.boxes.push_back(ReadMessageBox(boxes.front()));
+      seen.boxes.push_back(TakeMessageBox(boxes.front(), screenshot));
       if (seen.boxes.back().progress_visible_when_shown) {
         seen.highest_progress =
             std::max(seen.highest_progress, seen.boxes.back().progress_when_shown);
       }
-      if (!screenshot.empty()) {
-        SaveScreenAsBmp(screenshot);
-      }
-      DismissMessageBox(boxes.front());
       last_box_gone = GetTickCount();
       continue;
     }

@@ -8,20 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "ui/form_controls.h"
+
 namespace trv::remote {
 
 // Name/value pairs added to the programmer's environment; every other QBSIM_* variable is removed.
 using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;
-
-struct MainControls {
-  HWND Label1 = nullptr;
-  HWND SelectedFile = nullptr;
-  HWND Label2 = nullptr;
-  HWND ComboBox1 = nullptr;
-  HWND OpenButton = nullptr;
-  HWND ProgramButton = nullptr;
-  HWND ProgressBar1 = nullptr;
-};
 
 struct MessageBoxSeen {
   std::wstring caption;
@@ -58,7 +50,7 @@ class ProgrammerProcess {
   // Waits for the main window and finds its seven controls; throws when they do not appear.
   void WaitForMainWindow(DWORD timeout_ms);
   HWND window() const { return window_; }
-  const MainControls& controls() const { return controls_; }
+  const ui::FormControls& controls() const { return controls_; }
   DWORD process_id() const { return process_.dwProcessId; }
   HANDLE process_handle() const { return process_.hProcess; }
 
@@ -111,13 +103,15 @@ class ProgrammerProcess {
  private:
   // The seven controls by their classes and captions; false until all are there.
   bool FindControls();
+  // Reads the box, captures the screen (when a path is given) and dismisses the box.
+  MessageBoxSeen TakeMessageBox(HWND box, const std::wstring& screenshot) const;
   HWND OpenFileDialog();
   // Enters `name` in the open dialog and presses OK.
   void ConfirmFileDialog(HWND dialog, const std::wstring& name);
 
   PROCESS_INFORMATION process_ = {};
   HWND window_ = nullptr;
-  MainControls controls_;
+  ui::FormControls controls_;
 };
 
 }  // namespace trv::remote

@@ -1,5 +1,7 @@
 #include "remote_operator/screen_capture.h"
 
+#include "remote_operator/win_helpers.h"
+
 namespace trv::remote {
 namespace {
 
@@ -47,17 +49,11 @@ bool SaveScreenAsBmp(const std::wstring& path) {
   file_header.bfType = 0x4D42;  // "BM"
   file_header.bfOffBits = sizeof file_header + sizeof header;
   file_header.bfSize = file_header.bfOffBits + DWORD(pixels.size());
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  DWORD written = 0;
-  bool ok = WriteFile(file, &file_header, sizeof file_header, &written, nullptr);
-  ok = ok && WriteFile(file, &header, sizeof header, &written, nullptr);
-  ok = ok && WriteFile(file, pixels.data(), DWORD(pixels.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok;
+  const auto* file_header_bytes = reinterpret_cast<const unsigned char*>(&file_header);
+  const auto* header_bytes = reinterpret_cast<const unsigned char*>(&header);
+  pixels.insert(pixels.begin(), header_bytes, header_bytes + sizeof header);
+  pixels.insert(pixels.begin(), file_header_bytes, file_header_bytes + sizeof file_header);
+  return WriteWholeFile(path, pixels);
 }
 
 std::vector<COLORREF> CaptureScreenArea(const RECT& area) {

@@ -23,7 +23,6 @@ void RecordingWindow::SetProgressRange(std::uint32_t minimum, std::uint32_t maxi
 }
 
 void RecordingWindow::SetProgressPosition(std::uint32_t position) {
-  progress_position = position;
   operations.push_back("position:" + std::to_string(position));
 }
 

@@ -26,7 +26,6 @@ class RecordingWindow final : public WindowOperations, public MessagePump {
   bool progress_visible = false;
   bool selected_file_visible = true;
   std::string label2 = "Selected File:";
-  std::uint32_t progress_position = 0;
   std::uint32_t progress_maximum = 0;
   int pumps = 0;
   bool closed = false;

@@ -12,15 +12,14 @@ StatusResult ScriptedDriver::Call(const std::string& name) {
 }
 
 StatusResult ScriptedDriver::QB_CreateDeviceInfoList(std::uint32_t* count) {
-  calls.push_back("QB_CreateDeviceInfoList");
+  const StatusResult status = Call("QB_CreateDeviceInfoList");
   clock_.SleepMs(1);  // a real enumeration takes time; lets bounded retries end on virtual time
-  if (list_not_ready_calls > 0 || list_not_ready_calls < 0) {
+  if (list_not_ready_calls != 0) {
     if (list_not_ready_calls > 0) --list_not_ready_calls;
     return kStatusListNotReady;
   }
   *count = created_count.value_or(static_cast<std::uint32_t>(adapters.size()));
-  const auto it = statuses.find("QB_CreateDeviceInfoList");
-  return it == statuses.end() ? kStatusOk : it->second;
+  return status;
 }
 
 StatusResult ScriptedDriver::QB_GetDeviceInfoList(AdapterInfoRecord* records,
@@ -49,9 +48,7 @@ StatusResult ScriptedDriver::QB_SetBitMode(AdapterHandle, std::uint8_t mask, std
 }
 
 StatusResult ScriptedDriver::QB_SetBaudRate(AdapterHandle, std::uint32_t baud) {
-  calls.push_back("QB_SetBaudRate " + std::to_string(baud));
-  const auto it = statuses.find("QB_SetBaudRate " + std::to_string(baud));
-  return it == statuses.end() ? kStatusOk : it->second;
+  return Call("QB_SetBaudRate " + std::to_string(baud));
 }
 
 StatusResult ScriptedDriver::QB_GetQueueStatus(AdapterHandle, std::uint32_t* count) {
