@@ -166,4 +166,25 @@ StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::
   return SendAddressCommand(context, handle, kReadAddressCommand, address, kReadBlockLength);
 }
 
+std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandle handle) {
+  AdapterLink& link = context.link();
+  link.EnterLoaderMode(handle);
+  if (const StatusResult status = link.InitialiseUart(handle); status != kStatusOk)
+    return BringUpFailure{BringUpStep::kUartInitialise, status};
+  // The loader still listens at its starting rate, so the change goes out before any handshake.
+  if (const StatusResult status = SetLoaderBaud(context, handle, kProgrammingBaud);
+      status != kStatusOk)
+    return BringUpFailure{BringUpStep::kLoaderRate, status};
+  if (const StatusResult status = link.ConfigureUart(handle, kProgrammingBaud); status != kStatusOk)
+    return BringUpFailure{BringUpStep::kUartSetup, status};
+  if (!Synchronise(context, handle)) return BringUpFailure{BringUpStep::kSynchronise};
+  return std::nullopt;
+}
+
+void ReturnToNormalOperation(LoaderContext& context, AdapterHandle handle) {
+  SetLoaderBaud(context, handle, kLoaderBaud);
+  context.link().ConfigureUart(handle, kLoaderBaud);
+  context.link().EnterRunMode(handle);
+}
+
 }  // namespace trv

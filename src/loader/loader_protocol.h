@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "adapter/adapter_link.h"
@@ -53,5 +54,28 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle);
 bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count);
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
 StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
+
+// The steps that bring the chip's loader up at the programming rate on an open adapter, in order.
+enum class BringUpStep {
+  kUartInitialise,  // the port at the loader's starting rate
+  kLoaderRate,      // the command that moves the loader to the programming rate
+  kUartSetup,       // the port at the programming rate
+  kSynchronise,     // the handshake
+};
+
+// Where bringing the loader up stopped; `status` is the driver's or the send's, 0 for a handshake.
+struct BringUpFailure {
+  BringUpStep step;
+  StatusResult status = kStatusOk;
+};
+
+// Restarts the chip into its loader, sets the port up at 115,200 baud, moves the loader and then
+// the port to 1,000,000 baud and synchronises with it. Stops at the first step that fails and
+// says which; none when the loader is ready for the passes. From the restart on, the chip runs its
+// loader whatever happens next: ReturnToNormalOperation undoes it.
+std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandle handle);
+// Moves the loader and the port back to 115,200 baud and restarts the chip into normal operation,
+// whatever fails on the way: it only writes and sleeps, and waits for no reply.
+void ReturnToNormalOperation(LoaderContext& context, AdapterHandle handle);
 
 }  // namespace trv

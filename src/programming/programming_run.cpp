@@ -46,7 +46,6 @@ class Run {
   bool RomFileHasImageSize(const std::string& path);
   void ReportIoError(IoError error);
   bool BringUpLoader();
-  void ReturnToNormalOperation();
   void CloseAdapter(bool report_failure, const std::string& device);
   void EnableControls();
   // Shows a failure to bring up the loader (the UART set-up, the change of rate, the handshake),
@@ -108,34 +107,25 @@ void Run::FailWithAdapterOpen(const char* message) {
   EnableControls();
 }
 
-bool Run::BringUpLoader() {
-  link_.EnterLoaderMode(handle());
-  if (link_.InitialiseUart(handle()) != kStatusOk) {
-    FailWithAdapterOpen(texts::kUartInitFailedMessage);
-    return false;
+// The operator's message for each step that can stop the loader's bring-up.
+const char* BringUpFailureMessage(BringUpStep step) {
+  switch (step) {
+    case BringUpStep::kUartInitialise:
+      return texts::kUartInitFailedMessage;
+    case BringUpStep::kLoaderRate:
+      return texts::kLoaderBaudFailedMessage;
+    case BringUpStep::kUartSetup:
+      return texts::kUartSetupFailedMessage;
+    case BringUpStep::kSynchronise:
+      break;
   }
-  // The loader still listens at its starting rate, so the change goes out before any handshake.
-  if (SetLoaderBaud(loader_, handle(), kProgrammingBaud) != kStatusOk) {
-    FailWithAdapterOpen(texts::kLoaderBaudFailedMessage);
-    return false;
-  }
-  if (link_.ConfigureUart(handle(), kProgrammingBaud) != kStatusOk) {
-    FailWithAdapterOpen(texts::kUartSetupFailedMessage);
-    return false;
-  }
-  if (!Synchronise(loader_, handle())) {
-    FailWithAdapterOpen(texts::kSyncFailedMessage);
-    return false;
-  }
-  return true;
+  return texts::kSyncFailedMessage;
 }
 
-// Nothing is left to report by now: whatever fails here, the chip restarts into normal operation
-// at the end, and the adapter is closed.
-void Run::ReturnToNormalOperation() {
-  SetLoaderBaud(loader_, handle(), kLoaderBaud);
-  link_.ConfigureUart(handle(), kLoaderBaud);
-  link_.EnterRunMode(handle());
+bool Run::BringUpLoader() {
+  const std::optional<BringUpFailure> failure = trv::BringUpLoader(loader_, handle());
+  if (failure) FailWithAdapterOpen(BringUpFailureMessage(failure->step));
+  return !failure;
 }
 
 void Run::CloseAdapter(bool report_failure, const std::string& device) {
@@ -179,7 +169,7 @@ void Run::Execute() {
   window().SetSelectedFileVisible(true);
   window().SetLabel2Caption(texts::kIdleHeading);
   EnableControls();
-  ReturnToNormalOperation();
+  ReturnToNormalOperation(loader_, handle());
   // A window closed meanwhile has no one left to tell of a failed close.
   CloseAdapter(!loader_.window_closed(), device);
 }
