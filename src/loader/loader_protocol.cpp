@@ -1,5 +1,7 @@
 #include "loader/loader_protocol.h"
 
+#include "loader/reply_timer.h"
+
 namespace trv {
 namespace {
 
@@ -7,43 +9,6 @@ namespace {
 constexpr std::uint8_t kBaudChangeCommand[] = {0x01, 0x70, 0x17};
 constexpr std::uint8_t kDivisor115200 = 0x1A;
 constexpr std::uint8_t kDivisor1000000 = 0x03;
-
-// Every reply wait's time limit: it has timed out once the whole-second count of its own time
-// passes 2, that is after 3 full seconds on the monotonic clock. Its own time leaves out only what
-// the window reports as held by the operator, and the poll after each hold: a reply that came in
-// while the operator held the window is still read, and a hold never by itself fails the wait.
-// Every other moment counts, however slow the pumps are, so a wait always ends on time.
-class ReplyTimer {
- public:
-  explicit ReplyTimer(Clock& clock) : clock_(clock), start_us_(clock.NowUs()) {}
-
-  // Pumps the window's messages once, for the waits that pump; false once the window is closed.
-  bool Pump(LoaderContext& context) {
-    const std::uint64_t pump_start_us = clock_.NowUs();
-    if (after_hold_) left_out_us_ += pump_start_us - hold_ended_us_;
-    std::uint64_t held_us = 0;
-    const bool open = context.Pump(&held_us);
-    after_hold_ = held_us > 0;
-    if (after_hold_) {
-      left_out_us_ += held_us;
-      hold_ended_us_ = clock_.NowUs();
-    }
-    return open;
-  }
-  // From the end of a pump the operator held until the next pump begins, the wait's clock stands
-  // still: a wait that had time left when the hold began polls at least once more.
-  bool TimedOut() {
-    const std::uint64_t now_us = after_hold_ ? hold_ended_us_ : clock_.NowUs();
-    return (now_us - start_us_ - left_out_us_) / 1'000'000 >= kReplyTimeoutSeconds;
-  }
-
- private:
-  Clock& clock_;
-  std::uint64_t start_us_;
-  std::uint64_t left_out_us_ = 0;
-  bool after_hold_ = false;  // from the end of a held pump, at `hold_ended_us_`, to the next pump
-  std::uint64_t hold_ended_us_ = 0;
-};
 
 // The last byte of the most recent read, which the handshake tests; none before the first read.
 class LastRead {

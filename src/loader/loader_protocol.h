@@ -12,10 +12,8 @@
 
 namespace trv {
 
-// Each handshake phase, acknowledgement wait and read-back wait gives up once this many whole
-// seconds of its own have passed. Its own time is all the time since it began, slow pumps of the
-// window's messages included, but for the modal loops the operator held the window in, as the
-// pump reports them, each with the poll after it.
+// Each handshake phase, acknowledgement wait and read-back wait gives up after this long of its
+// own time (reply_timer.h says what counts).
 constexpr std::uint32_t kReplyTimeoutSeconds = 3;
 constexpr std::uint32_t kBaudChangeSettleMs = 100;  // pause after a baud-change command
 

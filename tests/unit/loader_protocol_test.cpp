@@ -196,13 +196,13 @@ TEST_F(LoaderProtocolTest, WaitForBytes_FewerThanAsked_FailsAtThreeSecondsWithou
 
 // The waits that pump, against pumps that return at once, hold or are slow. Without a hold a reply
 // counts as in time up to the wait's poll 2998, the last that ends before 3 s. A hold: the operator
-// holds the window
-// (drags it, opens its system menu) in the pump after the wait's poll 1000, 1 s into it, and the
-// pump reports 3.5 s held; a reply then counts as in time up to its poll 2999, 3 s of the wait's
-// own polling, the poll after the hold not counted. A slow pump takes its time without any modal
-// loop (a busy desktop, a hook of another program, a flood of repaints), and all of that time is
-// the wait's own: against a silent chip each wait gives up within one slow pump and one poll of
-// its 3 s. `accepted`: the wait took the reply (the probe phase: it ended on that echo).
+// holds the window (drags it, opens its system menu) in the pump after the wait's poll 1000, 1 s
+// into it, and the pump reports 3.5 s held; a reply then counts as in time up to its poll 2999, 3 s
+// of the wait's own polling, the poll after the hold not counted; a pump that reports more held
+// than it took is taken for the time it took. A slow pump takes its time without any modal loop (a
+// busy desktop, a hook of another program, a flood of repaints), and all of that time is the wait's
+// own: against a silent chip each wait gives up within one slow pump and one poll of its 3 s.
+// `accepted`: the wait took the reply (the probe phase: it ended on that echo).
 enum class PumpingWait { kAcknowledgement, kProbe, kConfirm };
 constexpr int kSilent = -1;
 struct PumpingCase {
@@ -212,13 +212,14 @@ struct PumpingCase {
   bool held;                  // the pump after poll 1000 holds the window for 3.5 s
   int slow_every = 0;         // every this many pumps is slow (0: none)
   std::uint32_t slow_ms = 0;  // and takes this long
+  bool overstated = false;    // the held pump reports 100 s held, more than it took
 };
 
 std::string PumpingCaseName(const ::testing::TestParamInfo<PumpingCase>& row) {
   static const char* const kWaits[] = {"Acknowledgement", "Probe", "Confirm"};
   const PumpingCase& c = row.param;
   std::string name = kWaits[static_cast<int>(c.wait)];
-  if (c.held) name += "Held";
+  if (c.held) name += c.overstated ? "HeldOverstated" : "Held";
   if (c.slow_every > 0) {
     name += "Every" + std::to_string(c.slow_every) + "thPump" + std::to_string(c.slow_ms) + "ms";
   }
@@ -242,7 +243,7 @@ TEST_P(PumpingWaitTest, EndsOnItsOwnTimeWhichLeavesOutOnlyHolds) {
     PumpReport report{pump_number < kPumpLimit, 0};
     if (c.held && pump_number == first_query + kHeldAfterPoll + 1) {
       clock.AdvanceUs(kHoldUs);
-      report.held_us = kHoldUs;
+      report.held_us = c.overstated ? 100'000'000 : kHoldUs;
     } else if (c.slow_every > 0 && pump_number % c.slow_every == 0) {
       clock.AdvanceUs(c.slow_ms * 1000ull);
     }
@@ -288,9 +289,11 @@ std::vector<PumpingCase> PumpingCases() {
     const int last_in_time = wait == PumpingWait::kProbe ? 3000 : 2999;
     cases.push_back({wait, last_in_time - 1, true, false});
     cases.push_back({wait, last_in_time, false, false});
-    for (const int poll : {1001, 1002, last_in_time})
-      cases.push_back({wait, poll, true, true});
-    cases.push_back({wait, last_in_time + 1, false, true});
+    for (const bool overstated : {false, true}) {
+      for (const int poll : {1001, 1002, last_in_time})
+        cases.push_back({wait, poll, true, true, 0, 0, overstated});
+      cases.push_back({wait, last_in_time + 1, false, true, 0, 0, overstated});
+    }
     for (const auto& [every, ms] :
          {std::pair{0, 0u}, {1, 50u}, {1, 60u}, {1, 200u}, {2, 50u}, {10, 50u}})
       cases.push_back({wait, kSilent, false, false, every, ms});
