@@ -1,7 +1,7 @@
 // The program on a busy desktop, where another program keeps the window's thread busy: a message
-// hook that makes every message the thread retrieves come 60 ms late, or a flood of requests to
-// repaint the window. A chip that never answers must still be given up on after the handshake's
-// two 3-second windows, on time.
+// hook that makes every message the thread retrieves come 60 ms late, messages that announce moves
+// of the window that never happen, or a flood of requests to repaint the window. A chip that never
+// answers must still be given up on after the handshake's two 3-second windows, on time.
 #include <windows.h>
 
 #include <atomic>
@@ -104,6 +104,21 @@ class BusyDesktop : public SharedProgrammer<BusyDesktop> {
 TEST_F(BusyDesktop, SilentChipUnderASlowMessageHook_GivenUpOnAfterSixSeconds) {
   const DWORD elapsed_ms =
       TimeToGiveUp([](HWND window) { PostMessageW(window, WM_NULL, 0, 0); }, true);
+  EXPECT_GE(elapsed_ms, kHandshakeMs);
+  EXPECT_LT(elapsed_ms, kHandshakeMs + 1000);
+}
+
+// Another program announces moves of the window that never happen: an enter, about a second later
+// the exit, over and over. No modal loop runs, so no time is held.
+TEST_F(BusyDesktop, SilentChipUnderStrayMoveMessages_GivenUpOnAfterSixSeconds) {
+  int sent = 0;
+  const DWORD elapsed_ms = TimeToGiveUp(
+      [&](HWND window) {
+        if (++sent % 500 == 0) {
+          SendMessageW(window, sent % 1000 == 0 ? WM_EXITSIZEMOVE : WM_ENTERSIZEMOVE, 0, 0);
+        }
+      },
+      false);
   EXPECT_GE(elapsed_ms, kHandshakeMs);
   EXPECT_LT(elapsed_ms, kHandshakeMs + 1000);
 }

@@ -1,10 +1,13 @@
-// A run during which the operator holds the window: moves it with the keyboard in the programming
-// pass and leaves its system menu open in the verification pass. Each time Windows runs a modal
-// loop inside the programmer's message pump, so the run stands still until the loop ends; it must
-// then go on and complete.
+// A run during which the operator holds the window: moves it with the keyboard and holds its close
+// button down in the programming pass, and leaves its system menu open in the verification pass.
+// Each time Windows runs a modal loop inside the programmer's message pump, so the run stands still
+// until the loop ends; it must then go on and complete.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+
+#include <iterator>
+#include <utility>
 
 #include "checks.h"
 #include "expected_texts.h"
@@ -19,66 +22,105 @@ namespace {
 // Progress at which each hold begins, well into its pass.
 constexpr DWORD kHoldAtProgress = 16384;
 
+// A modal loop in which the operator holds the window: how it begins, how GetGUIThreadInfo shows
+// it running, and how it ends.
 struct Hold {
   const char* what;
-  WPARAM command;   // the WM_SYSCOMMAND that starts the modal loop
-  LPARAM argument;  // its lParam
-  DWORD loop_flag;  // how GetGUIThreadInfo shows the loop
-  WPARAM end_key;   // the key that ends it
-  int presses;      // how often
+  void (*begin)(HWND window);
+  bool (*running)(HWND window, const GUITHREADINFO& info);
+  void (*end)(HWND window);
 };
 
+// The loop takes the key from the thread's queue, as it would from the keyboard.
+void PressKey(HWND window, WPARAM key) {
+  PostMessageW(window, WM_KEYDOWN, key, 0);
+}
+
+void Click(DWORD button_flag) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = button_flag;
+  SendInput(1, &input, sizeof input);
+}
+
 // A move with the keyboard (Alt+Space, M): it ends when Enter is pressed.
-constexpr Hold kKeyboardMove = {"the keyboard move", SC_MOVE, 0, GUI_INMOVESIZE, VK_RETURN, 1};
+constexpr Hold kKeyboardMove = {
+    "the keyboard move", [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_MOVE, 0); },
+    [](HWND, const GUITHREADINFO& info) { return (info.flags & GUI_INMOVESIZE) != 0; },
+    [](HWND window) { PressKey(window, VK_RETURN); }};
 // The system menu opened from the keyboard (Alt+Space): Escape closes the menu, and a second
 // Escape leaves the menu mode that Alt+Space began.
-constexpr Hold kSystemMenu = {"the system menu", SC_KEYMENU, L' ', GUI_INMENUMODE, VK_ESCAPE, 2};
+constexpr Hold kSystemMenu = {
+    "the system menu", [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, L' '); },
+    [](HWND, const GUITHREADINFO& info) { return (info.flags & GUI_INMENUMODE) != 0; },
+    [](HWND window) {
+      PressKey(window, VK_ESCAPE);
+      PressKey(window, VK_ESCAPE);
+    }};
+// The title bar's close button pressed with the mouse and held, by an operator who then thinks
+// better of it and lets go beside the button: the button tracks the mouse, with no message that
+// announces a hold, and nothing closes.
+constexpr Hold kCloseButtonHeld = {
+    "the close button held",
+    [](HWND window) {
+      RECT frame;
+      GetWindowRect(window, &frame);
+      const int x = frame.right - GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CXSIZE) / 2;
+      const int y = frame.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+      SetCursorPos(x, y);
+      Click(MOUSEEVENTF_LEFTDOWN);
+    },
+    [](HWND window, const GUITHREADINFO& info) { return info.hwndCapture == window; },
+    [](HWND window) {
+      RECT frame;
+      GetWindowRect(window, &frame);
+      SetCursorPos(frame.left + 40, frame.bottom - 20);
+      Click(MOUSEEVENTF_LEFTUP);
+    }};
 
-bool InLoop(HWND window, DWORD loop_flag) {
+bool Running(HWND window, const Hold& hold) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
-         (info.flags & loop_flag) != 0;
+         hold.running(window, info);
 }
 
 // Starts the modal loop, holds it for kHoldMs while checking that the run stands still, then
-// ends it with its key.
+// ends it.
 void HoldWindow(const ProgrammerProcess& app, const Hold& hold) {
   const HWND window = app.window();
   const HWND progress = app.controls().ProgressBar1;
-  PostMessageW(window, WM_SYSCOMMAND, hold.command, hold.argument);
-  ASSERT_TRUE(WaitUntil(kMessageTimeoutMs, [&] { return InLoop(window, hold.loop_flag); }))
+  hold.begin(window);
+  ASSERT_TRUE(WaitUntil(kMessageTimeoutMs, [&] { return Running(window, hold); }))
       << hold.what << " did not begin";
   const LRESULT held_at = SendBounded(progress, PBM_GETPOS, 0, 0);
   Sleep(kHoldMs);
-  EXPECT_TRUE(InLoop(window, hold.loop_flag)) << hold.what << " ended by itself";
+  EXPECT_TRUE(Running(window, hold)) << hold.what << " ended by itself";
   EXPECT_EQ(held_at, SendBounded(progress, PBM_GETPOS, 0, 0))
       << hold.what << ": the run went on while the window was held";
-  // The loop takes the key from the thread's queue, as it would from the keyboard.
-  for (int press = 0; press < hold.presses; ++press) {
-    PostMessageW(window, WM_KEYDOWN, hold.end_key, 0);
-  }
-  EXPECT_TRUE(WaitUntil(kMessageTimeoutMs, [&] { return !InLoop(window, hold.loop_flag); }))
-      << hold.what << " did not end on its key";
+  hold.end(window);
+  EXPECT_TRUE(WaitUntil(kMessageTimeoutMs, [&] { return !Running(window, hold); }))
+      << hold.what << " did not end";
 }
 
 TEST(HeldWindow, RunStandsStillWhileHeldAndThenCompletes) {
   Programmer app = StartProgrammer("held_window", {{L"QBSIM_LOG", L""}});
   const std::vector<unsigned char> image = app.ChooseAdapterAndImage(29);
   const HWND progress = app->controls().ProgressBar1;
-  const Hold* next = &kKeyboardMove;
-  const wchar_t* pass = kProgrammingHeading;
+  // Each hold in its pass, at kHoldAtProgress or later.
+  const std::pair<const Hold*, const wchar_t*> holds[] = {{&kKeyboardMove, kProgrammingHeading},
+                                                          {&kCloseButtonHeld, kProgrammingHeading},
+                                                          {&kSystemMenu, kVerifyingHeading}};
+  std::size_t next = 0;
   const RunObservation run = app->PressProgram(
-      kFullRunTimeoutMs + 2 * kHoldMs, Screenshot(), [&](const RunObservation& seen) {
-        if (next == nullptr || seen.label2_captions.back() != pass ||
+      kFullRunTimeoutMs + 3 * kHoldMs, Screenshot(), [&](const RunObservation& seen) {
+        if (next == std::size(holds) || seen.label2_captions.back() != holds[next].second ||
             SendBounded(progress, PBM_GETPOS, 0, 0, 0) < LRESULT(kHoldAtProgress)) {
           return;
         }
-        HoldWindow(*app, *next);
-        next = next == &kKeyboardMove ? &kSystemMenu : nullptr;
-        pass = kVerifyingHeading;
+        HoldWindow(*app, *holds[next++].first);
       });
-  EXPECT_EQ(nullptr, next) << "the run did not reach both holds";
+  EXPECT_EQ(std::size(holds), next) << "the run did not reach every hold";
   ExpectProgrammed(app, run, image);
 }
 
