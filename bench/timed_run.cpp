@@ -18,67 +18,61 @@ namespace {
 
 constexpr char kRomPath[] = "bench.ROM";
 
-// A window that only counts, and remembers the longest stretch between two pumps.
-class CountingWindow final : public WindowOperations, public MessagePump {
- public:
-  CountingWindow(Clock& clock, TimedRun& result) : clock_(clock), result_(result) {}
-
-  std::string DeviceDescription() override { return sim::kDefaultAdapterDescription; }
-  std::string RomFilePath() override { return kRomPath; }
-  void SetInputControlsEnabled(bool) override {}
-  void SetProgressBarVisible(bool) override {}
-  void SetSelectedFileVisible(bool) override {}
-  void SetProgressRange(std::uint32_t, std::uint32_t) override {}
-  void SetProgressPosition(std::uint32_t) override {}
-  void SetLabel2Caption(const std::string& caption) override {
-    in_pass_ = caption != texts::kIdleHeading;
-    if (in_pass_ && passes_start_us_ == 0) {
-      passes_start_us_ = clock_.NowUs();
-    }
-  }
-  void ShowInformation(const std::string& text) override {
-    if (result_.messages.empty() && passes_start_us_ != 0) {
-      result_.passes_seconds = (clock_.NowUs() - passes_start_us_) / 1e6;
-    }
-    result_.messages.push_back(text);
-  }
-  void ShowErrorReport(const std::string& text) override { result_.messages.push_back(text); }
-  PumpReport PumpMessages() override {
-    const std::uint64_t now = clock_.NowUs();
-    if (last_pump_us_ != 0) {
-      const std::uint64_t gap = now - last_pump_us_;
-      result_.longest_gap_us = std::max(result_.longest_gap_us, gap);
-      if (in_pass_) {
-        result_.longest_gap_in_passes_us = std::max(result_.longest_gap_in_passes_us, gap);
-      }
-    }
-    last_pump_us_ = now;
-    ++result_.pumps;
-    return PumpReport{};
-  }
-
- private:
-  Clock& clock_;
-  TimedRun& result_;
-  std::uint64_t last_pump_us_ = 0;
-  std::uint64_t passes_start_us_ = 0;
-  bool in_pass_ = false;
-};
-
 }  // namespace
+
+std::string CountingWindow::DeviceDescription() {
+  return sim::kDefaultAdapterDescription;
+}
+
+std::string CountingWindow::RomFilePath() {
+  return kRomPath;
+}
+
+void CountingWindow::SetLabel2Caption(const std::string& caption) {
+  in_pass_ = caption != texts::kIdleHeading;
+  if (in_pass_ && passes_start_us_ == 0) {
+    passes_start_us_ = clock_.NowUs();
+  }
+}
+
+void CountingWindow::ShowInformation(const std::string& text) {
+  if (result_.messages.empty() && passes_start_us_ != 0) {
+    result_.passes_seconds = (clock_.NowUs() - passes_start_us_) / 1e6;
+  }
+  result_.messages.push_back(text);
+}
+
+void CountingWindow::ShowErrorReport(const std::string& text) {
+  result_.messages.push_back(text);
+}
+
+PumpReport CountingWindow::PumpMessages() {
+  const std::uint64_t now = clock_.NowUs();
+  if (last_pump_us_ != 0) {
+    const std::uint64_t gap = now - last_pump_us_;
+    result_.longest_gap_us = std::max(result_.longest_gap_us, gap);
+    if (in_pass_) {
+      result_.longest_gap_in_passes_us = std::max(result_.longest_gap_in_passes_us, gap);
+    }
+  }
+  last_pump_us_ = now;
+  ++result_.pumps;
+  return PumpReport{};
+}
 
 bool TimedRun::Verified() const {
   return messages.size() == 1 && messages[0] == texts::kVerifiedMessage;
 }
 
-TimedRun TimeProgrammingRun(std::uint64_t latency_us) {
+TimedRun TimeProgrammingRun(std::uint64_t latency_us, const WindowMaker& make_window) {
   TimedRun result;
   SystemClock clock;
   sim::SimConfig config;
   config.latency_us = latency_us;
   config.record = false;
   sim::SimulatedAdapter adapter(clock, config);
-  CountingWindow window(clock, result);
+  const std::unique_ptr<CountingWindow> window =
+      make_window ? make_window(clock, result) : std::make_unique<CountingWindow>(clock, result);
   // The image in memory: file reads are not what is being timed.
   MemoryRomFileSystem files;
   std::vector<std::uint8_t> image(kRomImageSize);
@@ -87,7 +81,7 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us) {
   }
   files.Put(kRomPath, std::move(image));
   const auto state = std::make_unique<ProgrammerState>();
-  Programmer programmer{adapter, clock, window, window, files, *state};
+  Programmer programmer{adapter, clock, *window, *window, files, *state};
 
   const auto start = std::chrono::steady_clock::now();
   ProgramButtonClick(programmer);

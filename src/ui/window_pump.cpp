@@ -10,17 +10,23 @@ static_assert(kContextMenuMessage == WM_CONTEXTMENU && kNcLeftButtonDown == WM_N
 
 PumpReport WindowPump::Pump(HWND window) {
   const Start start{GetTickCount(), clock_.NowUs(), holds_.held_us()};
+  // One look at what waits, so that a pump with nothing to do costs one call into the system.
+  const UINT waiting = HIWORD(GetQueueStatus(QS_ALLINPUT));
+  constexpr UINT kPostedOrSent = QS_POSTMESSAGE | QS_TIMER | QS_HOTKEY | QS_SENDMESSAGE;
   // Another program's request to close goes before the messages that came before it: behind a
   // flood of them it would wait for many polls.
   MSG close;
-  if (PeekMessageW(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+  if ((waiting & QS_POSTMESSAGE) != 0 &&
+      PeekMessageW(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
     Handle(window, close);
   }
-  if (HandlePending(window, PM_QS_INPUT, start)) {
+  if (((waiting & QS_INPUT) == 0 || HandlePending(window, PM_QS_INPUT, start)) &&
+      (waiting & kPostedOrSent) != 0) {
     HandlePending(window, PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE, start);
   }
   // Painting comes last, once per pump at most, when the pacer lets it.
-  if (!nesting_.Stopped() && pacer_.Due(clock_.NowUs()) && (painter_.stale() || PaintPending())) {
+  if (!nesting_.Stopped() && pacer_.Due(clock_.NowUs()) &&
+      (painter_.stale() || (waiting & QS_PAINT) != 0)) {
     Paint(window);
   }
   nesting_.FinishIfIdle();
@@ -51,10 +57,6 @@ void WindowPump::Handle(HWND window, MSG& message) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-}
-
-bool WindowPump::PaintPending() const {
-  return (HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) != 0;
 }
 
 void WindowPump::Paint(HWND window) {

@@ -43,7 +43,6 @@ class WindowPump {
   // end now: a hold is over, the budget spent, or the window stopped.
   bool HandlePending(HWND window, UINT filter, const Start& start);
   void Handle(HWND window, MSG& message);
-  bool PaintPending() const;
   void Paint(HWND window);
 
   Clock& clock_;

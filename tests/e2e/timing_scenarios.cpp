@@ -128,12 +128,14 @@ unsigned TimingLatencyMs() {
 struct Timings {
   std::vector<double> windowless;
   std::vector<double> windowless_passes;
+  std::vector<double> plain;
   std::vector<double> totals, set_ups, passes, finishes;
   std::vector<double> window_cost;
 };
 
-// In turn, so that both see the same load on the machine: the run without a window (in this
-// process, while the programmer waits idle), then the programmer's. False when one of the
+// In turn, so that all see the same load on the machine: the run without a window and the run
+// through a plain window (in this process, while the programmer waits idle), then the
+// programmer's. False when one of the
 // programmer's runs did not complete.
 bool TimeInTurn(const Programmer& app, unsigned latency_ms, Timings& timings) {
   for (int i = 0; i < kTimedRuns; ++i) {
@@ -142,6 +144,9 @@ bool TimeInTurn(const Programmer& app, unsigned latency_ms, Timings& timings) {
     EXPECT_TRUE(reference.Verified()) << "the run without a window did not verify";
     timings.windowless.push_back(reference.wall_seconds);
     timings.windowless_passes.push_back(reference.passes_seconds);
+    const trv::bench::TimedRun plain = trv::bench::TimePlainWindowRun(latency_ms * 1000ULL);
+    EXPECT_TRUE(plain.Verified()) << "the run through a plain window did not verify";
+    timings.plain.push_back(plain.wall_seconds);
     const ExeRun run = TimeExeRun(app, i + 1 < kTimedRuns ? L"" : Screenshot());
     if (!run.complete) {
       return false;
@@ -168,6 +173,8 @@ void Print(const Timings& timings, unsigned latency_ms) {
       "passes %.2f s\n",
       List(windowless).c_str(), Median(windowless), Median(windowless) / bound,
       Median(timings.windowless_passes));
+  std::printf("  through a plain window (in one process as well):%s; median %.2f s, ratio %.2f\n",
+              List(timings.plain).c_str(), Median(timings.plain), Median(timings.plain) / bound);
   std::printf(
       "  TRV2KFlash.exe:%s; median %.2f s, ratio %.2f; set-up %.2f s, passes %.2f s, return to "
       "run mode %.2f s\n",
@@ -178,6 +185,8 @@ void Print(const Timings& timings, unsigned latency_ms) {
       "  the program takes%s times as long as the run before it without a window; its passes "
       "%.2f ms more per block\n",
       List(timings.window_cost, "").c_str(), window_seconds * 1000 / kBlocks);
+  std::printf("  the program's median is %.2f times the core's and %.2f times the plain window's\n",
+              Median(totals) / Median(windowless), Median(totals) / Median(timings.plain));
 }
 
 // Fails only when every run of the program takes more than kWindowCostLimit times as long as the
