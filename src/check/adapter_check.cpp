@@ -71,7 +71,9 @@ class CheckRun {
   void NotTriedFrom(CheckId first, const char* why);
   bool CheckAdapter(const std::string& description);
   bool CheckSerialSetUp();
+  CheckLine LoopLine(LoopResult& loop);
   void CheckWire();
+  std::optional<CheckLine> ReadOneBlock(std::uint64_t& round_trip_us);
   void CheckChip();
   void CheckRunTime();
 
@@ -136,60 +138,53 @@ bool CheckRun::CheckSerialSetUp() {
   return false;
 }
 
+// The loopback check's line for what came of sending bytes round the wire.
+CheckLine CheckRun::LoopLine(LoopResult& loop) {
+  using Kind = LoopResult::Kind;
+  const bool slow = loop.rate == kLoaderBaud;
+  switch (loop.kind) {
+    case Kind::kIntact: {
+      std::vector<std::uint64_t>& trips = loop.round_trips_us;
+      std::sort(trips.begin(), trips.end());
+      const std::uint64_t median_us = trips[trips.size() / 2];
+      result_.estimate = Estimate(median_us, kLoopTripBytes);
+      return Passed(CheckId::kLoopback, t::kLoopIntact + Milliseconds(median_us) +
+                                            t::kRoundTripLongest + Milliseconds(trips.back()) +
+                                            t::kMilliseconds);
+    }
+    case Kind::kLost:
+      return session_.Failed(
+          CheckId::kLoopback,
+          Numbered(slow ? t::kLoopLost115200 : t::kLoopLost1000000, loop.missing, t::kSentenceEnd),
+          t::kLoopAdvice);
+    case Kind::kChanged:
+      return session_.Failed(CheckId::kLoopback,
+                             slow ? t::kLoopChanged115200 : t::kLoopChanged1000000, t::kLoopAdvice);
+    case Kind::kTookNothing:
+      return session_.Failed(CheckId::kLoopback, t::kTookNothing, t::kReplugAdvice);
+    case Kind::kNoLoop:
+    case Kind::kStopped:
+      break;
+  }
+  // Nothing back may also be an adapter that has gone.
+  return session_.UnlessGone(NotTried(CheckId::kLoopback, t::kNoLoopback));
+}
+
 // A loop means no chip is on the wire: the chip's check runs only where nothing came back, since
 // a loop answers the handshake and even the acknowledgement byte.
 void CheckRun::CheckWire() {
   using Kind = LoopResult::Kind;
   LoopResult loop = TestLoop(session_);
-  CheckLine line = NotTried(CheckId::kLoopback, t::kNoLoopback);
-  switch (loop.kind) {
-    case Kind::kStopped:
-      return;
-    case Kind::kNoLoop:
-      break;
-    case Kind::kIntact: {
-      std::vector<std::uint64_t>& trips = loop.round_trips_us;
-      std::sort(trips.begin(), trips.end());
-      const std::uint64_t median_us = trips[trips.size() / 2];
-      line = Passed(CheckId::kLoopback, t::kLoopIntact + Milliseconds(median_us) +
-                                            t::kRoundTripLongest + Milliseconds(trips.back()) +
-                                            t::kMilliseconds);
-      result_.estimate = Estimate(median_us, kLoopTripBytes);
-      break;
-    }
-    case Kind::kLost:
-      line = session_.Failed(
-          CheckId::kLoopback,
-          Numbered(loop.rate == kLoaderBaud ? t::kLoopLost115200 : t::kLoopLost1000000,
-                   loop.missing, t::kSentenceEnd),
-          t::kLoopAdvice);
-      break;
-    case Kind::kChanged:
-      line =
-          session_.Failed(CheckId::kLoopback,
-                          loop.rate == kLoaderBaud ? t::kLoopChanged115200 : t::kLoopChanged1000000,
-                          t::kLoopAdvice);
-      break;
-    case Kind::kTookNothing:
-      line = session_.Failed(CheckId::kLoopback, t::kTookNothing, t::kReplugAdvice);
-      break;
-  }
-  // Nothing back may also be an adapter that has gone.
-  if (loop.kind == Kind::kNoLoop) line = session_.UnlessGone(line);
-  if (!Show(line)) return;
+  if (loop.kind == Kind::kStopped || !Show(LoopLine(loop))) return;
   if (session_.adapter_gone()) return NotTriedFrom(CheckId::kChip, t::kNotTriedAdapterGone);
   if (loop.kind == Kind::kNoLoop) return CheckChip();
   const char* why = loop.kind == Kind::kIntact ? t::kChipNotTriedLoop : t::kNotTriedLoopFailed;
   if (Show(NotTried(CheckId::kChip, why))) CheckRunTime();
 }
 
-// The loader brought up as a run does it, then one block read, never a write.
-void CheckRun::CheckChip() {
-  SyncReport sync;
-  if (std::optional<CheckLine> failure = session_.BringUpLoader(CheckId::kChip, sync)) {
-    if (!session_.stopped() && Show(*failure)) CheckRunTime();
-    return;
-  }
+// One read-address command of the first block, its round trip timed from the command to the
+// acknowledgement's arrival; the line that says why where the block did not come.
+std::optional<CheckLine> CheckRun::ReadOneBlock(std::uint64_t& round_trip_us) {
   LoaderContext& loader = session_.loader();
   AdapterLink& link = session_.link();
   const AdapterHandle handle = session_.handle();
@@ -198,27 +193,36 @@ void CheckRun::CheckChip() {
   const CheckSession::Stopwatch watch = session_.StartStopwatch();
   SendReadAddress(loader, handle, kAddress);
   const bool replied = session_.WaitForWaiting(1);
-  const std::uint64_t round_trip_us = session_.ElapsedUs(watch);
-  std::optional<CheckLine> failure;
-  if (replied && WaitForAck(loader, handle)) {
-    if (!WaitForBytes(loader, handle, kReadBlockLength) ||
-        link.Read(handle, kReadBlockLength) < kReadBlockLength) {
-      failure = session_.Failed(
-          CheckId::kChip, Numbered(t::kBlockShort, kAddress + 1, t::kBracketEnd), t::kReadAdvice);
-    }
-  } else {
-    failure = session_.Failed(CheckId::kChip,
-                              Numbered(t::kReadNotAcknowledged, kAddress + 1, t::kBracketEnd),
-                              t::kReadAdvice);
+  round_trip_us = session_.ElapsedUs(watch);
+  if (!replied || !WaitForAck(loader, handle)) {
+    return session_.Failed(CheckId::kChip,
+                           Numbered(t::kReadNotAcknowledged, kAddress + 1, t::kBracketEnd),
+                           t::kReadAdvice);
   }
+  if (!WaitForBytes(loader, handle, kReadBlockLength) ||
+      link.Read(handle, kReadBlockLength) < kReadBlockLength) {
+    return session_.Failed(CheckId::kChip, Numbered(t::kBlockShort, kAddress + 1, t::kBracketEnd),
+                           t::kReadAdvice);
+  }
+  return std::nullopt;
+}
+
+// The loader brought up as a run does it, then one block read, never a write.
+void CheckRun::CheckChip() {
+  SyncReport sync;
+  std::optional<CheckLine> failure = session_.BringUpLoader(CheckId::kChip, sync);
+  std::uint64_t round_trip_us = 0;
+  if (!failure) failure = ReadOneBlock(round_trip_us);
   if (session_.stopped()) return;
-  if (!failure) result_.estimate = Estimate(round_trip_us, kReadTripBytes);
   CheckLine line =
       Passed(CheckId::kChip, t::kChipAnswered + Milliseconds(round_trip_us) + t::kMilliseconds);
   if (failure) {
     line = *failure;
-  } else if (!sync.probe_echoed) {
-    line = CheckLine{CheckId::kChip, Outcome::kFailed, t::kConfirmOnly, t::kConfirmOnlyAdvice};
+  } else {
+    result_.estimate = Estimate(round_trip_us, kReadTripBytes);
+    // A run still works with it, but waits out the probe phase first.
+    if (!sync.probe_echoed)
+      line = {CheckId::kChip, Outcome::kFailed, t::kConfirmOnly, t::kConfirmOnlyAdvice};
   }
   if (Show(line)) CheckRunTime();
 }

@@ -29,11 +29,6 @@ struct CheckLine {
   Outcome outcome;
   std::string text;    // what the check found; the cause where it failed; why it was not tried
   std::string advice;  // what to do; empty where there is nothing to do
-
-  bool operator==(const CheckLine& other) const {
-    return check == other.check && outcome == other.outcome && text == other.text &&
-           advice == other.advice;
-  }
 };
 
 class CheckView {

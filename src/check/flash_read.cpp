@@ -115,7 +115,7 @@ void CompareFlashWithFile(CheckTools& tools, const std::string& description, Rom
   const auto address = static_cast<std::uint64_t>(first - flash->begin());
   tools.view.ShowLine({CheckId::kCompare, Outcome::kFailed,
                        Numbered(t::kFlashDiffers, address + 1, t::kFlashDiffersCount) +
-                           Numbered("", differing, t::kSentenceEnd),
+                           std::to_string(differing) + t::kSentenceEnd,
                        ""});
 }
 

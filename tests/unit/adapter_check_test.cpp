@@ -23,6 +23,14 @@
 #include "tests/support/forwarding_driver.h"
 
 namespace trv {
+
+bool operator==(const CheckLine& a, const CheckLine& b) {
+  return a.check == b.check && a.outcome == b.outcome && a.text == b.text && a.advice == b.advice;
+}
+void PrintTo(const CheckLine& line, std::ostream* out) {
+  *out << LineText(line);
+}
+
 namespace {
 
 namespace t = check_texts;
