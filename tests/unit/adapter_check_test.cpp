@@ -18,6 +18,7 @@
 #include "check/flash_read.h"
 #include "check/run_time_model.h"
 #include "common/memory_rom_file_system.h"
+#include "programming/programming_run.h"
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
 #include "tests/support/forwarding_driver.h"
@@ -93,9 +94,9 @@ struct Bench {
   ThrowingDriver driver;
   RecordingView window;
   DriverLibrary library;
-  AdapterSession session;
-  std::unique_ptr<LinkBuffers> buffers = std::make_unique<LinkBuffers>();
-  CheckTools tools{library, clock, window, window, session, *buffers};
+  std::unique_ptr<ProgrammerState> state = std::make_unique<ProgrammerState>();
+  AdapterSession& session = state->adapter;
+  CheckTools tools{library, clock, window, window, session, state->buffers};
   std::string description;
 
   bool adapter_listed = true;
@@ -264,8 +265,9 @@ INSTANTIATE_TEST_SUITE_P(, RunEstimateTest,
 
 // --- A closed window, a failing driver ---
 
-// Closed at the first pump at which `moment` holds: after it, no wait and no line, only the
-// chip's restart (writes and sleeps) and the one close.
+// Closed at the first pump at which `moment` holds, where the window's close handler leaves the
+// adapter to the check: after it, no wait and no line, only the chip's restart (writes and sleeps)
+// and the one close.
 struct ClosedCase {
   const char* name;
   bool (*moment)(Bench&);
@@ -280,6 +282,7 @@ TEST_P(ClosedWindowTest, StopsAtThatPumpRestartsTheChipAndCloses) {
   bench.window.keep_open = [&] {
     if (!GetParam().moment(bench)) return true;
     calls_at_close = bench.adapter.calls().size();
+    FormClose(bench.driver, *bench.state);
     return false;
   };
   std::size_t lines_at_close = 0;
