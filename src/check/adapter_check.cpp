@@ -178,7 +178,9 @@ void CheckRun::CheckWire() {
   if (loop.kind == Kind::kStopped || !Show(LoopLine(loop))) return;
   if (session_.adapter_gone()) return NotTriedFrom(CheckId::kChip, t::kNotTriedAdapterGone);
   if (loop.kind == Kind::kNoLoop) return CheckChip();
-  const char* why = loop.kind == Kind::kIntact ? t::kChipNotTriedLoop : t::kNotTriedLoopFailed;
+  const char* why = t::kNotTriedLoopFailed;
+  if (loop.kind == Kind::kIntact) why = t::kChipNotTriedLoop;
+  if (loop.kind == Kind::kTookNothing) why = t::kTookNothing;
   if (Show(NotTried(CheckId::kChip, why))) CheckRunTime();
 }
 
