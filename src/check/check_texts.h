@@ -34,6 +34,7 @@ constexpr char kNotTriedNoSetUp[] = "The serial port could not be set up.";
 constexpr char kNotTriedLoopFailed[] =
     "Bytes came back in the loopback check: a chip is only checked on a wire that does not loop.";
 constexpr char kNotTriedNoRoundTrip[] = "No round trip was measured.";
+constexpr char kNotTriedNoFlash[] = "The flash could not be read.";
 
 // What ends a text after the number the check fills in.
 constexpr char kBracketEnd[] = ").";  // after a driver status or an address
@@ -177,6 +178,7 @@ inline constexpr OperatorText kCheckTexts[] = {
     {"kNotTriedNoSetUp", kNotTriedNoSetUp, TextUse::kMessage},
     {"kNotTriedLoopFailed", kNotTriedLoopFailed, TextUse::kMessage},
     {"kNotTriedNoRoundTrip", kNotTriedNoRoundTrip, TextUse::kMessage},
+    {"kNotTriedNoFlash", kNotTriedNoFlash, TextUse::kMessage},
     {"kBracketEnd", kBracketEnd, TextUse::kMessageEnd},
     {"kSentenceEnd", kSentenceEnd, TextUse::kMessageEnd},
     {"kMilliseconds", kMilliseconds, TextUse::kMessageEnd},

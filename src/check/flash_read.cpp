@@ -71,14 +71,10 @@ std::optional<std::string> ReadRomFile(RomFileSystem& files, const std::string& 
   return problem;
 }
 
-}  // namespace
-
-std::optional<Image> ReadWholeFlash(CheckTools& tools, const std::string& description) {
-  if (tools.library.driver == nullptr) {
-    tools.view.ShowLine({CheckId::kFlashRead, Outcome::kNotTried, t::kNotTriedNoLibrary, ""});
-    return std::nullopt;
-  }
-  CheckSession session(tools);
+// The whole flash through `session`, the "Flash read" line shown; none where the read failed or
+// the window was closed.
+std::optional<Image> ReadFlash(CheckTools& tools, CheckSession& session,
+                               const std::string& description) {
   if (std::optional<CheckLine> failure = session.Open(CheckId::kFlashRead, description)) {
     session.Show(*failure);
     return std::nullopt;
@@ -95,6 +91,31 @@ std::optional<Image> ReadWholeFlash(CheckTools& tools, const std::string& descri
   return flash;
 }
 
+// The compare's line: the same, or where they first differ and how many bytes do.
+CheckLine Comparison(const Image& flash, const Image& image) {
+  const auto first = std::mismatch(flash.begin(), flash.end(), image.begin()).first;
+  if (first == flash.end()) return {CheckId::kCompare, Outcome::kPassed, t::kFlashSame, ""};
+  std::uint32_t differing = 0;
+  for (std::size_t i = 0; i < image.size(); ++i)
+    differing += flash[i] != image[i];
+  const auto address = static_cast<std::uint64_t>(first - flash.begin());
+  return {CheckId::kCompare, Outcome::kFailed,
+          Numbered(t::kFlashDiffers, address + 1, t::kFlashDiffersCount) +
+              std::to_string(differing) + t::kSentenceEnd,
+          ""};
+}
+
+}  // namespace
+
+std::optional<Image> ReadWholeFlash(CheckTools& tools, const std::string& description) {
+  if (tools.library.driver == nullptr) {
+    tools.view.ShowLine({CheckId::kFlashRead, Outcome::kNotTried, t::kNotTriedNoLibrary, ""});
+    return std::nullopt;
+  }
+  CheckSession session(tools);
+  return ReadFlash(tools, session, description);
+}
+
 void CompareFlashWithFile(CheckTools& tools, const std::string& description, RomFileSystem& files,
                           const std::string& path) {
   Image image;
@@ -102,21 +123,15 @@ void CompareFlashWithFile(CheckTools& tools, const std::string& description, Rom
     tools.view.ShowLine({CheckId::kCompare, Outcome::kFailed, *problem, ""});
     return;
   }
-  const std::optional<Image> flash = ReadWholeFlash(tools, description);
-  if (!flash) return;
-  const auto first = std::mismatch(flash->begin(), flash->end(), image.begin()).first;
-  if (first == flash->end()) {
-    tools.view.ShowLine({CheckId::kCompare, Outcome::kPassed, t::kFlashSame, ""});
+  const CheckLine not_compared{CheckId::kCompare, Outcome::kNotTried, t::kNotTriedNoFlash, ""};
+  if (tools.library.driver == nullptr) {
+    ReadWholeFlash(tools, description);
+    tools.view.ShowLine(not_compared);
     return;
   }
-  std::uint32_t differing = 0;
-  for (std::size_t i = 0; i < image.size(); ++i)
-    differing += (*flash)[i] != image[i];
-  const auto address = static_cast<std::uint64_t>(first - flash->begin());
-  tools.view.ShowLine({CheckId::kCompare, Outcome::kFailed,
-                       Numbered(t::kFlashDiffers, address + 1, t::kFlashDiffersCount) +
-                           std::to_string(differing) + t::kSentenceEnd,
-                       ""});
+  CheckSession session(tools);
+  const std::optional<Image> flash = ReadFlash(tools, session, description);
+  if (!session.stopped()) session.Show(flash ? Comparison(*flash, image) : not_compared);
 }
 
 }  // namespace trv

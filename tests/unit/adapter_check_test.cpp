@@ -369,6 +369,7 @@ struct CompareCase {
   Outcome outcome;
   std::string text;
   bool chip_read;
+  bool silent_chip = false;
 };
 
 class CompareTest : public ::testing::TestWithParam<CompareCase> {};
@@ -381,6 +382,7 @@ TEST_P(CompareTest, ReportsTheFirstDifferenceAndTheCountOrTheFilesFault) {
   std::vector<std::uint8_t> file(pattern.begin(), pattern.end());
   GetParam().change(file, files);
   files.Put(kPath, file);
+  bench.adapter.faults().silent_chip = GetParam().silent_chip;
   CompareFlashWithFile(bench.tools, bench.description, files, kPath);
   ASSERT_FALSE(bench.window.lines.empty());
   EXPECT_EQ(bench.window.lines.back(),
@@ -401,6 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     Outcome::kFailed,
                     std::string(t::kFlashDiffers) + "4661" + t::kFlashDiffersCount + "2.", true},
+        CompareCase{"FlashUnread", [](auto&, auto&) {}, Outcome::kNotTried, t::kNotTriedNoFlash,
+                    true, true},
         CompareCase{"FileOneByteShort",
                     [](std::vector<std::uint8_t>& file, MemoryRomFileSystem&) { file.pop_back(); },
                     Outcome::kFailed, texts::kWrongSizeMessage, false},
