@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "bench/wire_bound.h"
+#include "check/flash_read.h"
+#include "check/run_time_model.h"
 #include "common/memory_rom_file_system.h"
 #include "common/operator_texts.h"
 #include "common/system_clock.h"
@@ -17,6 +19,22 @@ namespace trv::bench {
 namespace {
 
 constexpr char kRomPath[] = "bench.ROM";
+
+// The check's view and pump, doing nothing: a read's own cost is what is timed.
+class IdleCheckWindow final : public CheckView, public MessagePump {
+ public:
+  void ShowLine(const CheckLine&) override {}
+  void ShowReadProgress(std::uint32_t) override {}
+  PumpReport PumpMessages() override { return PumpReport{}; }
+};
+
+std::vector<std::uint8_t> Image() {
+  std::vector<std::uint8_t> image(kRomImageSize);
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    image[i] = static_cast<std::uint8_t>(i * 13 + 5);
+  }
+  return image;
+}
 
 }  // namespace
 
@@ -75,11 +93,7 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us, const WindowMaker& make_wi
       make_window ? make_window(clock, result) : std::make_unique<CountingWindow>(clock, result);
   // The image in memory: file reads are not what is being timed.
   MemoryRomFileSystem files;
-  std::vector<std::uint8_t> image(kRomImageSize);
-  for (std::size_t i = 0; i < image.size(); ++i) {
-    image[i] = static_cast<std::uint8_t>(i * 13 + 5);
-  }
-  files.Put(kRomPath, std::move(image));
+  files.Put(kRomPath, Image());
   const auto state = std::make_unique<ProgrammerState>();
   Programmer programmer{adapter, clock, *window, *window, files, *state};
 
@@ -88,6 +102,32 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us, const WindowMaker& make_wi
   result.wall_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.bound_seconds = WireBoundSeconds(latency_us);
+  return result;
+}
+
+TimedRead TimeFlashRead(std::uint64_t latency_us) {
+  TimedRead result;
+  SystemClock clock;
+  sim::SimConfig config;
+  config.latency_us = latency_us;
+  config.record = false;
+  sim::SimulatedAdapter adapter(clock, config);
+  const std::vector<std::uint8_t> image = Image();
+  sim::Flash flash;
+  std::copy(image.begin(), image.end(), flash.begin());
+  adapter.chip().set_flash(flash);
+  IdleCheckWindow window;
+  const DriverLibrary library{&adapter, "", "", ""};
+  AdapterSession session;
+  const auto buffers = std::make_unique<LinkBuffers>();
+  CheckTools tools{library, clock, window, window, session, *buffers};
+
+  const auto start = std::chrono::steady_clock::now();
+  const auto read = ReadWholeFlash(tools, sim::kDefaultAdapterDescription);
+  result.wall_seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.bound_seconds = FlashReadSeconds(latency_us);
+  result.equal = read && *read == image;
   return result;
 }
 

@@ -1,6 +1,7 @@
 // One whole programming run of the core against the simulated adapter on the real clock, with a
 // window that only counts and the ROM image held in memory: what a run costs with no window
-// system at all, to set against the wire's bound and against the real program.
+// system at all, to set against the wire's bound and against the real program. Likewise one read
+// of the whole flash, as the check's "Save flash..." makes it.
 #pragma once
 
 #include <cstdint>
@@ -66,5 +67,14 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us, const WindowMaker& make_wi
 // nothing of the programmer's own.
 TimedRun TimePlainWindowRun(std::uint64_t latency_us);
 #endif
+
+struct TimedRead {
+  double wall_seconds = 0;
+  double bound_seconds = 0;  // the wire's lower bound for a read at the same latency
+  bool equal = false;        // the bytes read are the chip's flash
+};
+
+// Reads the chip's whole flash once at an adapter latency of `latency_us`.
+TimedRead TimeFlashRead(std::uint64_t latency_us);
 
 }  // namespace trv::bench

@@ -1,18 +1,17 @@
-// The least time one whole successful programming run can take on the wire, from the protocol's
-// byte counts and pauses and the simulated wire's byte time, so that a measured run can be set
-// against it: anything above the bound is the cost of the software.
+// The least time one whole successful programming run can take on the wire, so that a measured
+// run can be set against it: anything above the bound is the cost of the software. It is the
+// model the check estimates a run with (check/run_time_model.h), so the two always agree.
 #pragma once
 
 #include <cstdint>
 
+#include "check/run_time_model.h"
+
 namespace trv::bench {
 
 // In seconds, for an adapter that makes each reply byte readable `latency_us` after it arrived.
-// The loader answers every command and block before the next may go, so each round trip pays
-// the latency: the two handshake bytes; per programming block a 4-byte command and 128 bytes out
-// and two acknowledgements back; per verification block a 4-byte command out and the
-// acknowledgement with the 128 bytes back. The pauses after each control-line change (two
-// restarts of two changes each) and after each of the two baud changes come on top.
-double WireBoundSeconds(std::uint64_t latency_us);
+inline double WireBoundSeconds(std::uint64_t latency_us) {
+  return ProgrammingRunSeconds(latency_us);
+}
 
 }  // namespace trv::bench

@@ -34,8 +34,9 @@ void SerialWire::Send(const std::uint8_t* bytes, std::uint32_t count, std::uint6
   }
 }
 
-bool SerialWire::Advance(std::uint64_t now_ns, std::uint64_t latency_ns, SimulatedChip& chip,
-                         const SimFaults& faults, const CommandSink& on_command) {
+bool SerialWire::Advance(std::uint64_t now_ns, const SimConfig& config, SimulatedChip& chip,
+                         const CommandSink& on_command) {
+  const std::uint64_t latency_ns = config.latency_us * 1000;
   while (true) {
     const bool chip_due = !to_chip_.empty() && to_chip_.front().arrives_ns <= now_ns;
     const bool host_due = !to_host_.empty() && to_host_.front().arrives_ns <= now_ns;
@@ -45,7 +46,7 @@ bool SerialWire::Advance(std::uint64_t now_ns, std::uint64_t latency_ns, Simulat
     if (chip_due && (!host_due || to_chip_.front().arrives_ns <= to_host_.front().arrives_ns)) {
       const InFlight byte = to_chip_.front();
       to_chip_.pop_front();
-      if (!DeliverToChip(byte, chip, faults, on_command)) {
+      if (!DeliverToChip(byte, chip, config, on_command)) {
         return false;
       }
     } else {
@@ -55,12 +56,17 @@ bool SerialWire::Advance(std::uint64_t now_ns, std::uint64_t latency_ns, Simulat
   }
 }
 
-bool SerialWire::DeliverToChip(const InFlight& byte, SimulatedChip& chip, const SimFaults& faults,
+bool SerialWire::DeliverToChip(const InFlight& byte, SimulatedChip& chip, const SimConfig& config,
                                const CommandSink& on_command) {
-  if (!byte.framed || chip.mode() != ChipMode::kLoader || byte.rate != chip.loader_rate()) {
+  if (config.wiring == Wiring::kLoopback) {
+    LoopBack(byte, config);
+    return true;
+  }
+  if (config.wiring == Wiring::kOpen || !byte.framed || chip.mode() != ChipMode::kLoader ||
+      byte.rate != chip.loader_rate()) {
     return true;  // garbled, or nobody listening
   }
-  const ChipResponse response = chip.Receive(byte.value, byte.arrives_ns / 1000, faults);
+  const ChipResponse response = chip.Receive(byte.value, byte.arrives_ns / 1000, config.faults);
   if (response.command && !on_command(*response.command)) {
     return false;
   }
@@ -76,6 +82,17 @@ void SerialWire::SendReply(const ChipResponse& response, std::uint64_t from_ns,
     const bool joins_next = response.one_burst && i + 1 < response.reply.size();
     to_host_.push_back({to_host_idle_ns_, response.reply[i], rate, true, joins_next});
   }
+}
+
+// The far end of a loop is the adapter's own receiver: the byte arrives there as it leaves.
+void SerialWire::LoopBack(InFlight byte, const SimConfig& config) {
+  ++looped_;
+  const auto every = [this](const std::optional<std::uint32_t>& n) {
+    return n && *n != 0 && looped_ % *n == 0;
+  };
+  if (every(config.faults.loop_loses)) return;
+  if (every(config.faults.loop_changes)) byte.value = static_cast<std::uint8_t>(~byte.value);
+  DeliverToHost(byte, config.latency_us * 1000);
 }
 
 void SerialWire::DeliverToHost(const InFlight& byte, std::uint64_t latency_ns) {

@@ -3,7 +3,8 @@
 // listens at the rate it was sent at and both ends use 8 data bits, 1 stop bit, no parity; any
 // other byte is lost, as on a real wire. A reply byte becomes readable by the host a fixed
 // latency after it reached the adapter. Time moves lazily: every driver call first delivers all
-// bytes whose time has come.
+// bytes whose time has come. Wired as a loop, every byte comes back to the adapter as it reaches
+// the far end; left open, it goes nowhere.
 #pragma once
 
 #include <cstdint>
@@ -34,12 +35,12 @@ class SerialWire {
   // Puts bytes on the wire to the chip at the port's rate, behind any still on their way.
   void Send(const std::uint8_t* bytes, std::uint32_t count, std::uint64_t now_ns);
 
-  // Hands the chip every byte that has reached it by `now_ns` and the adapter every reply byte,
-  // in order of arrival. `on_command` sees each command the chip completes; when it returns
-  // false, delivery stops there.
+  // Hands the far end (the chip, as `config` wires it) every byte that has reached it by `now_ns`
+  // and the adapter every byte coming back, in order of arrival. `on_command` sees each command
+  // the chip completes; when it returns false, delivery stops there.
   using CommandSink = std::function<bool(const ChipCommand&)>;
-  bool Advance(std::uint64_t now_ns, std::uint64_t latency_ns, SimulatedChip& chip,
-               const SimFaults& faults, const CommandSink& on_command);
+  bool Advance(std::uint64_t now_ns, const SimConfig& config, SimulatedChip& chip,
+               const CommandSink& on_command);
 
   // Bytes sent but not yet delivered to the chip, as of the last Advance.
   std::uint32_t QueuedToChip() const { return static_cast<std::uint32_t>(to_chip_.size()); }
@@ -61,8 +62,9 @@ class SerialWire {
     std::uint8_t value;
   };
 
-  bool DeliverToChip(const InFlight& byte, SimulatedChip& chip, const SimFaults& faults,
+  bool DeliverToChip(const InFlight& byte, SimulatedChip& chip, const SimConfig& config,
                      const CommandSink& on_command);
+  void LoopBack(InFlight byte, const SimConfig& config);
   void DeliverToHost(const InFlight& byte, std::uint64_t latency_ns);
   void SendReply(const ChipResponse& response, std::uint64_t from_ns, std::uint32_t rate);
 
@@ -74,6 +76,7 @@ class SerialWire {
   std::uint64_t to_host_idle_ns_ = 0;
   std::deque<Received> received_;
   std::size_t open_burst_ = 0;  // bytes at the end of received_ waiting for their burst to end
+  std::uint32_t looped_ = 0;    // bytes that reached the end of a looped wire
 };
 
 }  // namespace trv::sim

@@ -1,5 +1,7 @@
 #include "sim/sim_config.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 namespace trv::sim {
@@ -79,7 +81,16 @@ const FaultOption kFaultOptions[] = {
     {"stale_bytes", true, UINT32_MAX, [](SimFaults& f, std::uint32_t v) { f.stale_bytes = v; }},
     {"unplug_at_block", true, UINT32_MAX,
      [](SimFaults& f, std::uint32_t v) { f.unplug_at_block = v; }},
+    {"loop_loses", true, UINT32_MAX, [](SimFaults& f, std::uint32_t v) { f.loop_loses = v; }},
+    {"loop_changes", true, UINT32_MAX, [](SimFaults& f, std::uint32_t v) { f.loop_changes = v; }},
 };
+
+struct WiringName {
+  const char* name;
+  Wiring wiring;
+};
+constexpr WiringName kWirings[] = {
+    {"chip", Wiring::kChip}, {"loopback", Wiring::kLoopback}, {"open", Wiring::kOpen}};
 
 const FaultOption* FindFault(std::string_view name) {
   for (const FaultOption& option : kFaultOptions) {
@@ -145,8 +156,19 @@ std::string ParseAdapters(const std::string& text, std::vector<std::string>& ada
 
 SimConfigResult ParseSimConfig(const std::optional<std::string>& adapters,
                                const std::optional<std::string>& latency_ms,
-                               const std::optional<std::string>& faults) {
+                               const std::optional<std::string>& faults,
+                               const std::optional<std::string>& wiring) {
   SimConfigResult result;
+  if (wiring) {
+    const std::string_view name = Trim(*wiring);
+    const auto known = std::find_if(std::begin(kWirings), std::end(kWirings),
+                                    [name](const WiringName& w) { return name == w.name; });
+    if (known == std::end(kWirings)) {
+      result.error = "bad QBSIM_WIRING '" + *wiring + "' (chip, loopback or open)";
+      return result;
+    }
+    result.config.wiring = known->wiring;
+  }
   if (adapters) {
     result.error = ParseAdapters(*adapters, result.config.adapters);
     if (!result.ok()) {

@@ -50,8 +50,21 @@ struct SimFaults {
   std::optional<std::uint16_t> corrupt_read;    // the byte read back from this address is wrong
   // Junk bytes the loader sends together with its acknowledgement of the block at the top of flash.
   std::uint32_t stale_bytes = 0;
-  // From the write-address command of this block on, the adapter is gone: every call fails.
+  // From the write- or read-address command of this block on, the adapter is gone: every call
+  // fails.
   std::optional<std::uint32_t> unplug_at_block;
+
+  // A looped wire loses every Nth byte that goes round it, or brings it back inverted (counted
+  // from 1 since the adapter was opened).
+  std::optional<std::uint32_t> loop_loses;
+  std::optional<std::uint32_t> loop_changes;
+};
+
+// What the adapter's serial port is wired to.
+enum class Wiring {
+  kChip,      // the chip's serial port, TX to RX and RX to TX
+  kLoopback,  // its own RX: every byte sent comes back
+  kOpen,      // nothing: every byte sent is lost
 };
 
 constexpr char kDefaultAdapterDescription[] = "QB USB Serial Adapter";
@@ -60,6 +73,7 @@ struct SimConfig {
   std::vector<std::string> adapters{kDefaultAdapterDescription};
   // Time from a reply byte's arrival at the adapter until the host can read it.
   std::uint64_t latency_us = 1000;
+  Wiring wiring = Wiring::kChip;
   SimFaults faults;
   // Keep every driver call and chip command in memory for inspection. The stand-in DLL turns
   // this off so a long session does not grow without bound; it logs to a file instead.
@@ -72,10 +86,11 @@ struct SimConfigResult {
   bool ok() const { return error.empty(); }
 };
 
-// Builds a configuration from the values of QBSIM_ADAPTERS, QBSIM_LATENCY_MS and QBSIM_FAULTS;
-// std::nullopt stands for an unset variable.
+// Builds a configuration from the values of QBSIM_ADAPTERS, QBSIM_LATENCY_MS, QBSIM_FAULTS and
+// QBSIM_WIRING (chip, loopback or open); std::nullopt stands for an unset variable.
 SimConfigResult ParseSimConfig(const std::optional<std::string>& adapters,
                                const std::optional<std::string>& latency_ms,
-                               const std::optional<std::string>& faults);
+                               const std::optional<std::string>& faults,
+                               const std::optional<std::string>& wiring = std::nullopt);
 
 }  // namespace trv::sim

@@ -76,8 +76,9 @@ bool SimulatedAdapter::OnChipCommand(const ChipCommand& command) {
     observer_->OnChipCommand(command);
   }
   const auto& unplug = config_.faults.unplug_at_block;
-  if (command.kind == ChipCommandKind::kWriteAddress && unplug &&
-      std::uint64_t{*unplug} * kWriteBlockLength == command.value) {
+  const bool address_command = command.kind == ChipCommandKind::kWriteAddress ||
+                               command.kind == ChipCommandKind::kReadAddress;
+  if (address_command && unplug && std::uint64_t{*unplug} * kWriteBlockLength == command.value) {
     unplugged_ = true;
     return false;
   }
@@ -91,8 +92,7 @@ void SimulatedAdapter::AdvanceWires() {
   const std::uint64_t now_ns = NowNs();
   const auto on_command = [this](const ChipCommand& command) { return OnChipCommand(command); };
   for (Adapter& adapter : adapters_) {
-    if (adapter.handle != 0 && !adapter.wire.Advance(now_ns, config_.latency_us * 1000,
-                                                     adapter.chip, config_.faults, on_command)) {
+    if (adapter.handle != 0 && !adapter.wire.Advance(now_ns, config_, adapter.chip, on_command)) {
       break;
     }
   }

@@ -156,8 +156,9 @@ void Load() {
   g_stand_in->flash_path = NonEmptyEnvironment("QBSIM_FLASH");
   g_stand_in->faults = Environment("QBSIM_FAULTS");
   g_stand_in->faults_path = NonEmptyEnvironment("QBSIM_FAULTS_FILE");
-  trv::sim::SimConfigResult parsed = trv::sim::ParseSimConfig(
-      Environment("QBSIM_ADAPTERS"), Environment("QBSIM_LATENCY_MS"), g_stand_in->faults);
+  trv::sim::SimConfigResult parsed =
+      trv::sim::ParseSimConfig(Environment("QBSIM_ADAPTERS"), Environment("QBSIM_LATENCY_MS"),
+                               g_stand_in->faults, NonEmptyEnvironment("QBSIM_WIRING"));
   if (!parsed.ok()) {
     ReportConfigError(parsed.error);
     return;

@@ -66,24 +66,34 @@ void AdapterLink::EnterRunMode(AdapterHandle handle) {
   PulseReset(handle, kModeLine);
 }
 
-StatusResult AdapterLink::ConfigureUart(AdapterHandle handle, std::uint32_t baud) {
+void AdapterLink::HoldInReset(AdapterHandle handle) {
+  driver_.QB_SetBitMode(handle, kLineMaskBase | kModeLine, kBitModeSynchronousBitBang);
+  clock_.SleepMs(kLineSettleMs);
+}
+
+StatusResult AdapterLink::ConfigureUart(AdapterHandle handle, std::uint32_t baud,
+                                        UartSetting* refused) {
+  const auto refuse = [refused](UartSetting setting, StatusResult status) {
+    if (refused != nullptr) *refused = setting;
+    return status;
+  };
   StatusResult status = driver_.QB_SetBaudRate(handle, baud);
-  if (status != kStatusOk) return status;
+  if (status != kStatusOk) return refuse(UartSetting::kBaudRate, status);
   status = driver_.QB_SetDataCharacteristics(handle, kWordLength8, kStopBits1, kParityNone);
-  if (status != kStatusOk) return status;
+  if (status != kStatusOk) return refuse(UartSetting::kDataCharacteristics, status);
   status = driver_.QB_SetFlowControl(handle, kFlowRtsCts, 0, 0);
-  if (status != kStatusOk) return status;
+  if (status != kStatusOk) return refuse(UartSetting::kFlowControl, status);
   // The port's own time-outs do not matter to us: every read asks only for bytes already waiting.
   driver_.QB_SetTimeouts(handle, kPortTimeoutMs, kPortTimeoutMs);
   return kStatusOk;
 }
 
-StatusResult AdapterLink::InitialiseUart(AdapterHandle handle) {
+StatusResult AdapterLink::InitialiseUart(AdapterHandle handle, UartSetting* refused) {
   // The control lines' levels only matter to adapters that need them to power the chip's port;
   // a refusal here shows up in the port settings or the handshake that follow.
   driver_.QB_SetRts(handle);
   driver_.QB_SetDtr(handle);
-  return ConfigureUart(handle, kLoaderBaud);
+  return ConfigureUart(handle, kLoaderBaud, refused);
 }
 
 AdapterList EnumerateAdapters(AdapterDriver& driver, Clock& clock) {

@@ -37,6 +37,9 @@ constexpr std::uint8_t kModeLine = 0x04;
 constexpr std::uint8_t kLineMaskBase = 0xC0;
 constexpr std::uint32_t kLineSettleMs = 10;  // pause after each control-line change
 
+// The port settings ConfigureUart makes, in order, for saying which one the adapter refused.
+enum class UartSetting { kBaudRate, kDataCharacteristics, kFlowControl };
+
 class AdapterLink {
  public:
   AdapterLink(AdapterDriver& driver, Clock& clock, LinkBuffers& buffers)
@@ -67,11 +70,16 @@ class AdapterLink {
   // Restart the chip into its serial loader, or into normal operation. Statuses are ignored.
   void EnterLoaderMode(AdapterHandle handle);
   void EnterRunMode(AdapterHandle handle);
+  // Holds the chip in reset with the first change of EnterRunMode, which then releases it into
+  // normal operation: while held, the chip takes no byte for a command.
+  void HoldInReset(AdapterHandle handle);
 
   // Baud rate, 8N1 and flow control, stopping at the first failure; then the port time-outs.
-  StatusResult ConfigureUart(AdapterHandle handle, std::uint32_t baud);
+  // Where a setting was refused, says which in `*refused`, when given.
+  StatusResult ConfigureUart(AdapterHandle handle, std::uint32_t baud,
+                             UartSetting* refused = nullptr);
   // Raises RTS and DTR, then configures the port for the loader's starting rate.
-  StatusResult InitialiseUart(AdapterHandle handle);
+  StatusResult InitialiseUart(AdapterHandle handle, UartSetting* refused = nullptr);
 
  private:
   void PulseReset(AdapterHandle handle, std::uint8_t mode_line);

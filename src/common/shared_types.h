@@ -45,8 +45,10 @@ std::string DescriptionOf(const AdapterInfoRecord& record);
 struct AdapterSession {
   AdapterHandle handle = 0;
   bool open = false;
-  // Set while a run returns the chip to normal operation after its passes. A close of the window
-  // then leaves the adapter to the run, which closes it once the chip has been restarted.
+  // Set while an operation will itself return the chip to normal operation and close the adapter:
+  // a run after its passes, or the adapter and chip check for as long as it holds the adapter. A
+  // close of the window then leaves the adapter to it, which closes it once the chip has been
+  // restarted.
   bool returning_to_normal = false;
 };
 

@@ -21,11 +21,14 @@ class LastRead {
     const std::uint32_t waiting = link.BytesWaiting(handle);
     if (waiting == 0) return false;
     count_ = link.Read(handle, waiting);
+    heard_ = heard_ || count_ > 0;
     return true;
   }
+  bool heard() const { return heard_; }
 
  private:
   std::uint32_t count_ = 0;
+  bool heard_ = false;  // some read got a byte
 };
 
 StatusResult SendAddressCommand(LoaderContext& context, AdapterHandle handle, std::uint8_t command,
@@ -36,6 +39,36 @@ StatusResult SendAddressCommand(LoaderContext& context, AdapterHandle handle, st
   link.AppendByte(static_cast<std::uint8_t>(address >> 8));
   link.AppendByte(static_cast<std::uint8_t>(block_length & 0xFF));
   return link.SendPending(handle);
+}
+
+// The two phases of the handshake; `probe_echoed` says whether the probe phase ended on an echo.
+bool Handshake(LoaderContext& context, AdapterHandle handle, LastRead& last_read,
+               bool& probe_echoed) {
+  AdapterLink& link = context.link();
+  Clock& clock = link.clock();
+
+  // Probe until the loader echoes 0xFF. Running out of time is not fatal: a loader that only
+  // answers the confirm byte still gets its chance below.
+  ReplyTimer probe_timer(clock);
+  for (;;) {
+    link.AppendByte(kSyncProbeByte);
+    link.SendPending(handle, 1);
+    if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
+    if (!probe_timer.Pump(context)) return false;
+    probe_echoed = last_read.EndsWith(link, kSyncProbeByte);
+    if (probe_echoed || probe_timer.TimedOut()) break;
+  }
+
+  link.AppendByte(kSyncConfirmByte);
+  link.SendPending(handle, 1);
+  ReplyTimer confirm_timer(clock);
+  for (;;) {
+    if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
+    if (!confirm_timer.Pump(context)) return false;
+    const bool timed_out = confirm_timer.TimedOut();
+    if (last_read.EndsWith(link, kSyncConfirmByte)) return !timed_out;
+    if (timed_out) return false;
+  }
 }
 
 }  // namespace
@@ -61,32 +94,12 @@ StatusResult SetLoaderBaud(LoaderContext& context, AdapterHandle handle, std::ui
   return status;
 }
 
-bool Synchronise(LoaderContext& context, AdapterHandle handle) {
-  AdapterLink& link = context.link();
-  Clock& clock = link.clock();
+bool Synchronise(LoaderContext& context, AdapterHandle handle, SyncReport* report) {
   LastRead last_read;
-
-  // Probe until the loader echoes 0xFF. Running out of time is not fatal: a loader that only
-  // answers the confirm byte still gets its chance below.
-  ReplyTimer probe_timer(clock);
-  for (;;) {
-    link.AppendByte(kSyncProbeByte);
-    link.SendPending(handle, 1);
-    if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
-    if (!probe_timer.Pump(context)) return false;
-    if (last_read.EndsWith(link, kSyncProbeByte) || probe_timer.TimedOut()) break;
-  }
-
-  link.AppendByte(kSyncConfirmByte);
-  link.SendPending(handle, 1);
-  ReplyTimer confirm_timer(clock);
-  for (;;) {
-    if (!last_read.ReadWaiting(link, handle)) clock.SleepMs(0);
-    if (!confirm_timer.Pump(context)) return false;
-    const bool timed_out = confirm_timer.TimedOut();
-    if (last_read.EndsWith(link, kSyncConfirmByte)) return !timed_out;
-    if (timed_out) return false;
-  }
+  bool probe_echoed = false;
+  const bool confirmed = Handshake(context, handle, last_read, probe_echoed);
+  if (report != nullptr) *report = SyncReport{probe_echoed, last_read.heard()};
+  return confirmed;
 }
 
 bool WaitForAck(LoaderContext& context, AdapterHandle handle) {
@@ -131,7 +144,8 @@ StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::
   return SendAddressCommand(context, handle, kReadAddressCommand, address, kReadBlockLength);
 }
 
-std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandle handle) {
+std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandle handle,
+                                            SyncReport* sync) {
   AdapterLink& link = context.link();
   link.EnterLoaderMode(handle);
   if (const StatusResult status = link.InitialiseUart(handle); status != kStatusOk)
@@ -142,7 +156,7 @@ std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandl
     return BringUpFailure{BringUpStep::kLoaderRate, status};
   if (const StatusResult status = link.ConfigureUart(handle, kProgrammingBaud); status != kStatusOk)
     return BringUpFailure{BringUpStep::kUartSetup, status};
-  if (!Synchronise(context, handle)) return BringUpFailure{BringUpStep::kSynchronise};
+  if (!Synchronise(context, handle, sync)) return BringUpFailure{BringUpStep::kSynchronise};
   return std::nullopt;
 }
 

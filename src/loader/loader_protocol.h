@@ -40,11 +40,19 @@ class LoaderContext {
   bool window_closed_ = false;
 };
 
+// What a handshake heard, which tells a wire on which nothing answers from a loader that answers
+// only in part.
+struct SyncReport {
+  bool probe_echoed = false;    // the probe phase ended on the loader's echo of 0xFF
+  bool heard_anything = false;  // a read of either phase got at least one byte
+};
+
 // Moves the loader to `rate` (115,200 or 1,000,000), then waits 100 ms whatever the outcome.
 // Returns the send status.
 StatusResult SetLoaderBaud(LoaderContext& context, AdapterHandle handle, std::uint32_t rate);
-// The 0xFF probe phase, then the 0xFA confirm phase; true when the loader confirmed.
-bool Synchronise(LoaderContext& context, AdapterHandle handle);
+// The 0xFF probe phase, then the 0xFA confirm phase; true when the loader confirmed. Says what it
+// heard in `*report`, when given.
+bool Synchronise(LoaderContext& context, AdapterHandle handle, SyncReport* report = nullptr);
 // True when the next byte to arrive within 3 s is 0x02; any other byte fails at once.
 bool WaitForAck(LoaderContext& context, AdapterHandle handle);
 // True once at least `count` bytes wait to be read, within 3 s. Does not pump: the block a read
@@ -70,8 +78,10 @@ struct BringUpFailure {
 // Restarts the chip into its loader, sets the port up at 115,200 baud, moves the loader and then
 // the port to 1,000,000 baud and synchronises with it. Stops at the first step that fails and
 // says which; none when the loader is ready for the passes. From the restart on, the chip runs its
-// loader whatever happens next: ReturnToNormalOperation undoes it.
-std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandle handle);
+// loader whatever happens next: ReturnToNormalOperation undoes it. What the handshake heard goes
+// to `*sync`, when given.
+std::optional<BringUpFailure> BringUpLoader(LoaderContext& context, AdapterHandle handle,
+                                            SyncReport* sync = nullptr);
 // Moves the loader and the port back to 115,200 baud and restarts the chip into normal operation,
 // whatever fails on the way: it only writes and sleeps, and waits for no reply.
 void ReturnToNormalOperation(LoaderContext& context, AdapterHandle handle);

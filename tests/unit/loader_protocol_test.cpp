@@ -121,6 +121,15 @@ INSTANTIATE_TEST_SUITE_P(
             "ConfirmArrivingLateIsRefused", {{1, {0xFF}}, {3001, {0xFA}}}, false, 3002, 3003}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// Bytes that came back tell a loader that answers wrongly from a wire on which nothing answers.
+TEST_F(LoaderProtocolTest, Synchronise_ReportsBytesHeardThatWereNoEcho) {
+  driver.arrivals[5] = {0x55};
+  SyncReport report;
+  EXPECT_FALSE(Synchronise(context, handle, &report));
+  EXPECT_FALSE(report.probe_echoed);
+  EXPECT_TRUE(report.heard_anything);
+}
+
 TEST_F(LoaderProtocolTest, Synchronise_AdapterTakingNothing_KeepsProbesWithinTheBuffer) {
   driver.write_limit = 0;  // every probe stays pending; the buffer fills and then drops bytes
   const std::uint64_t start = clock.NowMs();

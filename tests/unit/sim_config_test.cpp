@@ -47,6 +47,17 @@ TEST(SimConfigTest, Latency_MillisecondsBecomeMicrosecondsAndJunkIsRefused) {
   EXPECT_NE(bad.error.find("QBSIM_LATENCY_MS"), std::string::npos);
 }
 
+TEST(SimConfigTest, Wiring_ChipUnlessLoopbackOrOpenIsNamed) {
+  const auto wiring = [](const char* name) {
+    return ParseSimConfig(std::nullopt, std::nullopt, std::nullopt, std::string(name));
+  };
+  EXPECT_EQ(ParseSimConfig(std::nullopt, std::nullopt, std::nullopt).config.wiring, Wiring::kChip);
+  EXPECT_EQ(wiring("chip").config.wiring, Wiring::kChip);
+  EXPECT_EQ(wiring("loopback").config.wiring, Wiring::kLoopback);
+  EXPECT_EQ(wiring("open").config.wiring, Wiring::kOpen);
+  EXPECT_NE(wiring("loop").error.find("QBSIM_WIRING"), std::string::npos);
+}
+
 // Empty items are skipped.
 TEST(SimConfigTest, Faults_EveryNameSetsItsFieldInDecimalOrHex) {
   const auto result = Faults(
@@ -54,7 +65,7 @@ TEST(SimConfigTest, Faults_EveryNameSetsItsFieldInDecimalOrHex) {
       "flow_status=7,write_limit=2,close_status=8,silent_chip,echo_only_fa,"
       "no_write_command_ack=1,wrong_write_command_ack=2,no_block_ack=3,wrong_block_ack=4,"
       "no_read_command_ack=5,corrupt_read=0xFFFF,stale_bytes=9,short_readback=6,"
-      "unplug_at_block=0x10,");
+      "unplug_at_block=0x10,loop_loses=3,loop_changes=4");
   ASSERT_TRUE(result.ok()) << result.error;
   const SimFaults& f = result.config.faults;
   EXPECT_EQ(f.list_busy, 3u);
@@ -76,6 +87,8 @@ TEST(SimConfigTest, Faults_EveryNameSetsItsFieldInDecimalOrHex) {
   EXPECT_EQ(f.stale_bytes, 9u);
   EXPECT_EQ(f.short_readback, 6u);
   EXPECT_EQ(f.unplug_at_block, 16u);
+  EXPECT_EQ(f.loop_loses, 3u);
+  EXPECT_EQ(f.loop_changes, 4u);
   EXPECT_EQ(Faults("list_busy=forever").config.faults.list_busy, SimFaults::kForever);
 }
 

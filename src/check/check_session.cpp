@@ -1,0 +1,139 @@
+#include "check/check_session.h"
+
+#include <algorithm>
+
+#include "check/check_texts.h"
+#include "loader/reply_timer.h"
+
+namespace trv {
+
+std::string Numbered(const char* text, std::uint64_t number, const char* end) {
+  return text + std::to_string(number) + end;
+}
+
+PumpReport CheckSession::HoldCounter::PumpMessages() {
+  const PumpReport report = window_.PumpMessages();
+  held_us_ += report.held_us;
+  return report;
+}
+
+CheckSession::CheckSession(CheckTools& tools)
+    : tools_(tools),
+      driver_(*tools.library.driver),
+      link_(driver_, tools.clock, tools.buffers),
+      pump_(tools.pump),
+      loader_(link_, pump_) {}
+
+bool CheckSession::Show(const CheckLine& line) {
+  tools_.view.ShowLine(line);
+  return loader_.Pump();
+}
+
+CheckLine CheckSession::UnlessGone(CheckLine line) {
+  if (!open_ || stopped()) return line;
+  // An adapter that no longer answers even this has gone, whatever else went wrong.
+  std::uint32_t waiting = 0;
+  const StatusResult status = driver_.QB_GetQueueStatus(handle(), &waiting);
+  if (status == kStatusOk) return line;
+  adapter_gone_ = true;
+  return {line.check, Outcome::kFailed,
+          Numbered(check_texts::kAdapterGone, status, check_texts::kBracketEnd),
+          check_texts::kAdapterGoneAdvice};
+}
+
+std::optional<CheckLine> CheckSession::Open(CheckId check, const std::string& description) {
+  namespace t = check_texts;
+  if (description.empty()) {
+    return CheckLine{check, Outcome::kFailed, t::kNoAdapterChosen, t::kNoAdapterChosenAdvice};
+  }
+  AdapterHandle opened = 0;
+  const StatusResult status = driver_.QB_OpenEx(description.c_str(), kOpenByDescription, &opened);
+  if (status != kStatusOk) {
+    // An adapter that is still listed is there, and held by someone else.
+    const AdapterList list = EnumerateAdapters(driver_, tools_.clock);
+    const auto& listed = list.descriptions;
+    if (std::find(listed.begin(), listed.end(), description) == listed.end()) {
+      return CheckLine{check, Outcome::kFailed, Numbered(t::kNotListed, status, t::kBracketEnd),
+                       t::kNotListedAdvice};
+    }
+    return CheckLine{check, Outcome::kFailed, Numbered(t::kOpenRefused, status, t::kOpenRefusedEnd),
+                     t::kOpenRefusedAdvice};
+  }
+  open_ = true;
+  tools_.adapter.handle = opened;
+  tools_.adapter.open = true;
+  tools_.adapter.returning_to_normal = true;
+  link_.ClearBuffers();
+  return std::nullopt;
+}
+
+void CheckSession::HoldChipInReset() {
+  chip_ = ChipState::kHeldInReset;
+  link_.HoldInReset(handle());
+}
+
+std::optional<CheckLine> CheckSession::BringUpLoader(CheckId check, SyncReport& sync) {
+  namespace t = check_texts;
+  // From the restart on, the way out returns the chip to normal operation.
+  chip_ = ChipState::kInLoader;
+  const std::optional<BringUpFailure> failure = trv::BringUpLoader(loader_, handle(), &sync);
+  if (!failure) return std::nullopt;
+  switch (failure->step) {
+    case BringUpStep::kUartInitialise:
+    case BringUpStep::kUartSetup:
+      return Failed(check, Numbered(t::kSetUpRefusedAtRestart, failure->status, t::kBracketEnd),
+                    t::kReplugAdvice);
+    case BringUpStep::kLoaderRate:
+      return Failed(check, t::kRateChangeNotSent, t::kReplugAdvice);
+    case BringUpStep::kSynchronise:
+      break;
+  }
+  if (sync.heard_anything) return Failed(check, t::kNotTheLoader, t::kNotTheLoaderAdvice);
+  return Failed(check, t::kNothingAnswered, t::kNothingAnsweredAdvice);
+}
+
+void CheckSession::DiscardWaiting() {
+  const std::uint32_t waiting = link_.BytesWaiting(handle());
+  if (waiting > 0) link_.Read(handle(), waiting);
+}
+
+bool CheckSession::WaitForWaiting(std::uint32_t count) {
+  ReplyTimer timer(tools_.clock);
+  for (;;) {
+    const bool arrived = link_.BytesWaiting(handle()) >= count;
+    // What arrives in the poll that ran out is too late, as for the loader's replies.
+    if (timer.TimedOut()) return false;
+    if (arrived) return true;
+    tools_.clock.SleepMs(0);
+    if (!timer.Pump(loader_)) return false;
+  }
+}
+
+CheckSession::Stopwatch CheckSession::StartStopwatch() {
+  return {tools_.clock.NowUs(), pump_.held_us()};
+}
+
+std::uint64_t CheckSession::ElapsedUs(const Stopwatch& watch) {
+  const std::uint64_t elapsed_us = tools_.clock.NowUs() - watch.start_us;
+  return elapsed_us - std::min(elapsed_us, pump_.held_us() - watch.held_us);
+}
+
+void CheckSession::Release() noexcept {
+  if (!open_) return;
+  open_ = false;
+  try {
+    if (!adapter_gone_ && chip_ == ChipState::kInLoader) ReturnToNormalOperation(loader_, handle());
+    if (!adapter_gone_ && chip_ == ChipState::kHeldInReset) link_.EnterRunMode(handle());
+  } catch (...) {
+    // The driver failed again on the way out; the close is still owed.
+  }
+  try {
+    driver_.QB_Close(handle());
+  } catch (...) {
+    // Its handle is not used any more either way.
+  }
+  tools_.adapter.open = false;
+  tools_.adapter.returning_to_normal = false;
+}
+
+}  // namespace trv
