@@ -46,6 +46,8 @@ class Run {
   bool RomFileHasImageSize(const std::string& path);
   void ReportIoError(IoError error);
   bool BringUpLoader();
+  void PassesThenNormalOperation(const std::string& device, const std::string& path);
+  void RestartAfterUnexpectedError() noexcept;
   void CloseAdapter(bool report_failure, const std::string& device);
   void EnableControls();
   // Shows a failure to bring up the loader (the UART set-up, the change of rate, the handshake),
@@ -158,7 +160,15 @@ void Run::Execute() {
   link_.ClearBuffers();
 
   if (!BringUpLoader()) return;
+  try {
+    PassesThenNormalOperation(device, path);
+  } catch (...) {
+    RestartAfterUnexpectedError();
+    throw;
+  }
+}
 
+void Run::PassesThenNormalOperation(const std::string& device, const std::string& path) {
   if (ProgramFlash(passes_, handle(), path) && !Abandoned()) VerifyFlash(passes_, handle(), path);
   if (Abandoned()) return;
 
@@ -172,6 +182,24 @@ void Run::Execute() {
   ReturnToNormalOperation(loader_, handle());
   // A window closed meanwhile has no one left to tell of a failed close.
   CloseAdapter(!loader_.window_closed(), device);
+}
+
+// Once the passes have begun, a run that stops on an unexpected error still restarts the chip
+// into normal operation, as far as the adapter answers, and closes it; the window then reports
+// the error. A command the error cut short is not sent: the restart's own commands go alone.
+void Run::RestartAfterUnexpectedError() noexcept {
+  if (!adapter().open) return;  // the window was closed, and its close handler closed the adapter
+  try {
+    link_.ClearBuffers();
+    ReturnToNormalOperation(loader_, handle());
+  } catch (...) {
+    // The adapter failed again: it is closed all the same.
+  }
+  try {
+    CloseAdapter(false, std::string());
+  } catch (...) {
+    adapter().open = false;
+  }
 }
 
 }  // namespace

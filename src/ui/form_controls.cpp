@@ -4,7 +4,6 @@
 
 #include "common/operator_texts.h"
 #include "ui/resource_ids.h"
-#include "ui/screen_reader_names.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -69,10 +68,6 @@ void CreateControls(FormControls& controls) {
       create(WC_BUTTONW, texts::kProgramButtonCaption, kButtonStyle, kProgramButtonId);
   // Last in the order, but no tab stop: nothing on it can be operated.
   controls.ProgressBar1 = create(PROGRESS_CLASSW, "", 0, kProgressBar1Id);
-  // By the label over it, not by the one created before it; the bar by the heading over it, which
-  // names the pass under way.
-  NameForScreenReaders(controls.ComboBox1, texts::kDeviceLabel);
-  NameForScreenReaders(controls.ProgressBar1, texts::kIdleHeading);
 }
 
 void EnableInputControls(const FormControls& controls, bool enabled) {

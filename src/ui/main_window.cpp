@@ -4,18 +4,19 @@
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "ui/busy_cursor.h"
-#include "ui/screen_reader_names.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
 
-TForm1::TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, ProgrammerState& state)
+TForm1::TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, WindowServices& services,
+               ProgrammerState& state)
     : driver_(driver),
       clock_(clock),
       files_(files),
+      services_(services),
       state_(state),
       OpenDialog1(FileOpenDialog::ForRomFiles()),
-      progress_painter_(clock) {}
+      session_end_block_(services, win32::WideFromUtf8(texts::kSessionEndBlockReason)) {}
 
 TForm1::~TForm1() {
   if (controls_.Form1 != nullptr) {
@@ -50,6 +51,7 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LP
   }
   LRESULT result = 0;
   try {
+    const OperatorHolds::Handling handling(form->holds_, message);
     result = form->HandleMessage(message, wparam, lparam);
   } catch (...) {
     form->nesting_.Fail();
@@ -61,7 +63,6 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LP
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  holds_.Follow(message);
   LRESULT result = 0;
   if (layout_.HandleMessage(message, wparam, lparam, &result)) {
     return result;
@@ -69,6 +70,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
       CreateControls(controls_);
+      // A screen reader names a control by the label created just before it, which the fixed
+      // creation order makes "Selected File:" for the device box and nothing for the bar: they
+      // are named by the label over each instead.
+      NameForScreenReaders(controls_.ComboBox1, texts::kDeviceLabel);
+      NameForScreenReaders(controls_.ProgressBar1, texts::kIdleHeading);
       progress_painter_.Attach(controls_.ProgressBar1);
       progress_painter_.SetRange(0, kRomImageSize);
       layout_.Attach();
@@ -171,9 +177,16 @@ void TForm1::FormClose() {
     return;
   }
   nesting_.MarkClosed();
-  trv::FormClose(driver_, state_);
-  // A handler may still be on the stack: it unwinds first, and the window goes after it.
-  ShowWindow(controls_.Form1, SW_HIDE);
+  if (state_.adapter.returning_to_normal) {
+    // The run restarts the chip and closes the adapter within a fraction of a second: the window
+    // stays until then, with the busy cursor and nothing to press, so that the operator does not
+    // take the board away while the chip restarts.
+    EnableInputControls(controls_, false);
+  } else {
+    trv::FormClose(driver_, state_);
+    // A handler may still be on the stack: it unwinds first, and the window goes after it.
+    ShowWindow(controls_.Form1, SW_HIDE);
+  }
   nesting_.FinishIfIdle();
 }
 
@@ -212,104 +225,6 @@ void TForm1::SetSelectedFileCaption(const std::wstring& path) {
   if (!Stopped()) {
     SetWindowTextW(controls_.SelectedFile, path.c_str());
   }
-}
-
-std::string TForm1::DeviceDescription() {
-  return Stopped() ? std::string() : win32::AnsiFromWide(win32::WindowText(controls_.ComboBox1));
-}
-
-std::string TForm1::RomFilePath() {
-  return Stopped() ? std::string() : win32::Utf8FromWide(win32::WindowText(controls_.SelectedFile));
-}
-
-void TForm1::SetInputControlsEnabled(bool enabled) {
-  if (Stopped()) {
-    return;
-  }
-  if (!enabled) {
-    focus_.Save();
-  }
-  EnableInputControls(controls_, enabled);
-  // The focus comes back with the controls.
-  if (enabled) {
-    focus_.RestoreIfLost();
-  }
-}
-
-void TForm1::SetProgressBarVisible(bool visible) {
-  if (!Stopped()) {
-    ShowWindow(controls_.ProgressBar1, visible ? SW_SHOW : SW_HIDE);
-  }
-}
-
-void TForm1::SetSelectedFileVisible(bool visible) {
-  if (!Stopped()) {
-    ShowWindow(controls_.SelectedFile, visible ? SW_SHOW : SW_HIDE);
-  }
-}
-
-void TForm1::SetProgressRange(std::uint32_t minimum, std::uint32_t maximum) {
-  if (!Stopped()) {
-    progress_painter_.SetRange(minimum, maximum);
-  }
-}
-
-void TForm1::SetProgressPosition(std::uint32_t position) {
-  if (!Stopped()) {
-    progress_painter_.SetPosition(position);
-  }
-}
-
-void TForm1::SetLabel2Caption(const std::string& caption) {
-  if (!Stopped()) {
-    SetWindowTextW(controls_.Label2, win32::WideFromMessage(caption).c_str());
-    layout_.FitLabel2Width();
-    NameForScreenReaders(controls_.ProgressBar1, caption);
-  }
-}
-
-void TForm1::ShowInformation(const std::string& text) {
-  ShowBox(text, win32::WideFromUtf8(texts::kInformationCaption).c_str(),
-          MB_OK | MB_ICONINFORMATION);
-}
-
-void TForm1::ShowErrorReport(const std::string& text) {
-  ShowBox(text, win32::WideFromUtf8(texts::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
-}
-
-// The system centres message boxes on the screen, as the operator's messages must be.
-void TForm1::ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
-  if (Stopped()) {
-    return;
-  }
-  // The operator reads the box against the progress the run had really made.
-  progress_painter_.PaintNow();
-  MessageBoxW(controls_.Form1, win32::WideFromMessage(text).c_str(), caption, style);
-}
-
-PumpReport TForm1::PumpMessages() {
-  FollowAdapterForSessionEnd();
-  progress_painter_.PaintIfDue();
-  const std::uint64_t held_before_us = holds_.held_us();
-  const std::uint64_t start_us = clock_.NowUs();
-  MSG message;
-  while (!Stopped() && clock_.NowUs() - start_us < kPumpBudgetUs &&
-         PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      nesting_.HoldQuit(static_cast<int>(message.wParam));
-      continue;
-    }
-    if (!HandleDialogMessage(&message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    // Once the operator lets go, the wait polls the adapter at once for what came in meanwhile.
-    if (holds_.held_us() != held_before_us) {
-      break;
-    }
-  }
-  nesting_.FinishIfIdle();
-  return PumpReport{!Stopped(), holds_.held_us() - held_before_us};
 }
 
 void TForm1::FollowAdapterForSessionEnd() {

@@ -20,13 +20,15 @@
 #include "ui/open_dialog.h"
 #include "ui/operator_holds.h"
 #include "ui/progress_painter.h"
-#include "ui/session_end_block.h"
+#include "ui/window_pump.h"
+#include "ui/window_services.h"
 
 namespace trv::ui {
 
 class TForm1 final : public WindowOperations, public MessagePump, private HandlerNesting::Owner {
  public:
-  TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, ProgrammerState& state);
+  TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, WindowServices& services,
+         ProgrammerState& state);
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -58,14 +60,8 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   void SetLabel2Caption(const std::string& caption) override;
   void ShowInformation(const std::string& text) override;
   void ShowErrorReport(const std::string& text) override;
-  // Hands the window what is pending, for at most kPumpBudgetUs of handling; a modal loop the
-  // operator holds it in ends the pump as soon as the loop is over, and is reported.
+  // Hands the window what was pending, paints it when it may, and returns (window_pump.h).
   PumpReport PumpMessages() override;
-
-  // The most time one pump spends handling messages. Under a flood of them (another program asking
-  // for a repaint every millisecond) the rest wait for the next pump, which follows after one
-  // poll of the adapter: the close button and the progress bar stay as responsive as ever.
-  static constexpr std::uint64_t kPumpBudgetUs = 50'000;
 
   // Shows `path` in the SelectedFile label, which grows downwards to as many lines as it needs.
   // Where the window's bottom edge comes first, the label shows the path shortened (its caption
@@ -87,6 +83,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
   // The session may not end while an adapter is open; Windows is told why for as long.
   void FollowAdapterForSessionEnd();
+  void NameForScreenReaders(HWND control, const std::string& name);
   void RecoverFromFailure() noexcept override;
   void DestroyClosedWindow() noexcept override;
   bool Stopped() const { return nesting_.Stopped(); }
@@ -94,6 +91,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   AdapterDriver& driver_;
   Clock& clock_;
   RomFileSystem& files_;
+  WindowServices& services_;
   ProgrammerState& state_;
 
   FormControls controls_;
@@ -103,6 +101,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   const FileOpenDialog OpenDialog1;
   ProgressPainter progress_painter_;
   OperatorHolds holds_{clock_};
+  WindowPump pump_{clock_, nesting_, holds_, progress_painter_};
   SessionEndBlock session_end_block_;
 };
 

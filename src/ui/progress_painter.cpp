@@ -41,16 +41,17 @@ void ProgressPainter::SetPosition(std::uint32_t position) {
   SendMessageW(bar_, PBM_SETPOS, position, 0);
 }
 
-void ProgressPainter::PaintIfDue() {
-  if (stale_ && FrameDue()) {
-    PaintNow();
+void ProgressPainter::Hand() {
+  if (stale_) {
+    stale_ = false;
+    // The control invalidates itself and is painted with the window's next paint.
+    DefSubclassProc(bar_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
   }
 }
 
 void ProgressPainter::PaintNow() {
-  if (stale_) {
-    Show();
-  }
+  Hand();
+  UpdateWindow(bar_);
 }
 
 LRESULT ProgressPainter::Move(int position) {
@@ -60,23 +61,8 @@ LRESULT ProgressPainter::Move(int position) {
   // The start and the end of a pass are always shown as they happen.
   if (position_ == minimum_ || position_ == maximum_) {
     PaintNow();
-  } else {
-    PaintIfDue();
   }
   return previous;
-}
-
-// Hands the position to the control, which invalidates itself, and has it painted at once.
-void ProgressPainter::Show() {
-  stale_ = false;
-  shown_once_ = true;
-  shown_at_us_ = clock_.NowUs();
-  DefSubclassProc(bar_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-  UpdateWindow(bar_);
-}
-
-bool ProgressPainter::FrameDue() {
-  return !shown_once_ || clock_.NowUs() - shown_at_us_ >= kFrameIntervalUs;
 }
 
 LRESULT ProgressPainter::Paint(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -1,13 +1,11 @@
-// A progress bar that may be moved thousands of times a second but is painted no more often than
-// a screen shows frames: its position is always current for anyone who reads it, while the
-// painting, which costs far more than the move, is held back until a frame has passed.
+// A progress bar that may be moved thousands of times a second but is painted only when its
+// window's pump paints: its position is always current for anyone who reads it, while the
+// painting, which costs far more than the move, waits for the window's next frame (window_pump.h).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-
-#include "common/clock.h"
 
 namespace trv::ui {
 
@@ -16,10 +14,7 @@ namespace trv::ui {
 // when the move is to be shown.
 class ProgressPainter {
  public:
-  // About 60 paints a second.
-  static constexpr std::uint64_t kFrameIntervalUs = 1000000 / 60;
-
-  explicit ProgressPainter(Clock& clock) : clock_(clock) {}
+  ProgressPainter() = default;
   ~ProgressPainter();
   ProgressPainter(const ProgressPainter&) = delete;
   ProgressPainter& operator=(const ProgressPainter&) = delete;
@@ -28,12 +23,14 @@ class ProgressPainter {
   bool Attach(HWND bar);
 
   void SetRange(std::uint32_t minimum, std::uint32_t maximum);
-  // Sets the position at once. It is shown at once when it is at either end of the range or a
-  // frame has passed since the last one was shown; otherwise at the first PaintIfDue after that.
+  // Sets the position at once. It is painted at once when it is at either end of the range, and
+  // otherwise with the window's next frame.
   void SetPosition(std::uint32_t position);
-  // Shows a position not shown yet, once a frame has passed since the last one was.
-  void PaintIfDue();
-  // Shows a position not shown yet, now: before the operator's attention goes elsewhere.
+  // True while the position has moved since the control was last given it.
+  bool stale() const { return stale_; }
+  // Gives the control a position not given yet, to be painted with the window's next frame.
+  void Hand();
+  // Paints a position not painted yet, now: before the operator's attention goes elsewhere.
   void PaintNow();
 
   // What the operator sees: the position the bar last painted, and how often it painted.
@@ -44,12 +41,9 @@ class ProgressPainter {
   static LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                   DWORD_PTR painter);
   LRESULT Move(int position);
-  void Show();
   LRESULT Paint(UINT message, WPARAM wparam, LPARAM lparam);
-  bool FrameDue();
   void Detach();
 
-  Clock& clock_;
   HWND bar_ = nullptr;
   // The control's own range until told otherwise.
   int minimum_ = 0;
@@ -57,8 +51,6 @@ class ProgressPainter {
   int position_ = 0;
   // Set from a move until the control has been given it.
   bool stale_ = false;
-  bool shown_once_ = false;
-  std::uint64_t shown_at_us_ = 0;
   std::uint32_t painted_position_ = 0;
   std::uint32_t paint_count_ = 0;
 };

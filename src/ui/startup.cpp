@@ -84,7 +84,8 @@ int Run(HINSTANCE instance, int show_command) {
   const auto state = std::make_unique<trv::ProgrammerState>();
   trv::SystemClock clock;
   trv::win32::Win32RomFileSystem files;
-  trv::ui::TForm1 form(*driver, clock, files, *state);
+  trv::ui::SystemWindowServices services;
+  trv::ui::TForm1 form(*driver, clock, files, services, *state);
   if (!form.Create(instance, show_command)) {
     return kExitWindowUnavailable;
   }

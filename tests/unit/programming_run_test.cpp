@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/memory_rom_file_system.h"
@@ -543,6 +546,67 @@ TEST_F(ProgrammingRunTest, WindowClosedWhileAMessageIsShown_TheRunStopsThere) {
   ASSERT_FALSE(adapter.calls().empty());
   EXPECT_EQ(adapter.calls().back().name, "QB_Close");
   EXPECT_FALSE(adapter.CalledOnClosedHandle());
+}
+
+// OK on the completion box, then the window closed at once: the close leaves the adapter to the
+// run, which restarts the chip into normal operation and only then closes it, once.
+TEST_F(ProgrammingRunTest, WindowClosedAsTheChipReturnsToNormal_RunRestartsItThenCloses) {
+  bool ok_pressed = false;
+  window.on_box = [&](const std::string&) { ok_pressed = true; };
+  window.on_pump = [&](int) {
+    if (ok_pressed) FormClose(adapter, *state);
+    return !ok_pressed;
+  };
+  Run();
+  EXPECT_EQ(window.Boxes(), Strings{kCompleted});
+  EXPECT_EQ(adapter.chip().mode(), sim::ChipMode::kRunning);
+  EXPECT_EQ(adapter.chip().loader_rate(), kLoaderBaud);
+  EXPECT_EQ(Calls("QB_Close"), 1u);
+  EXPECT_EQ(adapter.calls().back().name, "QB_Close");
+  EXPECT_FALSE(state->adapter.open);
+}
+
+// The simulated adapter, whose `nth` call named `name` throws, once.
+class ThrowingDriver final : public test::ForwardingDriver {
+ public:
+  ThrowingDriver(AdapterDriver& inner, std::string_view name, int nth)
+      : ForwardingDriver(inner), name_(name), nth_(nth) {}
+
+ private:
+  StatusResult Forward(std::string_view call, const AdapterHandle*,
+                       const std::function<StatusResult()>& pass_on) override {
+    if (call == name_ && --nth_ == 0) throw std::bad_alloc();
+    return pass_on();
+  }
+  std::string_view name_;
+  int nth_;
+};
+
+// An unexpected error goes on to the window, which reports it. Once the passes have begun (the
+// programming pass, verification, the return to normal operation itself) the run first restarts
+// the chip into normal operation, as far as the adapter answers, and closes the adapter; before
+// them (the handshake's probes) the chip stays in its loader as after any failed bring-up, and the
+// window's recovery closes the adapter.
+TEST_F(ProgrammingRunTest, UnexpectedError_ChipRestartedOnceThePassesHaveBegun) {
+  struct Row {
+    const char* call;
+    int nth;
+    bool passes_begun;
+  };
+  for (const Row& row : {Row{"QB_Write", 2, false}, Row{"QB_Write", 700, true},
+                         Row{"QB_Read", 900, true}, Row{"QB_SetBitMode", 3, true}}) {
+    SCOPED_TRACE(std::string(row.call) + " #" + std::to_string(row.nth));
+    sim::SimulatedAdapter fresh{clock, sim::SimConfig{}};
+    ThrowingDriver driver{fresh, row.call, row.nth};
+    Programmer run{driver, clock, window, window, files, *state};
+    EXPECT_THROW(ProgramButtonClick(run), std::bad_alloc);
+    EXPECT_EQ(fresh.chip().mode(),
+              row.passes_begun ? sim::ChipMode::kRunning : sim::ChipMode::kLoader);
+    EXPECT_EQ(fresh.CountCalls("QB_Close"), row.passes_begun ? 1u : 0u);
+    EXPECT_EQ(state->adapter.open, !row.passes_begun);
+    FormClose(fresh, *state);
+    EXPECT_EQ(fresh.OpenHandleCount(), 0u);
+  }
 }
 
 TEST(FormCloseTest, ClosesOnlyAnAdapterThatIsOpen) {

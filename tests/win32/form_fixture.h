@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "support/forwarding_driver.h"
 #include "ui/form_controls.h"
 #include "ui/main_window.h"
+#include "ui/window_services.h"
 #include "win32/win32_rom_file.h"
 
 namespace ui_test {
@@ -65,6 +67,25 @@ class HookedDriver final : public trv::test::ForwardingDriver {
   }
 };
 
+// What the window asks of the services Wine only stubs, as "<window> <reason>" for a reason for
+// holding up the session's end, "<window>" for one taken back, "<control> <name>" for a name given
+// to a control for screen readers.
+struct RecordingServices final : trv::ui::WindowServices {
+  std::vector<std::wstring> session_end;
+  std::vector<std::wstring> names;
+
+  static std::wstring Id(HWND window) {
+    return std::to_wstring(reinterpret_cast<std::uintptr_t>(window));
+  }
+  void BlockSessionEnd(HWND window, const std::wstring& reason) override {
+    session_end.push_back(Id(window) + L" " + reason);
+  }
+  void UnblockSessionEnd(HWND window) override { session_end.push_back(Id(window)); }
+  void NameForScreenReaders(HWND control, const std::wstring& name) override {
+    names.push_back(Id(control) + L" " + name);
+  }
+};
+
 // One window on the simulated adapter, hidden unless a test shows it (showing and hiding windows
 // is slow without a window manager); anything it posted for the thread is cleared away after it.
 struct FormFixture {
@@ -75,8 +96,9 @@ struct FormFixture {
   trv::sim::SimulatedAdapter driver;
   HookedDriver hooked{driver};
   trv::win32::Win32RomFileSystem files;
+  RecordingServices services;
   std::unique_ptr<trv::ProgrammerState> state = std::make_unique<trv::ProgrammerState>();
-  trv::ui::TForm1 form{hooked, clock, files, *state};
+  trv::ui::TForm1 form{hooked, clock, files, services, *state};
   // Any box that comes up is recorded and dismissed, so no test waits for an operator.
   BoxWatcher watcher;
   // Taken in the order the controls were created (their z-order): a control out of order shows

@@ -1,9 +1,6 @@
 // The window when things go wrong around it: the session ends, or a handler fails in a way no
 // result code reports; and what it asks of services that Wine only stubs.
 #include <gtest/gtest.h>
-// The accessibility service's identifiers, defined here too.
-#include <initguid.h>
-#include <oleacc.h>
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +20,10 @@ using ui_test::FormFixture;
 
 const std::wstring kDevice = trv::win32::WideFromUtf8(trv::sim::kDefaultAdapterDescription);
 constexpr wchar_t kUnexpectedError[] = L"An unexpected error stopped the operation.";
+
+std::wstring Id(HWND window) {
+  return ui_test::RecordingServices::Id(window);
+}
 
 // A window on the stand-in's adapter whose replies take 20 us, so a run takes little real time,
 // and a whole image to program.
@@ -47,115 +48,12 @@ std::function<void(std::string_view)> ThrowAt(std::string_view name, int nth) {
   };
 }
 
-// Points the entries of this program's import address table that hold `from` at `to`.
-template <typename Function>
-void RedirectImport(Function from, Function to) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-  const IMAGE_DATA_DIRECTORY& table =
-      reinterpret_cast<IMAGE_NT_HEADERS*>(base +
-                                          reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)
-          ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-  auto* entries = reinterpret_cast<Function*>(base + table.VirtualAddress);
-  for (DWORD i = 0, protection = 0; i < table.Size / sizeof(Function); ++i) {
-    if (entries[i] == from &&
-        VirtualProtect(&entries[i], sizeof(to), PAGE_READWRITE, &protection)) {
-      entries[i] = to;
-    }
-  }
-}
-
-// Wine only stubs the calls that hold up the session's end, so these tests stand in for them: the
-// program's calls are recorded as "<window> <reason>" for a reason given, "<window>" for one
-// taken back.
-std::vector<std::wstring> block_calls;
-std::wstring Id(HWND window) {
-  return std::to_wstring(reinterpret_cast<std::uintptr_t>(window));
-}
-BOOL WINAPI RecordCreate(HWND window, LPCWSTR reason) {
-  block_calls.push_back(Id(window) + L" " + reason);
-  return TRUE;
-}
-BOOL WINAPI RecordDestroy(HWND window) {
-  block_calls.push_back(Id(window));
-  return TRUE;
-}
-[[maybe_unused]] const bool block_calls_recorded =
-    (RedirectImport(&ShutdownBlockReasonCreate, &RecordCreate),
-     RedirectImport(&ShutdownBlockReasonDestroy, &RecordDestroy), true);
-
 // The cursor the window chooses as the pointer moves over its client area.
 HCURSOR CursorOver(HWND window) {
   SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   return GetCursor();
 }
-
-// Wine only stubs the naming of controls for screen readers too, so the program is handed a service
-// that records "<window> <name>" for each name given to a control as a whole.
-std::vector<std::wstring> names_given;
-class RecordedNames final : public IAccPropServices {
- public:
-  HRESULT WINAPI SetHwndPropStr(HWND window, DWORD object, DWORD child, MSAAPROPID property,
-                                LPCWSTR name) override {
-    const bool whole_by_name = object == static_cast<DWORD>(OBJID_CLIENT) &&
-                               child == CHILDID_SELF && IsEqualGUID(property, PROPID_ACC_NAME);
-    names_given.push_back(whole_by_name ? Id(window) + L" " + name : L"another property");
-    return S_OK;
-  }
-  ULONG WINAPI Release() override { return 1; }
-  // Never called.
-  HRESULT WINAPI QueryInterface(REFIID, void**) override { return E_NOTIMPL; }
-  ULONG WINAPI AddRef() override { return 1; }
-  HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                               AnnoScope) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                   AnnoScope) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI ClearHwndProps(HWND, DWORD, DWORD, const MSAAPROPID*, int) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
-                                    AnnoScope) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT WINAPI DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override {
-    return E_NOTIMPL;
-  }
-} recorded_names;
-HRESULT WINAPI CreateRecordedNames(REFCLSID service, LPUNKNOWN, DWORD, REFIID wanted,
-                                   LPVOID* object) {
-  if (!IsEqualCLSID(service, CLSID_AccPropServices) || !IsEqualIID(wanted, IID_IAccPropServices)) {
-    return REGDB_E_CLASSNOTREG;
-  }
-  *object = &recorded_names;
-  return S_OK;
-}
-[[maybe_unused]] const bool names_recorded =
-    (RedirectImport(&CoCreateInstance, &CreateRecordedNames), true);
 
 }  // namespace
 
@@ -180,19 +78,19 @@ TEST(Form, SessionEnd_ClosesTheAdapterOnceItIsConfirmed) {
 // stops at its next pump without another call on it and without a message.
 TEST(Form, SessionEndsDuringARun_RefusedThenRunStopsWithoutTheAdapter) {
   RunFixture fixture;
-  block_calls.clear();
   const std::wstring reason = Id(fixture.controls.Form1) + L" Programming the TRV2K-3B flash.";
   int writes = 0;
   fixture.hooked.before_call = [&](std::string_view call) {
     if (call == "QB_Write" && ++writes == 300) {
       EXPECT_EQ(FALSE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
-      EXPECT_EQ(std::vector<std::wstring>{reason}, block_calls);
+      EXPECT_EQ(std::vector<std::wstring>{reason}, fixture.services.session_end);
       PostMessageW(fixture.controls.Form1, WM_ENDSESSION, TRUE, 0);
     }
   };
   fixture.Program(kDevice, fixture.path);
   EXPECT_EQ(300, writes);
-  EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.controls.Form1)}), block_calls);
+  EXPECT_EQ((std::vector<std::wstring>{reason, Id(fixture.controls.Form1)}),
+            fixture.services.session_end);
   EXPECT_EQ(1u, fixture.driver.CountCalls("QB_Close"));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.driver.CalledOnClosedHandle());
@@ -208,26 +106,34 @@ TEST(Form, SessionEndBeforeTheAdapterOpens_IsLetThroughWhileTheBoxIsUp) {
   for (const wchar_t* device : {L"", L"No such adapter"}) {
     SCOPED_TRACE(trv::win32::Utf8FromWide(device));
     RunFixture fixture;
-    block_calls.clear();
     std::vector<LRESULT> answers;
     fixture.watcher.on_box = [&](const ui_test::SeenBox&) {
       answers.push_back(SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
     };
     fixture.Program(device, fixture.path);
     EXPECT_EQ(std::vector<LRESULT>{TRUE}, answers);
-    EXPECT_TRUE(block_calls.empty());
+    EXPECT_TRUE(fixture.services.session_end.empty());
   }
 }
 
 // OK on the final box, then the window closed at once: the chip is still restarted into normal
-// operation, the adapter closed once after it, and then the window goes.
+// operation and the adapter closed once after it, with the window still there and nothing on it
+// to press, and then the window goes.
 TEST(Form, ClosedRightAfterTheFinalBox_ChipIsRestartedThenTheWindowGoes) {
   RunFixture fixture;
+  ShowWindow(fixture.controls.Form1, SW_SHOWNOACTIVATE);
   fixture.watcher.on_box = [&](const ui_test::SeenBox& box) {
     SendMessageW(box.window, WM_COMMAND, IDOK, 0);
     PostMessageW(fixture.controls.Form1, WM_CLOSE, 0, 0);
   };
+  bool shown_at_close = false;
+  fixture.hooked.before_call = [&](std::string_view call) {
+    if (call == "QB_Close") {
+      shown_at_close = IsWindowVisible(fixture.controls.Form1) && !fixture.InputsEnabled();
+    }
+  };
   fixture.Program(kDevice, fixture.path);
+  EXPECT_TRUE(shown_at_close);
   ASSERT_EQ(1u, fixture.watcher.boxes.size());
   EXPECT_EQ(L"TRV2K-3B Flash reprogrammed and verified.", fixture.watcher.boxes[0].text);
   EXPECT_EQ(trv::sim::ChipMode::kRunning, fixture.driver.chip().mode());
@@ -242,10 +148,9 @@ TEST(Form, ClosedRightAfterTheFinalBox_ChipIsRestartedThenTheWindowGoes) {
 TEST(Form, RunThrows_AdapterClosedAndWindowHandedBack) {
   RunFixture fixture;
   fixture.hooked.before_call = ThrowAt("QB_Write", 300);
-  block_calls.clear();
   fixture.Program(kDevice, fixture.path);
-  ASSERT_EQ(2u, block_calls.size());
-  EXPECT_EQ(Id(fixture.controls.Form1), block_calls[1]);
+  ASSERT_EQ(2u, fixture.services.session_end.size());
+  EXPECT_EQ(Id(fixture.controls.Form1), fixture.services.session_end[1]);
   EXPECT_EQ(TRUE, SendMessageW(fixture.controls.Form1, WM_QUERYENDSESSION, 0, 0));
   EXPECT_EQ(0u, fixture.driver.OpenHandleCount());
   EXPECT_FALSE(fixture.state->adapter.open);
@@ -343,12 +248,11 @@ TEST(Form, Cursor_BusyDuringARunArrowUnderItsBoxAndAfterIt) {
 // The device box is named by the label over it, not by "Selected File:", which comes before it in
 // the creation order; the bar by the heading over it, which names the pass under way.
 TEST(Form, ScreenReaderNames_DeviceBoxByItsLabelBarByTheHeadingOverIt) {
-  names_given.clear();
   FormFixture fixture;
   fixture.form.SetLabel2Caption("Programming Flash:");
   const std::vector<std::wstring> expected = {
       Id(fixture.controls.ComboBox1) + L" Select a device:",
       Id(fixture.controls.ProgressBar1) + L" Selected File:",
       Id(fixture.controls.ProgressBar1) + L" Programming Flash:"};
-  EXPECT_EQ(expected, names_given);
+  EXPECT_EQ(expected, fixture.services.names);
 }

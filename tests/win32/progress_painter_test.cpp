@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "sim/virtual_clock.h"
+#include "form_fixture.h"
 
 namespace {
 
@@ -14,15 +14,14 @@ using trv::ui::ProgressPainter;
 constexpr std::uint32_t kMaximum = 65536;
 constexpr std::uint32_t kBlock = 128;
 
-// A shown window holding one progress bar under a painter, on virtual time: only a window on
-// the screen paints at all.
+// A shown window holding one progress bar under a painter: only a window on the screen paints at
+// all.
 struct BarFixture {
-  trv::sim::VirtualClock clock;
   HWND host = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 40, nullptr,
                               nullptr, nullptr, nullptr);
   HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 257, 16, host,
                              nullptr, nullptr, nullptr);
-  ProgressPainter painter{clock};
+  ProgressPainter painter;
 
   BarFixture() {
     painter.Attach(bar);
@@ -40,49 +39,41 @@ struct BarFixture {
 
 }  // namespace
 
-// A pass of 512 blocks of 1 ms each, pumping after every block: each position can be read at
-// once, but the bar paints about once per frame, and the last position is painted as it comes.
+// A pass of 512 blocks of 1 ms each in the window, pumping after every block: each position can be
+// read at once, but the bar paints about once per frame of the window, and the last position is
+// painted as it comes.
 TEST(Progress, BlockEveryMillisecond_ReadAtOnceButPaintedOncePerFrame) {
-  BarFixture fixture;
-  EXPECT_EQ(0u, fixture.painter.painted_position());
-  const std::uint32_t paints_at_start = fixture.painter.paint_count();
+  ui_test::FormFixture fixture;
+  ShowWindow(fixture.controls.Form1, SW_SHOWNOACTIVATE);
+  fixture.form.SetProgressBarVisible(true);
+  const ProgressPainter& painter = fixture.form.progress_painter();
+  const std::uint32_t paints_at_start = painter.paint_count();
   for (std::uint32_t position = kBlock; position < kMaximum; position += kBlock) {
     SCOPED_TRACE("position " + std::to_string(position));
     fixture.clock.AdvanceUs(1000);
-    fixture.painter.SetPosition(position);
-    EXPECT_EQ(position, fixture.Position());
-    fixture.painter.PaintIfDue();
-    EXPECT_LE(position - fixture.painter.painted_position(), 17 * kBlock);
+    fixture.form.SetProgressPosition(position);
+    EXPECT_EQ(position, static_cast<std::uint32_t>(
+                            SendMessageW(fixture.controls.ProgressBar1, PBM_GETPOS, 0, 0)));
+    fixture.form.PumpMessages();
+    EXPECT_LE(position - painter.painted_position(), 17 * kBlock);
   }
   // 511 ms is 30.7 frames.
-  const std::uint32_t paints = fixture.painter.paint_count() - paints_at_start;
+  const std::uint32_t paints = painter.paint_count() - paints_at_start;
   EXPECT_GE(paints, 29u);
   EXPECT_LE(paints, 32u);
 
-  fixture.clock.AdvanceUs(1000);
-  fixture.painter.SetPosition(kMaximum);
-  EXPECT_EQ(kMaximum, fixture.Position());
-  EXPECT_EQ(kMaximum, fixture.painter.painted_position());
+  fixture.form.SetProgressPosition(kMaximum);
+  EXPECT_EQ(kMaximum, painter.painted_position());
 }
 
-TEST(Progress, HeldPosition_IsPaintedWhenAskedOrOnceAFrameHasPassed) {
+TEST(Progress, HeldPosition_IsPaintedWhenAskedAndAtEitherEnd) {
   BarFixture fixture;
-  // Nothing has been shown yet, so the first move is.
   fixture.painter.SetPosition(kBlock);
-  EXPECT_EQ(kBlock, fixture.painter.painted_position());
-  fixture.painter.SetPosition(2 * kBlock);
-  EXPECT_EQ(kBlock, fixture.painter.painted_position());
+  EXPECT_EQ(0u, fixture.painter.painted_position());
   fixture.painter.PaintNow();
-  EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
-
-  fixture.painter.SetPosition(3 * kBlock);
-  fixture.clock.AdvanceUs(ProgressPainter::kFrameIntervalUs - 1);
-  fixture.painter.PaintIfDue();
-  EXPECT_EQ(2 * kBlock, fixture.painter.painted_position());
-  fixture.clock.AdvanceUs(1);
-  fixture.painter.PaintIfDue();
-  EXPECT_EQ(3 * kBlock, fixture.painter.painted_position());
-
+  EXPECT_EQ(kBlock, fixture.painter.painted_position());
+  fixture.painter.SetPosition(kMaximum);
+  EXPECT_EQ(kMaximum, fixture.painter.painted_position());
   // A new pass starts again from the beginning, shown at once.
   fixture.painter.SetPosition(0);
   EXPECT_EQ(0u, fixture.painter.painted_position());
