@@ -11,6 +11,7 @@
 #include <cctype>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -25,8 +26,6 @@ namespace {
 constexpr char kGuidePath[] = TRV_SOURCE_DIR "/docs/operator-guide.md";
 constexpr char kTextsPath[] = TRV_SOURCE_DIR "/src/common/operator_texts.h";
 constexpr char kMessagesHeading[] = "## Messages";
-// How the header declares each text.
-constexpr char kTextDeclaration[] = "\nconstexpr char k";
 // The largest I/O error code looked at for texts of their own; Windows codes that matter for a
 // file are far below it.
 constexpr IoError kHighestCodeTried = 20000;
@@ -69,46 +68,27 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// Every text the header declares, by name, as the program holds it: the string literals after
-// each "constexpr char kName[] =", joined, with their escapes undone.
+// Every text the header declares, by name, as the program holds it: the string literals of each
+// "constexpr char kName[] = ...;" joined, with their line breaks, the one escape they use.
 std::map<std::string, std::string> DeclaredTexts(const std::string& header) {
+  static const std::regex declaration(R"re(constexpr char (k\w+)\[\] =((\s*"[^"]*")+);)re");
+  static const std::regex literal(R"re("([^"]*)")re");
   std::map<std::string, std::string> texts;
-  for (std::size_t at = header.find(kTextDeclaration); at != std::string::npos;
-       at = header.find(kTextDeclaration, at + 1)) {
-    const std::size_t name = at + std::size(kTextDeclaration) - 2;
-    std::string& text = texts[header.substr(name, header.find('[', name) - name)];
-    std::size_t i = header.find('=', name) + 1;
-    while ((i = header.find_first_not_of(" \n", i)) != std::string::npos && header[i] == '"') {
-      for (++i; header[i] != '"'; ++i) {
-        if (header[i] == '\\' && ++i < header.size())
-          text += header[i] == 'r' ? '\r' : header[i] == 'n' ? '\n' : header[i];
-        else
-          text += header[i];
-      }
-      ++i;
-    }
+  for (std::sregex_iterator at(header.begin(), header.end(), declaration), end; at != end; ++at) {
+    const std::string literals = (*at)[2];
+    for (std::sregex_iterator part(literals.begin(), literals.end(), literal); part != end; ++part)
+      texts[(*at)[1]] += Replace((*part)[1], "\\r\\n", "\r\n");
   }
   return texts;
 }
 
-// A message as the guide's rows are compared: each place the program fills in is %, its line
-// breaks are <br>, and the driver library is QBLINK.DLL wherever its folder is named.
-std::string Compared(std::string message) {
-  message = Replace(Replace(message, "\r\n", "<br>"), "*folder*\\QBLINK.DLL", "QBLINK.DLL");
-  std::string compared;
-  for (std::size_t i = 0; i < message.size(); ++i) {
-    const bool numbered_place = message[i] == '%' && i + 1 < message.size() &&
-                                std::isdigit(static_cast<unsigned char>(message[i + 1]));
-    const std::size_t italics_end =
-        message[i] == '*' ? message.find('*', i + 1) : std::string::npos;
-    if (numbered_place || italics_end != std::string::npos) {
-      compared += '%';
-      i = numbered_place ? i + 1 : italics_end;
-    } else {
-      compared += message[i];
-    }
-  }
-  return compared;
+// A message as the guide's rows are compared: each place the program fills in (%1, or *italics*
+// in the guide) is %, its line breaks are <br>, and the driver library is QBLINK.DLL wherever its
+// folder is named.
+std::string Compared(const std::string& message) {
+  static const std::regex place(R"(%[0-9]|\*[^*]+\*)");
+  return std::regex_replace(
+      Replace(Replace(message, "\r\n", "<br>"), "*folder*\\QBLINK.DLL", "QBLINK.DLL"), place, "%");
 }
 
 // A table cell as the reader sees the text: backslash escapes undone, spaces at the ends gone.
@@ -149,35 +129,27 @@ std::vector<std::string> GuideMessageRows(const std::string& guide) {
   return rows;
 }
 
-// The error reports on the ROM file as the program shows them: the texts of the codes that have
-// their own, the general text with its code, and the codes the guide explains alone.
-std::set<std::string> IoErrorMessages() {
+// Every message the program can show, as the guide's rows are compared: the error reports on the
+// ROM file (the texts of the codes that have their own, the general text with its code, and the
+// codes the guide explains alone), and the messages of the header, the start-up reports naming the
+// driver library (%1).
+std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& declared) {
   std::set<std::string> messages;
   for (IoError code = 0; code <= kHighestCodeTried; ++code) {
     const std::string shown = IoErrorText(code);
-    if (!StartsWith(shown, texts::kOtherIoErrorPrefix)) messages.insert(shown);
+    if (!StartsWith(shown, texts::kOtherIoErrorPrefix)) messages.insert(Compared(shown));
   }
-  messages.insert(Replace(IoErrorText(kCodeWithoutText), std::to_string(kCodeWithoutText), "%"));
+  messages.insert(Compared(Replace(IoErrorText(kCodeWithoutText), "1117", "%")));
   for (IoError code : kCodesWithRowsOfTheirOwn)
-    messages.insert(IoErrorText(code));
-  return messages;
-}
-
-// Every message the program can show, as the guide's rows are compared; the start-up reports name
-// the driver library (%1).
-std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& declared) {
-  std::set<std::string> messages = IoErrorMessages();
+    messages.insert(Compared(IoErrorText(code)));
   for (const auto& [name, text] : declared) {
     const auto completion = kCompletions.find(name);
     if (completion != kCompletions.end())
-      messages.insert(text + completion->second);
+      messages.insert(Compared(text + completion->second));
     else if (EndsWith(name, "Message") || EndsWith(name, "Report"))
-      messages.insert(texts::FilledIn(text.c_str(), {"QBLINK.DLL"}));
+      messages.insert(Compared(texts::FilledIn(text.c_str(), {"QBLINK.DLL"})));
   }
-  std::set<std::string> compared;
-  for (const std::string& message : messages)
-    compared.insert(Compared(message));
-  return compared;
+  return messages;
 }
 
 class OperatorGuideTest : public ::testing::Test {
@@ -185,10 +157,16 @@ class OperatorGuideTest : public ::testing::Test {
   void SetUp() override {
     guide_ = ReadFile(kGuidePath);
     ASSERT_FALSE(guide_.empty()) << "cannot read " << kGuidePath;
-    ASSERT_FALSE(declared_.empty()) << "cannot read " << kTextsPath;
+    // Every text declared is read, or the checks below would pass it by.
+    const std::string header = ReadFile(kTextsPath);
+    declared_ = DeclaredTexts(header);
+    const std::regex declaration("constexpr char k");
+    ASSERT_EQ(std::distance(std::sregex_iterator(header.begin(), header.end(), declaration),
+                            std::sregex_iterator()),
+              static_cast<std::ptrdiff_t>(declared_.size()));
   }
   std::string guide_;
-  std::map<std::string, std::string> declared_ = DeclaredTexts(ReadFile(kTextsPath));
+  std::map<std::string, std::string> declared_;
 };
 
 TEST_F(OperatorGuideTest, EveryMessageOfTheProgramIsARowOfTheGuideAndEveryRowAMessage) {
