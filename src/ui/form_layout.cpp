@@ -189,10 +189,10 @@ void FormLayout::FitSelectedFileHeight() {
   const SIZE text = MeasureText(form_.SelectedFile, font_.get(), selected_file_shown_, width,
                                 kSelectedFileFormat);
   // Never past the window's bottom edge, should even the shortest text need more.
-  const int height = std::min<int>(text.cy, SelectedFileRoom());
-  SetWindowPos(form_.SelectedFile, nullptr, 0, 0, width,
-               std::max<int>(Scale(kSelectedFileBounds.height), height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(
+      form_.SelectedFile, nullptr, 0, 0, width,
+      std::max<int>(Scale(kSelectedFileBounds.height), std::min<int>(text.cy, SelectedFileRoom())),
+      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(form_.SelectedFile, nullptr, TRUE);
 }
 
@@ -204,11 +204,9 @@ int FormLayout::SelectedFileRoom() const {
   return client.bottom - Scale(kSelectedFileBounds.top);
 }
 
-// The path whole if its lines fit between the label's top and the window's bottom edge, else
-// shortened among its folders, and then inside its file name, until they do.
+// The path whole if its lines fit above the window's bottom edge, else shortened until they do.
 std::wstring FormLayout::SelectedFileShownText() const {
-  const int room = SelectedFileRoom();
-  const auto fits = [&](const PathText& text) {
+  const auto fits = [&, room = SelectedFileRoom()](const PathText& text) {
     return MeasureText(form_.SelectedFile, font_.get(), std::wstring(text.begin(), text.end()),
                        Scale(kSelectedFileBounds.width), kSelectedFileFormat)
                .cy <= room;
