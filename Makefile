@@ -75,7 +75,7 @@ test:
 	@$(MAKE) reproducible
 
 # build/dist/TRV2KFlash-<version>-win32.zip: the program, the operator's guide, a README, the change
-# list, SHA256SUMS.
+# list, SHA256SUMS.txt.
 # With SIGN_CERT=<certificate PEM> SIGN_KEY=<key PEM> (and SIGN_KEY_PASS=<pass phrase file>) the
 # program in it is signed; see README.md.
 dist: windows-configure

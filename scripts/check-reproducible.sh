@@ -2,7 +2,7 @@
 # `make reproducible`: builds the release twice, from two fresh clones of HEAD in two folders of
 # different names and depths, unsigned and then signed with a certificate made for the purpose,
 # and checks that the executables, their debug files and both zips are byte-identical, that the
-# signature verifies and that SHA256SUMS holds the signed files' checksums, in Windows lines.
+# signature verifies and that SHA256SUMS.txt holds the signed files' checksums, in Windows lines.
 # Uncommitted changes are not in the clones, so this checks the last commit.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,13 +57,13 @@ osslsigncode verify -CAfile "$SIGNING/cert.pem" -in "$STAGE/TRV2KFlash.exe" >"$W
   echo "the signed TRV2KFlash.exe does not verify; see $WORK/verify.log" >&2
   status=1
 }
-(cd "$STAGE" && sha256sum --quiet -c SHA256SUMS) || {
-  echo "SHA256SUMS does not match the signed release's files" >&2
+(cd "$STAGE" && sha256sum --quiet -c SHA256SUMS.txt) || {
+  echo "SHA256SUMS.txt does not match the signed release's files" >&2
   status=1
 }
 # Notepad on Windows 7 shows a file with Unix line ends as one line.
-if grep -qv "$(printf '\r')\$" "$STAGE/SHA256SUMS"; then
-  echo "SHA256SUMS has lines that do not end in CR LF" >&2
+if grep -qv "$(printf '\r')\$" "$STAGE/SHA256SUMS.txt"; then
+  echo "SHA256SUMS.txt has lines that do not end in CR LF" >&2
   status=1
 fi
 exit $status

@@ -1,8 +1,9 @@
 #!/bin/sh
 # `make dist`: build/dist/TRV2KFlash-<version>-win32.zip from the Windows build's TRV2KFlash.exe
 # (argument 1), the operator's guide rendered as one self-contained HTML page, a README for the
-# operator, the change list and SHA256SUMS. The same commit gives the same zip, byte for byte, wherever it is built:
-# every file's time is the commit's, the names go in sorted, and nothing of the machine goes in.
+# operator, the change list and SHA256SUMS.txt (named .txt so that a double click opens it). The
+# same commit gives the same zip, byte for byte, wherever it is built: every file's time is the
+# commit's, the names go in sorted, and nothing of the machine goes in.
 #
 # With SIGN_CERT (a PEM file: the signing certificate, then any intermediate certificates) and
 # SIGN_KEY (its private key as PEM; SIGN_KEY_PASS names a file holding its pass phrase, if it has
@@ -97,14 +98,14 @@ pandoc docs/operator-guide.md --from markdown-smart --to html4 --standalone --se
 sed "s/@VERSION@/$VERSION/; s/\$/\r/" docs/release-readme.txt >"$STAGE/README.txt"
 sed 's/$/\r/' CHANGELOG.md >"$STAGE/CHANGELOG.txt"
 # Windows line ends here too, which sha256sum -c accepts.
-(cd "$STAGE" && sha256sum CHANGELOG.txt README.txt TRV2KFlash.exe "$GUIDE" | sed 's/$/\r/' >SHA256SUMS)
+(cd "$STAGE" && sha256sum CHANGELOG.txt README.txt TRV2KFlash.exe "$GUIDE" | sed 's/$/\r/' >SHA256SUMS.txt)
 
 chmod 644 "$STAGE"/*
 touch -d "@$SOURCE_DATE_EPOCH" "$STAGE"/*
 # Extra fields with times and owners left out (-X); names in a fixed order.
 (cd "$STAGE" && ls | sort | zip -X -q -9 "../$NAME.zip" -@)
 
-expected="CHANGELOG.txt README.txt SHA256SUMS $GUIDE TRV2KFlash.exe"
+expected="CHANGELOG.txt README.txt SHA256SUMS.txt $GUIDE TRV2KFlash.exe"
 listed=$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ' | sed 's/ $//')
 if [ "$listed" != "$(echo "$expected" | tr ' ' '\n' | sort | tr '\n' ' ' | sed 's/ $//')" ]; then
   echo "$ZIP holds [$listed], not [$expected]" >&2

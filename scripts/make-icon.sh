@@ -1,7 +1,8 @@
 #!/bin/sh
 # Makes src/ui/TRV2KFlash.ico, the program's icon in every size Windows asks for (16 to 256
-# pixels), from its drawing src/ui/TRV2KFlash.svg, with ImageMagick. Run it after changing the
-# drawing and commit both: the build takes the .ico as committed, so that it needs no drawing
+# pixels), from its drawings with ImageMagick: src/ui/TRV2KFlash-small.svg for 16 to 24 pixels,
+# where the chip must still show, and src/ui/TRV2KFlash.svg for the rest. Run it after changing a
+# drawing and commit them all: the build takes the .ico as committed, so that it needs no drawing
 # tools and gives the same bytes on every machine.
 set -eu
 cd "$(dirname "$0")/.."
@@ -9,7 +10,14 @@ WORK=build/icon
 rm -rf "$WORK"
 mkdir -p "$WORK"
 pictures=""
-for size in 16 20 24 32 40 48 64 256; do
+for size in 16 20 24; do
+  # Drawn without smoothing at twelve times the size and averaged down, so that at 16 pixels each
+  # unit of the 16-unit grid is one sharp pixel.
+  convert +antialias -background none -density "$((72 * size))" src/ui/TRV2KFlash-small.svg \
+    -filter box -resize "${size}x${size}" -depth 8 -strip "$WORK/$size.png"
+  pictures="$pictures $WORK/$size.png"
+done
+for size in 32 40 48 64 256; do
   # Drawn at each size from the drawing, not scaled down from a large picture: the density makes
   # the 32-unit grid `size` pixels wide.
   convert -background none -density "$((72 * size / 32))" src/ui/TRV2KFlash.svg \

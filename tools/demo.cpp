@@ -3,9 +3,6 @@
 //   demo <exe folder> <ROM file> <demo folder>
 // Screenshots of the idle window, the run and the final message go to the demo folder, and the
 // simulated flash is <demo folder>\flash.bin. Exits with 0 when the flash then holds the image.
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
 #include <stdexcept>
 
@@ -16,6 +13,7 @@
 #include "remote_operator/stand_in.h"
 #include "remote_operator/wait_limits.h"
 #include "remote_operator/win_helpers.h"
+#include "tool_main.h"
 
 namespace trv::remote {
 namespace {
@@ -81,20 +79,5 @@ int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
 }  // namespace trv::remote
 
 int main(int argc, char** argv) {
-  using namespace trv::remote;
-  // Plain "\n" line ends: the output is read on the Unix side.
-  _setmode(_fileno(stdout), _O_BINARY);
-  if (argc != 4) {
-    std::printf("usage: demo <exe folder> <ROM file> <demo folder>\n");
-    return 2;
-  }
-  const std::wstring exe_path = JoinPath(FullPath(Widen(argv[1])), L"TRV2KFlash.exe");
-  const std::wstring demo_folder = FullPath(Widen(argv[3]));
-  try {
-    return Demo(exe_path, FullPath(Widen(argv[2])), demo_folder);
-  } catch (const std::exception& error) {
-    SaveScreenAsBmp(JoinPath(demo_folder, L"error.bmp"));
-    std::printf("DEMO FAILED: %s\n", error.what());
-    return 1;
-  }
+  return trv::remote::ToolMain(argc, argv, "DEMO FAILED", trv::remote::Demo);
 }

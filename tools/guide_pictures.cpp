@@ -8,8 +8,6 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +22,7 @@
 #include "remote_operator/stand_in.h"
 #include "remote_operator/wait_limits.h"
 #include "remote_operator/win_helpers.h"
+#include "tool_main.h"
 
 namespace trv::remote {
 namespace {
@@ -197,18 +196,5 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
 }  // namespace trv::remote
 
 int main(int argc, char** argv) {
-  using namespace trv::remote;
-  // Plain "\n" line ends: the output is read on the Unix side.
-  _setmode(_fileno(stdout), _O_BINARY);
-  if (argc != 4) {
-    std::printf("usage: guide_pictures <exe folder> <ROM file> <picture folder>\n");
-    return 2;
-  }
-  try {
-    return TakeAll(JoinPath(FullPath(Widen(argv[1])), L"TRV2KFlash.exe"), FullPath(Widen(argv[2])),
-                   FullPath(Widen(argv[3])));
-  } catch (const std::exception& error) {
-    std::printf("GUIDE PICTURES FAILED: %s\n", error.what());
-    return 1;
-  }
+  return trv::remote::ToolMain(argc, argv, "GUIDE PICTURES FAILED", trv::remote::TakeAll);
 }

@@ -1,8 +1,14 @@
 // Every text the operator can see: the window's captions, the file dialog's filter, and the
 // messages of the information boxes and error reports. Each is written here once; the window, the
 // run, the passes and the device list take it from here. Texts are UTF-8 (all of them are ASCII).
-// Each is also listed in kOperatorTexts at the end, with how the operator's guide shows it.
+// A name says how the operator meets its text, and the operator's guide is checked against them
+// so: ...Message or ...Report, a whole message, whose places %1, %2 the program fills in;
+// ...Prefix, the start of a message the program completes; ...Text, the start of an error report
+// on the ROM file; ...Suffix, the end of a message; any other, a caption.
 #pragma once
+
+#include <initializer_list>
+#include <string>
 
 namespace trv::texts {
 
@@ -61,133 +67,52 @@ constexpr char kOtherIoErrorPrefix[] = "I/O error ";                  // followe
 // operation was stopped, the adapter closed and the window handed back.
 constexpr char kUnexpectedErrorMessage[] = "An unexpected error stopped the operation.";
 
-// Error reports at start-up, when the driver library cannot be used. Each follows the library's
-// full path where a file of its name was found (so that an operator with copies in two folders
-// knows which one is meant), else its file name. The first line says what went wrong, with the
-// system's code, the second what to do: "QBLINK.DLL was not found (Windows error 126).\r\nIt must
-// be in ...". Windows answers 126 both when the library is nowhere and when a library that it
-// needs is missing, and 193 both for a library that is not 32-bit and for one it needs; the
-// program tells them apart by looking at the file itself.
-constexpr char kLibraryNotFoundPrefix[] = " was not found (Windows error ";
-constexpr char kLibraryNotFoundSuffix[] =
-    ").\r\nIt must be in the program's folder or in the Windows system folder: install the "
-    "adapter's driver, or copy the file into the program's folder.";
-constexpr char kLibraryDependencyMissingPrefix[] =
-    " was found, but a library it needs is missing (Windows error ";
-constexpr char kLibraryDependencyMissingSuffix[] = ").\r\nReinstall the adapter's driver.";
-constexpr char kLibraryDependencyNot32BitPrefix[] =
-    " was found, but a library it needs is not a 32-bit Windows library (Windows error ";
+// Error reports at start-up, when the driver library cannot be used. Each names the library (%1)
+// by the full path of the file found, so that an operator with copies in two folders knows which
+// one is meant, or by its file name where none was found; says what went wrong, with the system's
+// code (%2); and on its second line what to do. Windows answers 126 both when the library is
+// nowhere and when a library that it needs is missing, and 193 both for a library that is not
+// 32-bit and for one it needs; the program tells them apart by looking at the file itself.
+constexpr char kLibraryNotFoundReport[] =
+    "%1 was not found (Windows error %2).\r\nIt must be in the program's folder or in the Windows "
+    "system folder: install the adapter's driver, or copy the file into the program's folder.";
+constexpr char kLibraryDependencyMissingReport[] =
+    "%1 was found, but a library it needs is missing (Windows error %2).\r\nReinstall the "
+    "adapter's driver.";
+constexpr char kLibraryDependencyNot32BitReport[] =
+    "%1 was found, but a library it needs is not a 32-bit Windows library (Windows error "
+    "%2).\r\nReinstall the adapter's driver.";
 // 127, or 317 under Wine: a library it needs lacks a call.
-constexpr char kLibraryDependencyTooOldPrefix[] =
-    " needs a newer version of a library it uses (Windows error ";
-constexpr char kLibraryDependencyTooOldSuffix[] =
-    ").\r\nInstall the adapter's current driver, and the updates Windows offers.";
-constexpr char kLibrary64BitPrefix[] = " is a 64-bit library (Windows error ";
-constexpr char kLibraryDamagedPrefix[] =
-    " is damaged or not a 32-bit Windows library (Windows error ";
-constexpr char kLibraryReplaceSuffix[] =
-    ").\r\nReplace it with the 32-bit version from the adapter's driver.";
-// 1114, or 998 where its start-up crashed.
-constexpr char kLibraryStartFailedPrefix[] = " failed to start (Windows error ";
-constexpr char kLibraryStartFailedSuffix[] =
-    ").\r\nReinstall the adapter's driver, then start the program again.";
+constexpr char kLibraryDependencyTooOldReport[] =
+    "%1 needs a newer version of a library it uses (Windows error %2).\r\nInstall the adapter's "
+    "current driver, and the updates Windows offers.";
+constexpr char kLibrary64BitReport[] =
+    "%1 is a 64-bit library (Windows error %2).\r\nReplace it with the 32-bit version from the "
+    "adapter's driver.";
+// No Windows library at all, or shorter than its own headers say, as a copy cut short is.
+constexpr char kLibraryDamagedReport[] =
+    "%1 is damaged or not a 32-bit Windows library (Windows error %2).\r\nReplace it with the "
+    "32-bit version from the adapter's driver.";
+// Its start-up refused (1114) or crashed with a fault that Windows gives an error code of its own
+// (998 for an access violation, 1001 for a stack overflow).
+constexpr char kLibraryStartFailedReport[] =
+    "%1 failed to start (Windows error %2).\r\nReinstall the adapter's driver, then start the "
+    "program again.";
+// Its start-up crashed with any other exception (a division by zero, an invalid instruction, a C++
+// exception), whose code Windows passes on as it was raised; %2 is that code in hexadecimal
+// (0xC0000094), as Windows names crashes, for it is no Windows error number.
+constexpr char kLibraryStartCrashedReport[] =
+    "%1 failed to start (exception %2).\r\nReinstall the adapter's driver, then start the program "
+    "again.";
 // Any other code.
-constexpr char kLibraryNotLoadedPrefix[] = " could not be loaded (Windows error ";
-constexpr char kLibraryNotLoadedSuffix[] =
-    ").\r\nIt must be the adapter driver's 32-bit library, in the program's folder or in the "
-    "Windows system folder.";
-// The library loaded but lacks a call the program needs; the call's name follows.
-constexpr char kLibraryEntryMissingPrefix[] = " has no entry point ";
-constexpr char kLibraryEntryMissingSuffix[] = ".\r\nInstall the adapter's current driver.";
+constexpr char kLibraryNotLoadedReport[] =
+    "%1 could not be loaded (Windows error %2).\r\nIt must be the adapter driver's 32-bit library, "
+    "in the program's folder or in the Windows system folder.";
+// The library loaded but lacks a call the program needs: %2 is the call's name.
+constexpr char kLibraryEntryMissingReport[] =
+    "%1 has no entry point %2.\r\nInstall the adapter's current driver.";
 
-// How the operator meets a text.
-enum class TextUse {
-  kCaption,      // on the window, a box, the file dialog or Windows' own list: quoted in the guide
-  kMessage,      // a message: a row of the guide's Messages tables
-  kMessageEnd,   // what ends a message after the part the program fills in
-  kIoErrorText,  // the start of an error report on the ROM file, picked by the I/O error code
-};
-
-// A text, and for a message the program completes, the rest of the message as the operator's
-// guide (docs/operator-guide.md) writes it: `before` the text, then what the program fills in
-// (in italics), then its end.
-struct OperatorText {
-  const char* name;
-  const char* text;
-  TextUse use;
-  const char* before = "";
-  const char* filled_in = "";
-  const char* end = "";
-};
-
-// What stands in front of a start-up report: the driver library's file name where none was
-// found, else the full path of the file found.
-constexpr const char* kLibraryBefore = "QBLINK.DLL";
-constexpr const char* kFoundLibraryBefore = "*folder*\\QBLINK.DLL";
-
-// Every text above once: the table the operator's guide is checked against.
-inline constexpr OperatorText kOperatorTexts[] = {
-    {"kApplicationTitle", kApplicationTitle, TextUse::kCaption},
-    {"kDeviceLabel", kDeviceLabel, TextUse::kCaption},
-    {"kIdleHeading", kIdleHeading, TextUse::kCaption},
-    {"kProgrammingHeading", kProgrammingHeading, TextUse::kCaption},
-    {"kVerifyingHeading", kVerifyingHeading, TextUse::kCaption},
-    {"kOpenButtonCaption", kOpenButtonCaption, TextUse::kCaption},
-    {"kProgramButtonCaption", kProgramButtonCaption, TextUse::kCaption},
-    {"kInformationCaption", kInformationCaption, TextUse::kCaption},
-    {"kSessionEndBlockReason", kSessionEndBlockReason, TextUse::kCaption},
-    {"kRomFileFilterName", kRomFileFilterName, TextUse::kCaption},
-    {"kRomFileFilterPattern", kRomFileFilterPattern, TextUse::kCaption},
-    {"kNoDeviceMessage", kNoDeviceMessage, TextUse::kMessage},
-    {"kNoFileMessage", kNoFileMessage, TextUse::kMessage},
-    {"kWrongSizeMessage", kWrongSizeMessage, TextUse::kMessage},
-    {"kOpenFailedMessage", kOpenFailedMessage, TextUse::kMessage, "", "*device description*"},
-    {"kCloseFailedMessage", kCloseFailedMessage, TextUse::kMessage, "", "*device description*"},
-    {"kUartInitFailedMessage", kUartInitFailedMessage, TextUse::kMessage},
-    {"kLoaderBaudFailedMessage", kLoaderBaudFailedMessage, TextUse::kMessage},
-    {"kUartSetupFailedMessage", kUartSetupFailedMessage, TextUse::kMessage},
-    {"kSyncFailedMessage", kSyncFailedMessage, TextUse::kMessage},
-    {"kAckFailedMessage", kAckFailedMessage, TextUse::kMessage},
-    {"kReadBackFailedPrefix", kReadBackFailedPrefix, TextUse::kMessage, "", "*number*",
-     kAddressSuffix},
-    {"kMismatchPrefix", kMismatchPrefix, TextUse::kMessage, "", "*number*", kAddressSuffix},
-    {"kAddressSuffix", kAddressSuffix, TextUse::kMessageEnd},
-    {"kVerifiedMessage", kVerifiedMessage, TextUse::kMessage},
-    {"kNoDevicesMessage", kNoDevicesMessage, TextUse::kMessage},
-    {"kFileNotFoundText", kFileNotFoundText, TextUse::kIoErrorText},
-    {"kInvalidFilenameText", kInvalidFilenameText, TextUse::kIoErrorText},
-    {"kTooManyOpenFilesText", kTooManyOpenFilesText, TextUse::kIoErrorText},
-    {"kFileAccessDeniedText", kFileAccessDeniedText, TextUse::kIoErrorText},
-    {"kReadBeyondEndText", kReadBeyondEndText, TextUse::kIoErrorText},
-    {"kDiskFullText", kDiskFullText, TextUse::kIoErrorText},
-    {"kInvalidNumericInputText", kInvalidNumericInputText, TextUse::kIoErrorText},
-    {"kOtherIoErrorPrefix", kOtherIoErrorPrefix, TextUse::kIoErrorText},
-    {"kUnexpectedErrorMessage", kUnexpectedErrorMessage, TextUse::kMessage},
-    {"kLibraryNotFoundPrefix", kLibraryNotFoundPrefix, TextUse::kMessage, kLibraryBefore,
-     "*number*", kLibraryNotFoundSuffix},
-    {"kLibraryNotFoundSuffix", kLibraryNotFoundSuffix, TextUse::kMessageEnd},
-    {"kLibraryDependencyMissingPrefix", kLibraryDependencyMissingPrefix, TextUse::kMessage,
-     kFoundLibraryBefore, "*number*", kLibraryDependencyMissingSuffix},
-    {"kLibraryDependencyMissingSuffix", kLibraryDependencyMissingSuffix, TextUse::kMessageEnd},
-    {"kLibraryDependencyNot32BitPrefix", kLibraryDependencyNot32BitPrefix, TextUse::kMessage,
-     kFoundLibraryBefore, "*number*", kLibraryDependencyMissingSuffix},
-    {"kLibraryDependencyTooOldPrefix", kLibraryDependencyTooOldPrefix, TextUse::kMessage,
-     kFoundLibraryBefore, "*number*", kLibraryDependencyTooOldSuffix},
-    {"kLibraryDependencyTooOldSuffix", kLibraryDependencyTooOldSuffix, TextUse::kMessageEnd},
-    {"kLibrary64BitPrefix", kLibrary64BitPrefix, TextUse::kMessage, kFoundLibraryBefore, "*number*",
-     kLibraryReplaceSuffix},
-    {"kLibraryDamagedPrefix", kLibraryDamagedPrefix, TextUse::kMessage, kFoundLibraryBefore,
-     "*number*", kLibraryReplaceSuffix},
-    {"kLibraryReplaceSuffix", kLibraryReplaceSuffix, TextUse::kMessageEnd},
-    {"kLibraryStartFailedPrefix", kLibraryStartFailedPrefix, TextUse::kMessage, kFoundLibraryBefore,
-     "*number*", kLibraryStartFailedSuffix},
-    {"kLibraryStartFailedSuffix", kLibraryStartFailedSuffix, TextUse::kMessageEnd},
-    {"kLibraryNotLoadedPrefix", kLibraryNotLoadedPrefix, TextUse::kMessage, kFoundLibraryBefore,
-     "*number*", kLibraryNotLoadedSuffix},
-    {"kLibraryNotLoadedSuffix", kLibraryNotLoadedSuffix, TextUse::kMessageEnd},
-    {"kLibraryEntryMissingPrefix", kLibraryEntryMissingPrefix, TextUse::kMessage,
-     kFoundLibraryBefore, "*function name*", kLibraryEntryMissingSuffix},
-    {"kLibraryEntryMissingSuffix", kLibraryEntryMissingSuffix, TextUse::kMessageEnd},
-};
+// `text` with each of its places %1, %2, ... replaced by the value given for it, in order.
+std::string FilledIn(const char* text, std::initializer_list<std::string> values);
 
 }  // namespace trv::texts

@@ -188,21 +188,25 @@ void FormLayout::FitSelectedFileHeight() {
   selected_file_shown_ = SelectedFileShownText();
   const SIZE text = MeasureText(form_.SelectedFile, font_.get(), selected_file_shown_, width,
                                 kSelectedFileFormat);
-  SetWindowPos(form_.SelectedFile, nullptr, 0, 0, width,
-               std::max<int>(Scale(kSelectedFileBounds.height), text.cy),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Never past the window's bottom edge, should even the shortest text need more.
+  SetWindowPos(
+      form_.SelectedFile, nullptr, 0, 0, width,
+      std::max<int>(Scale(kSelectedFileBounds.height), std::min<int>(text.cy, SelectedFileRoom())),
+      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(form_.SelectedFile, nullptr, TRUE);
 }
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide text is UTF-16");
 
-// The path whole if its lines fit between the label's top and the window's bottom edge, else
-// shortened among its folders until they do.
-std::wstring FormLayout::SelectedFileShownText() const {
+int FormLayout::SelectedFileRoom() const {
   RECT client{};
   GetClientRect(form_.Form1, &client);
-  const int room = client.bottom - Scale(kSelectedFileBounds.top);
-  const auto fits = [&](const PathText& text) {
+  return client.bottom - Scale(kSelectedFileBounds.top);
+}
+
+// The path whole if its lines fit above the window's bottom edge, else shortened until they do.
+std::wstring FormLayout::SelectedFileShownText() const {
+  const auto fits = [&, room = SelectedFileRoom()](const PathText& text) {
     return MeasureText(form_.SelectedFile, font_.get(), std::wstring(text.begin(), text.end()),
                        Scale(kSelectedFileBounds.width), kSelectedFileFormat)
                .cy <= room;

@@ -46,6 +46,8 @@ class FormLayout {
   // SelectedFile grows downwards to as many lines as its caption needs. Where the window's
   // bottom edge comes first, it shows the path shortened (its caption stays the whole path).
   void FitSelectedFileHeight();
+  // The height from SelectedFile's top to the window's bottom edge.
+  int SelectedFileRoom() const;
   std::wstring SelectedFileShownText() const;
   void FitComboBoxFieldHeight();
   bool MeasureItem(MEASUREITEMSTRUCT& item) const;

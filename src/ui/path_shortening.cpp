@@ -1,6 +1,9 @@
 #include "ui/path_shortening.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "ui/character_boundaries.h"
 
 namespace trv::ui {
 namespace {
@@ -10,40 +13,6 @@ namespace {
 constexpr char16_t kEllipsis = u'\u2026';
 constexpr char16_t kPathSeparators[] = u"\\/";
 
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// Marks drawn onto the character before them: the combining blocks of the Latin, Greek and
-// Cyrillic scripts and of symbols, and the variation selectors that pick a character's look.
-bool IsCombiningMark(char16_t unit) {
-  struct Range {
-    char16_t first;
-    char16_t last;
-  };
-  constexpr Range kMarks[] = {{0x0300, 0x036F}, {0x0483, 0x0489}, {0x1AB0, 0x1AFF},
-                              {0x1DC0, 0x1DFF}, {0x20D0, 0x20FF}, {0xFE00, 0xFE0F},
-                              {0xFE20, 0xFE2F}};
-  for (const Range& marks : kMarks) {
-    if (unit >= marks.first && unit <= marks.last) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Whether a character starts at `at` (the end of the text counts as one).
-bool StartsCharacter(const PathText& text, std::size_t at) {
-  if (at == 0 || at >= text.size()) {
-    return true;
-  }
-  return !(IsLowSurrogate(text[at]) && IsHighSurrogate(text[at - 1])) && !IsCombiningMark(text[at]);
-}
-
 // Where the path's root ends: after the drive (C:\) or the server (\\server\).
 std::size_t RootEnd(const PathText& path) {
   const std::size_t separator =
@@ -51,39 +20,73 @@ std::size_t RootEnd(const PathText& path) {
   return separator == PathText::npos ? 0 : separator + 1;
 }
 
+// The character boundaries of `path` from `first` to `last`, both included.
+std::vector<std::size_t> BoundariesWithin(const std::vector<std::size_t>& boundaries,
+                                          std::size_t first, std::size_t last) {
+  return std::vector<std::size_t>(std::lower_bound(boundaries.begin(), boundaries.end(), first),
+                                  std::upper_bound(boundaries.begin(), boundaries.end(), last));
+}
+
+// The least count from 1 to `most` with which `fits_with` holds, where a greater count never needs
+// more room; 0 where none does.
+std::size_t Fewest(std::size_t most, const std::function<bool(std::size_t)>& fits_with) {
+  if (most == 0 || !fits_with(most)) {
+    return 0;
+  }
+  std::size_t least = 1;
+  while (least < most) {
+    const std::size_t count = least + (most - least) / 2;
+    if (fits_with(count)) {
+      most = count;
+    } else {
+      least = count + 1;
+    }
+  }
+  return least;
+}
+
 }  // namespace
 
 PathText ShortenedPath(const PathText& path, const std::function<bool(const PathText&)>& fits) {
-  const std::size_t root_end = RootEnd(path);
-  const std::size_t name_separator = path.find_last_of(kPathSeparators);
-  if (fits(path) || name_separator == PathText::npos || name_separator <= root_end) {
+  if (fits(path)) {
     return path;
   }
-  // Where each character of the folders starts, and last where the file name's separator does.
-  std::vector<std::size_t> starts;
-  for (std::size_t at = root_end; at <= name_separator; ++at) {
-    if (at == root_end || StartsCharacter(path, at)) {
-      starts.push_back(at);
+  const std::vector<std::size_t> boundaries = CharacterBoundaries(path);
+  const std::size_t root_end = RootEnd(path);
+  const std::size_t separator = path.find_last_of(kPathSeparators);
+  const bool has_folders = separator != PathText::npos && separator > root_end;
+  const std::size_t name_start = has_folders ? separator + 1 : root_end;
+
+  // The fewest characters of the folders, from their middle, give way to the ellipsis.
+  if (has_folders) {
+    const std::vector<std::size_t> folders = BoundariesWithin(boundaries, root_end, separator);
+    const std::size_t characters = folders.size() - 1;
+    const auto without_middle = [&](std::size_t count) {
+      const std::size_t first = (characters - count) / 2;
+      return path.substr(0, folders[first]) + kEllipsis + path.substr(folders[first + count]);
+    };
+    const std::size_t count =
+        Fewest(characters, [&](std::size_t n) { return fits(without_middle(n)); });
+    if (count > 0) {
+      return without_middle(count);
     }
   }
-  const std::size_t characters = starts.size() - 1;
-  const auto without_middle = [&](std::size_t count) {
-    const std::size_t first = (characters - count) / 2;
-    return path.substr(0, starts[first]) + kEllipsis + path.substr(starts[first + count]);
+  // Where the file name is too long even so, the fewest characters at the end of its stem give way
+  // too, and all of them where nothing fits.
+  const PathText before_name =
+      path.substr(0, root_end) + (has_folders ? PathText{kEllipsis, path[separator]} : PathText());
+  const std::size_t dot = path.find_last_of(u'.');
+  const bool has_extension = dot != PathText::npos && dot > name_start &&
+                             std::binary_search(boundaries.begin(), boundaries.end(), dot);
+  const std::size_t extension = has_extension ? dot : path.size();
+  const std::vector<std::size_t> stem = BoundariesWithin(boundaries, name_start, extension);
+  const std::size_t characters = stem.size() - 1;
+  const auto without_end = [&](std::size_t count) {
+    return before_name + path.substr(name_start, stem[characters - count] - name_start) +
+           kEllipsis + path.substr(extension);
   };
-  // The text needs no more room as more characters are left out, so the fewest are found by
-  // halving.
-  std::size_t fewest = 1;
-  std::size_t most = characters;
-  while (fewest < most) {
-    const std::size_t count = fewest + (most - fewest) / 2;
-    if (fits(without_middle(count))) {
-      most = count;
-    } else {
-      fewest = count + 1;
-    }
-  }
-  return without_middle(fewest);
+  const std::size_t count = Fewest(characters, [&](std::size_t n) { return fits(without_end(n)); });
+  return without_end(count > 0 ? count : characters);
 }
 
 }  // namespace trv::ui

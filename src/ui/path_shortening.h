@@ -13,9 +13,10 @@ using PathText = std::u16string;
 // `path` as it is shown where `fits` says whether a text fits: whole if it fits; otherwise with
 // the fewest characters from the middle of its folders replaced by "…", its root (C:\ or
 // \\server\) and its file name, with the separator before it, whole. A file name too long to fit
-// even so keeps only the root before it. A path without folders is never shortened. Cuts fall
-// between characters only: never inside a surrogate pair, never between a character and its
-// combining marks. `fits` must not refuse a text for having fewer characters.
+// even so keeps the root, an "…" for all its folders, and of itself its beginning and its
+// extension, with the fewest characters before the extension replaced by "…". Cuts fall between
+// user-perceived characters only (see character_boundaries.h). `fits` must not refuse a text for
+// having fewer characters.
 PathText ShortenedPath(const PathText& path, const std::function<bool(const PathText&)>& fits);
 
 }  // namespace trv::ui

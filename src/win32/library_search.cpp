@@ -17,28 +17,38 @@ SetDefaultDllDirectoriesFunction SetDefaultDllDirectoriesEntry() {
 }
 
 std::wstring ProgramFolder() {
+  const std::wstring program = ModulePath(nullptr);
+  return program.substr(0, program.find_last_of(L'\\'));
+}
+
+// A folder the system names through `call`, which answers 0 where it has none.
+std::wstring FolderFrom(UINT(WINAPI* call)(LPWSTR, UINT)) {
+  std::wstring folder(call(nullptr, 0), L'\0');
+  folder.resize(folder.empty() ? 0 : call(folder.data(), static_cast<UINT>(folder.size())));
+  return folder;
+}
+
+// The system folder that holds the 32-bit libraries. On 64-bit Windows, Windows names System32 to
+// a 32-bit program and quietly takes its files from SysWOW64, while System32 itself holds the
+// 64-bit ones; only there does the WOW64 call answer.
+std::wstring SystemFolder() {
+  const std::wstring wow64 = FolderFrom(&GetSystemWow64DirectoryW);
+  return wow64.empty() ? FolderFrom(&GetSystemDirectoryW) : wow64;
+}
+
+}  // namespace
+
+std::wstring ModulePath(HMODULE module) {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      return std::wstring();
-    }
+    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       path.resize(length);
-      return path.substr(0, path.find_last_of(L'\\'));
+      return path;
     }
     path.resize(path.size() * 2);
   }
 }
-
-std::wstring SystemFolder() {
-  const UINT needed = GetSystemDirectoryW(nullptr, 0);
-  std::wstring folder(needed, L'\0');
-  folder.resize(GetSystemDirectoryW(folder.data(), needed));
-  return folder;
-}
-
-}  // namespace
 
 void RestrictLibrarySearch() {
   const auto set_default_dll_directories = SetDefaultDllDirectoriesEntry();

@@ -23,7 +23,10 @@ HMODULE LoadByFullPathFromProgramOrSystemFolder(const wchar_t* library_name);
 
 // The full path of what bears `library_name` in the first of the two folders it is loaded from
 // that has one (a file, or a folder that stands in its way); empty where neither has. For a 32-bit
-// program on 64-bit Windows the system folder is SysWOW64, and the look follows it there.
+// program on 64-bit Windows the system folder is named as SysWOW64, where its files really are.
 std::wstring FoundInProgramOrSystemFolder(const wchar_t* library_name);
+
+// The file a loaded `module` came from (the program's own for null); empty on failure.
+std::wstring ModulePath(HMODULE module);
 
 }  // namespace trv::win32

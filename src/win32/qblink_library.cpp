@@ -1,5 +1,6 @@
 #include "win32/qblink_library.h"
 
+#include <cstdio>
 #include <cstring>
 #include <type_traits>
 
@@ -11,99 +12,132 @@
 namespace trv::win32 {
 namespace {
 
-std::wstring WideName(const char* name) {
-  return std::wstring(name, name + std::strlen(name));
-}
-
 void* LibraryHandle(AdapterHandle handle) {
   return reinterpret_cast<void*>(handle);
 }
 
 // What Wine reports where Windows reports ERROR_PROC_NOT_FOUND.
 constexpr DWORD kWineProcedureNotFound = 317;
+// Windows' error codes are below this; a larger code is an exception's, passed on as raised.
+constexpr DWORD kFirstExceptionCode = 0x10000;
+// How much of a library's file is read for its headers: the DOS header, the PE header that it
+// points to near by, and the table of sections after it.
+constexpr DWORD kHeadersRead = 4096;
 
-// The processor a library's file is built for, from its headers; 0 for a file that is no
-// Windows program or library, or is cut short.
-WORD ImageMachine(const std::wstring& path) {
+// What a library's file is, from its headers.
+enum class LibraryFile { kDamaged, k32Bit, k64Bit };
+
+// Whether each section's data, as the table of sections says where it lies, is within the file's
+// `size`: a copy cut short ends before its last section.
+bool SectionsWithin(const unsigned char* headers, DWORD read, DWORD table, WORD sections,
+                    ULONGLONG size) {
+  if (table > read || sections > (read - table) / sizeof(IMAGE_SECTION_HEADER)) {
+    return false;
+  }
+  for (WORD i = 0; i < sections; ++i) {
+    IMAGE_SECTION_HEADER section;
+    std::memcpy(&section, headers + table + i * sizeof(section), sizeof(section));
+    if (ULONGLONG{section.PointerToRawData} + section.SizeOfRawData > size) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Damaged where the file is no Windows program or library, or is shorter than its headers say.
+LibraryFile JudgeLibraryFile(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    return 0;
+    return LibraryFile::kDamaged;
   }
-  // The headers come first: the DOS header, which says where the PE header starts, near by.
-  unsigned char start[4096];
+  unsigned char headers[kHeadersRead];
   DWORD read = 0;
-  const BOOL read_ok = ReadFile(file, start, sizeof(start), &read, nullptr);
+  LARGE_INTEGER size{};
+  const BOOL read_ok =
+      ReadFile(file, headers, sizeof(headers), &read, nullptr) && GetFileSizeEx(file, &size);
   CloseHandle(file);
   IMAGE_DOS_HEADER dos;
   if (!read_ok || read < sizeof(dos)) {
-    return 0;
+    return LibraryFile::kDamaged;
   }
-  std::memcpy(&dos, start, sizeof(dos));
+  std::memcpy(&dos, headers, sizeof(dos));
   DWORD signature = 0;
   IMAGE_FILE_HEADER header;
   const auto at = static_cast<DWORD>(dos.e_lfanew);
   if (dos.e_magic != IMAGE_DOS_SIGNATURE || at > read - sizeof(signature) - sizeof(header)) {
-    return 0;
+    return LibraryFile::kDamaged;
   }
-  std::memcpy(&signature, start + at, sizeof(signature));
-  std::memcpy(&header, start + at + sizeof(signature), sizeof(header));
-  return signature == IMAGE_NT_SIGNATURE ? header.Machine : 0;
+  std::memcpy(&signature, headers + at, sizeof(signature));
+  std::memcpy(&header, headers + at + sizeof(signature), sizeof(header));
+  const DWORD table = at + sizeof(signature) + sizeof(header) + header.SizeOfOptionalHeader;
+  if (signature != IMAGE_NT_SIGNATURE ||
+      !SectionsWithin(headers, read, table, header.NumberOfSections,
+                      static_cast<ULONGLONG>(size.QuadPart))) {
+    return LibraryFile::kDamaged;
+  }
+  switch (header.Machine) {
+    case IMAGE_FILE_MACHINE_I386:
+      return LibraryFile::k32Bit;
+    case IMAGE_FILE_MACHINE_AMD64:
+    case IMAGE_FILE_MACHINE_ARM64:
+    case IMAGE_FILE_MACHINE_IA64:
+      return LibraryFile::k64Bit;
+    default:
+      return LibraryFile::kDamaged;
+  }
 }
 
-// The operator's texts around the system's code, for a library that did not load; `found` is
-// the file of its name that the system tried, if any.
-struct LoadFailureTexts {
-  const char* prefix;
-  const char* suffix;
-};
-
-LoadFailureTexts LoadFailureTextsFor(DWORD error, const std::wstring& found) {
-  const LoadFailureTexts not_found{texts::kLibraryNotFoundPrefix, texts::kLibraryNotFoundSuffix};
-  const LoadFailureTexts damaged{texts::kLibraryDamagedPrefix, texts::kLibraryReplaceSuffix};
+// The report for the library's file `found` that failed to load with the system's `error`.
+const char* ReportFor(DWORD error, const std::wstring& found) {
+  if (error >= kFirstExceptionCode) {
+    return texts::kLibraryStartCrashedReport;
+  }
   switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return not_found;
-    case ERROR_MOD_NOT_FOUND:
-      // The same code for the library itself and for a library it needs.
-      return found.empty() ? not_found
-                           : LoadFailureTexts{texts::kLibraryDependencyMissingPrefix,
-                                              texts::kLibraryDependencyMissingSuffix};
-    case ERROR_BAD_EXE_FORMAT:
-      // The same code for the library itself and for a library it needs.
-      switch (ImageMachine(found)) {
-        case IMAGE_FILE_MACHINE_I386:
-          return {texts::kLibraryDependencyNot32BitPrefix, texts::kLibraryDependencyMissingSuffix};
-        case IMAGE_FILE_MACHINE_AMD64:
-        case IMAGE_FILE_MACHINE_ARM64:
-        case IMAGE_FILE_MACHINE_IA64:
-          return {texts::kLibrary64BitPrefix, texts::kLibraryReplaceSuffix};
+    case ERROR_MOD_NOT_FOUND:  // a library it needs, as the file itself is there
+      return texts::kLibraryDependencyMissingReport;
+    case ERROR_BAD_EXE_FORMAT:  // the file itself, or a library it needs
+      switch (JudgeLibraryFile(found)) {
+        case LibraryFile::k32Bit:
+          return texts::kLibraryDependencyNot32BitReport;
+        case LibraryFile::k64Bit:
+          return texts::kLibrary64BitReport;
         default:
-          return damaged;
+          return texts::kLibraryDamagedReport;
       }
     case ERROR_FILE_INVALID:  // an empty file, on some systems
-      return damaged;
+      return texts::kLibraryDamagedReport;
     case ERROR_PROC_NOT_FOUND:
     case kWineProcedureNotFound:
-      return {texts::kLibraryDependencyTooOldPrefix, texts::kLibraryDependencyTooOldSuffix};
+      return texts::kLibraryDependencyTooOldReport;
     case ERROR_DLL_INIT_FAILED:
-    case ERROR_NOACCESS:  // its start-up crashed
-      return {texts::kLibraryStartFailedPrefix, texts::kLibraryStartFailedSuffix};
+    case ERROR_NOACCESS:        // its start-up crashed on an access violation
+    case ERROR_STACK_OVERFLOW:  // or overflowed its stack
+      return texts::kLibraryStartFailedReport;
     default:
-      return {texts::kLibraryNotLoadedPrefix, texts::kLibraryNotLoadedSuffix};
+      return texts::kLibraryNotLoadedReport;
   }
+}
+
+// An exception's code as Windows names it in its reports of crashes: 0xC0000094.
+std::string ExceptionCode(DWORD code) {
+  char hex[11];
+  std::snprintf(hex, sizeof(hex), "0x%08lX", static_cast<unsigned long>(code));
+  return hex;
 }
 
 }  // namespace
 
 std::wstring QblinkLibrary::LoadFailureReport(const wchar_t* library_name, DWORD error) {
   const std::wstring found = FoundInProgramOrSystemFolder(library_name);
-  const LoadFailureTexts around = LoadFailureTextsFor(error, found);
-  const bool by_path = !found.empty() && around.prefix != texts::kLibraryNotFoundPrefix;
-  return (by_path ? found : std::wstring(library_name)) + WideFromUtf8(around.prefix) +
-         std::to_wstring(error) + WideFromUtf8(around.suffix);
+  if (found.empty()) {
+    return WideFromUtf8(texts::FilledIn(texts::kLibraryNotFoundReport,
+                                        {Utf8FromWide(library_name), std::to_string(error)}));
+  }
+  const std::string code =
+      error >= kFirstExceptionCode ? ExceptionCode(error) : std::to_string(error);
+  return WideFromUtf8(texts::FilledIn(ReportFor(error, found), {Utf8FromWide(found), code}));
 }
 
 std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
@@ -136,11 +170,9 @@ std::unique_ptr<QblinkLibrary> QblinkLibrary::Load(const wchar_t* library_name,
   bind("QB_Read", &entries.read);
   bind("QB_Write", &entries.write);
   if (missing != nullptr) {
+    *problem = WideFromUtf8(texts::FilledIn(texts::kLibraryEntryMissingReport,
+                                            {Utf8FromWide(ModulePath(module)), missing}));
     FreeLibrary(module);
-    // The library loaded came from where the look finds it first.
-    *problem = FoundInProgramOrSystemFolder(library_name) +
-               WideFromUtf8(texts::kLibraryEntryMissingPrefix) + WideName(missing) +
-               WideFromUtf8(texts::kLibraryEntryMissingSuffix);
     return nullptr;
   }
   return std::unique_ptr<QblinkLibrary>(new QblinkLibrary(module, entries));

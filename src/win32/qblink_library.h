@@ -18,11 +18,11 @@ class QblinkLibrary final : public AdapterDriver {
   // Loads `library_name` from the program's own folder or the system folder (never from the
   // current directory, which the file dialog moves) and binds all fourteen calls. On failure
   // returns null and sets `*problem` to the operator's text: the load's failure report (below),
-  // or the library's full path and the first call it lacks.
+  // or the loaded file's full path and the first call it lacks.
   static std::unique_ptr<QblinkLibrary> Load(const wchar_t* library_name, std::wstring* problem);
   // The operator's text for `library_name` that failed to load with the system's `error`: the
-  // library by the full path of the file the system tried, if there was one, what went wrong
-  // with the code, and what to do.
+  // library by the full path of the file of its name in the folders it is loaded from, or by its
+  // name where neither holds one; what went wrong, with the code; and what to do.
   static std::wstring LoadFailureReport(const wchar_t* library_name, DWORD error);
   ~QblinkLibrary() override;
   QblinkLibrary(const QblinkLibrary&) = delete;

@@ -20,6 +20,7 @@
 #include "win32/entry_points.h"
 
 namespace e2e {
+using namespace trv::remote;
 
 namespace {
 

@@ -14,9 +14,6 @@ constexpr wchar_t kInformationCaption[] = L"Information";
 constexpr wchar_t kDeviceRequired[] = L"A device must be selected to program the TRV2K-3B Flash.";
 constexpr wchar_t kRomFileRequired[] =
     L"A ROM file has not been selected.\r\nPlease select a ROM file to program into the TRV2K.";
-constexpr wchar_t kFileNotFound[] = L"File not found.";
-// Another program holds the ROM file open without letting others read it (a sharing violation).
-constexpr wchar_t kFileHeldElsewhere[] = L"I/O error 32.";
 constexpr wchar_t kOpenFailedPrefix[] = L"Failed to open ";
 constexpr wchar_t kCloseFailedPrefix[] = L"Failed to close ";
 constexpr wchar_t kSyncFailed[] =

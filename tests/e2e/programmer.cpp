@@ -9,6 +9,7 @@
 #include "time_limits.h"
 
 namespace e2e {
+using namespace trv::remote;
 
 std::vector<std::string> Programmer::Log() const {
   return ReadLogLines(log_path);

@@ -13,18 +13,15 @@
 
 namespace e2e {
 
-// The scenarios work the programmer through the remote operator.
-using namespace trv::remote;
-
 // A started programmer with its own folder (its working directory), simulated flash and log.
 struct Programmer {
   std::wstring folder;
   std::wstring flash_path;
   std::wstring log_path;
-  std::unique_ptr<ProgrammerProcess> process;
+  std::unique_ptr<trv::remote::ProgrammerProcess> process;
 
-  ProgrammerProcess& operator*() const { return *process; }
-  ProgrammerProcess* operator->() const { return process.get(); }
+  trv::remote::ProgrammerProcess& operator*() const { return *process; }
+  trv::remote::ProgrammerProcess* operator->() const { return process.get(); }
   std::vector<std::string> Log() const;
   std::wstring Path(const std::wstring& name) const;
   // Chooses the stand-in's first adapter and a new ROM image, image.ROM in the folder, made from
@@ -38,7 +35,8 @@ std::wstring ProgramPath();
 std::wstring GroupFolder(const std::string& group);
 // Starts the programmer in the group's folder (created) with its own flash and log; `settings`
 // add to or replace those. Throws when it shows no window.
-Programmer StartProgrammer(const std::string& group, const EnvironmentOverrides& settings);
+Programmer StartProgrammer(const std::string& group,
+                           const trv::remote::EnvironmentOverrides& settings);
 // A copy of the programmer alone in `folder` (created), without any driver library beside it;
 // returns its path. Throws when it cannot be made.
 std::wstring CopyProgrammerAlone(const std::wstring& folder);
@@ -49,7 +47,7 @@ std::wstring ScreenshotOf(const ::testing::TestInfo& test);
 std::wstring Screenshot();
 
 // Closes what a scenario that failed half-way left up: message boxes and file dialogs.
-void CloseLeftOverBoxes(ProgrammerProcess& programmer);
+void CloseLeftOverBoxes(trv::remote::ProgrammerProcess& programmer);
 
 // The scenarios of a group that share one programmer, which the group's SetUpTestSuite starts and
 // which ends after the group's last scenario. Each scenario begins with it running and nothing

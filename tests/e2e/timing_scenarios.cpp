@@ -20,6 +20,7 @@
 #include "time_limits.h"
 
 namespace e2e {
+using namespace trv::remote;
 
 namespace {
 

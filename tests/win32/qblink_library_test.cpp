@@ -17,7 +17,6 @@ namespace texts = trv::texts;
 using trv::win32::kDriverLibraryName;
 using trv::win32::QblinkLibrary;
 using trv::win32::Utf8FromWide;
-using trv::win32::WideFromUtf8;
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
@@ -58,7 +57,8 @@ TEST(DriverLibrary, StandIn_AnswersThroughTheBoundCalls) {
 
 // Each way a library can be unusable, and its report: the file found by its full path (or the
 // name, where none was), what went wrong with the system's code (or the call it lacks), then what
-// to do. The build puts the qb_ libraries beside the tests. Some codes Wine gives for no file: it
+// to do. The build puts the qb_ libraries beside the tests: copies cut short or damaged, and
+// libraries whose start-up refuses or crashes in each way. Some codes Wine gives for no file: it
 // loads a library that imports a call its library lacks, and reports a 64-bit library that one
 // needs as missing; those reports are made from the code, for a 32-bit library that was found.
 TEST(DriverLibrary, NotUsable_ReportSaysWhichFileWhyAndWhatToDo) {
@@ -67,34 +67,31 @@ TEST(DriverLibrary, NotUsable_ReportSaysWhichFileWhyAndWhatToDo) {
     const wchar_t* library;
     DWORD error;  // reported for `library`; 0: as loading it fails
     Where found;
-    const char* prefix;
+    const char* report;
     const char* code_or_call;
-    const char* suffix;
   };
   const Case cases[] = {
-      {L"NO_SUCH_QB.DLL", 0, kNowhere, texts::kLibraryNotFoundPrefix, "126",
-       texts::kLibraryNotFoundSuffix},
-      {L"qb_needs_absent.DLL", 0, kHere, texts::kLibraryDependencyMissingPrefix, "126",
-       texts::kLibraryDependencyMissingSuffix},
-      {L"qb_not_a_library.DLL", 0, kHere, texts::kLibraryDamagedPrefix, "193",
-       texts::kLibraryReplaceSuffix},
-      {L"qb_empty.DLL", 0, kHere, texts::kLibraryDamagedPrefix, "193",
-       texts::kLibraryReplaceSuffix},
-      {L"qb_64_bit.DLL", 0, kHere, texts::kLibrary64BitPrefix, "193", texts::kLibraryReplaceSuffix},
-      {L"qb_start_fails.DLL", 0, kHere, texts::kLibraryStartFailedPrefix, "1114",
-       texts::kLibraryStartFailedSuffix},
-      {L"qb_start_crashes.DLL", 0, kHere, texts::kLibraryStartFailedPrefix, "998",
-       texts::kLibraryStartFailedSuffix},
-      {L"qb_folder.DLL", 0, kHere, texts::kLibraryNotLoadedPrefix, "5",
-       texts::kLibraryNotLoadedSuffix},
-      {L"version.dll", 0, kSystem, texts::kLibraryEntryMissingPrefix, "QB_CreateDeviceInfoList",
-       texts::kLibraryEntryMissingSuffix},
-      {L"qb_start_fails.DLL", 193, kHere, texts::kLibraryDependencyNot32BitPrefix, "193",
-       texts::kLibraryDependencyMissingSuffix},
-      {L"qb_start_fails.DLL", 127, kHere, texts::kLibraryDependencyTooOldPrefix, "127",
-       texts::kLibraryDependencyTooOldSuffix},
-      {L"qb_start_fails.DLL", 317, kHere, texts::kLibraryDependencyTooOldPrefix, "317",
-       texts::kLibraryDependencyTooOldSuffix},
+      {L"NO_SUCH_QB.DLL", 0, kNowhere, texts::kLibraryNotFoundReport, "126"},
+      {L"qb_needs_absent.DLL", 0, kHere, texts::kLibraryDependencyMissingReport, "126"},
+      {L"qb_not_a_library.DLL", 0, kHere, texts::kLibraryDamagedReport, "193"},
+      {L"qb_empty.DLL", 0, kHere, texts::kLibraryDamagedReport, "193"},
+      {L"qb_cut_1k.DLL", 0, kHere, texts::kLibraryDamagedReport, "193"},
+      {L"qb_cut_3000.DLL", 0, kHere, texts::kLibraryDamagedReport, "193"},
+      {L"qb_cut_half.DLL", 0, kHere, texts::kLibraryDamagedReport, "193"},
+      {L"qb_damaged_body.DLL", 0, kHere, texts::kLibraryDamagedReport, "193"},
+      {L"qb_64_bit.DLL", 0, kHere, texts::kLibrary64BitReport, "193"},
+      {L"qb_start_fails.DLL", 0, kHere, texts::kLibraryStartFailedReport, "1114"},
+      {L"qb_crash_access_violation.DLL", 0, kHere, texts::kLibraryStartFailedReport, "998"},
+      {L"qb_crash_stack_overflow.DLL", 0, kHere, texts::kLibraryStartFailedReport, "1001"},
+      {L"qb_crash_division_by_zero.DLL", 0, kHere, texts::kLibraryStartCrashedReport, "0xC0000094"},
+      {L"qb_crash_invalid_instruction.DLL", 0, kHere, texts::kLibraryStartCrashedReport,
+       "0xC000001D"},
+      {L"qb_crash_cpp_exception.DLL", 0, kHere, texts::kLibraryStartCrashedReport, "0xE06D7363"},
+      {L"qb_folder.DLL", 0, kHere, texts::kLibraryNotLoadedReport, "5"},
+      {L"version.dll", 0, kSystem, texts::kLibraryEntryMissingReport, "QB_CreateDeviceInfoList"},
+      {L"qb_start_fails.DLL", 193, kHere, texts::kLibraryDependencyNot32BitReport, "193"},
+      {L"qb_start_fails.DLL", 127, kHere, texts::kLibraryDependencyTooOldReport, "127"},
+      {L"qb_start_fails.DLL", 317, kHere, texts::kLibraryDependencyTooOldReport, "317"},
   };
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
@@ -107,9 +104,9 @@ TEST(DriverLibrary, NotUsable_ReportSaysWhichFileWhyAndWhatToDo) {
       problem = QblinkLibrary::LoadFailureReport(c.library, c.error);
     }
     const std::wstring folder[] = {L"", ProgramFolder() + L"\\", system + std::wstring(L"\\")};
-    EXPECT_EQ(folder[c.found] + c.library +
-                  WideFromUtf8(std::string(c.prefix) + c.code_or_call + c.suffix),
-              problem);
+    EXPECT_EQ(
+        texts::FilledIn(c.report, {Utf8FromWide(folder[c.found] + c.library), c.code_or_call}),
+        Utf8FromWide(problem));
   }
 }
 
