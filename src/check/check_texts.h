@@ -1,8 +1,8 @@
 // Every text of the adapter and chip check's report: the checks' names and outcomes, what each
 // check found or why it failed, and what to do then. Each is written here once; the check and its
-// report take it from here. Texts are UTF-8 (all of them are ASCII). Each is also listed in
-// kCheckTexts at the end, with how the operator's guide shows it. The check shows the programmer's
-// own texts where it does what the programmer does: the ROM file's checks (operator_texts.h).
+// report take it from here. Texts are UTF-8 (all of them are ASCII). The check shows the
+// programmer's own texts where it does what the programmer does: the ROM file's checks
+// (operator_texts.h).
 #pragma once
 
 #include "common/operator_texts.h"
@@ -154,97 +154,5 @@ constexpr char kReportLibrary[] = "Driver library: ";
 constexpr char kReportNoLibrary[] = "not found";
 constexpr char kReportAdapter[] = "Adapter: ";
 constexpr char kReportNoAdapter[] = "none chosen";
-
-using texts::OperatorText;
-using texts::TextUse;
-
-// Every text above once: the table the operator's guide is checked against.
-inline constexpr OperatorText kCheckTexts[] = {
-    {"kDriverLibraryName", kDriverLibraryName, TextUse::kCaption},
-    {"kAdapterName", kAdapterName, TextUse::kCaption},
-    {"kSerialSetUpName", kSerialSetUpName, TextUse::kCaption},
-    {"kLoopbackName", kLoopbackName, TextUse::kCaption},
-    {"kChipName", kChipName, TextUse::kCaption},
-    {"kRunTimeName", kRunTimeName, TextUse::kCaption},
-    {"kFlashReadName", kFlashReadName, TextUse::kCaption},
-    {"kCompareName", kCompareName, TextUse::kCaption},
-    {"kPassed", kPassed, TextUse::kCaption},
-    {"kFailed", kFailed, TextUse::kCaption},
-    {"kNotTried", kNotTried, TextUse::kCaption},
-    {"kWhatToDo", kWhatToDo, TextUse::kCaption},
-    {"kNotTriedNoLibrary", kNotTriedNoLibrary, TextUse::kMessage},
-    {"kNotTriedNoAdapter", kNotTriedNoAdapter, TextUse::kMessage},
-    {"kNotTriedAdapterGone", kNotTriedAdapterGone, TextUse::kMessage},
-    {"kNotTriedNoSetUp", kNotTriedNoSetUp, TextUse::kMessage},
-    {"kNotTriedLoopFailed", kNotTriedLoopFailed, TextUse::kMessage},
-    {"kNotTriedNoRoundTrip", kNotTriedNoRoundTrip, TextUse::kMessage},
-    {"kNotTriedNoFlash", kNotTriedNoFlash, TextUse::kMessage},
-    {"kBracketEnd", kBracketEnd, TextUse::kMessageEnd},
-    {"kSentenceEnd", kSentenceEnd, TextUse::kMessageEnd},
-    {"kMilliseconds", kMilliseconds, TextUse::kMessageEnd},
-    {"kLibraryLoadedFrom", kLibraryLoadedFrom, TextUse::kMessage, "", "*path*",
-     kLibraryFileVersion},
-    {"kLibraryFileVersion", kLibraryFileVersion, TextUse::kMessageEnd},
-    {"kLibraryNoFileVersion", kLibraryNoFileVersion, TextUse::kMessageEnd},
-    {"kLibraryCallsPresent", kLibraryCallsPresent, TextUse::kMessageEnd},
-    {"kAdaptersListed", kAdaptersListed, TextUse::kMessage, "", "*number*", kAdapterOpened},
-    {"kAdapterOpened", kAdapterOpened, TextUse::kMessageEnd},
-    {"kListFailed", kListFailed, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kListFailedAdvice", kListFailedAdvice, TextUse::kMessage},
-    {"kNoAdapterListed", kNoAdapterListed, TextUse::kMessage},
-    {"kNoAdapterListedAdvice", kNoAdapterListedAdvice, TextUse::kMessage},
-    {"kNoAdapterChosen", kNoAdapterChosen, TextUse::kMessage},
-    {"kNoAdapterChosenAdvice", kNoAdapterChosenAdvice, TextUse::kMessage},
-    {"kOpenRefused", kOpenRefused, TextUse::kMessage, "", "*number*", kOpenRefusedEnd},
-    {"kOpenRefusedEnd", kOpenRefusedEnd, TextUse::kMessageEnd},
-    {"kOpenRefusedAdvice", kOpenRefusedAdvice, TextUse::kMessage},
-    {"kNotListed", kNotListed, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kNotListedAdvice", kNotListedAdvice, TextUse::kMessage},
-    {"kSetUpAccepted", kSetUpAccepted, TextUse::kMessage},
-    {"kRefused115200", kRefused115200, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kRefused1000000", kRefused1000000, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kRefusedFraming", kRefusedFraming, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kRefusedFlowControl", kRefusedFlowControl, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kSetUpAdvice", kSetUpAdvice, TextUse::kMessage},
-    {"kSetUpRefusedAtRestart", kSetUpRefusedAtRestart, TextUse::kMessage, "", "*number*",
-     kBracketEnd},
-    {"kLoopIntact", kLoopIntact, TextUse::kMessage, "", "*number*", kRoundTripLongest},
-    {"kRoundTripLongest", kRoundTripLongest, TextUse::kMessageEnd, "", "*number*", kMilliseconds},
-    {"kNoLoopback", kNoLoopback, TextUse::kMessage},
-    {"kLoopLost115200", kLoopLost115200, TextUse::kMessage, "", "*number*", kSentenceEnd},
-    {"kLoopLost1000000", kLoopLost1000000, TextUse::kMessage, "", "*number*", kSentenceEnd},
-    {"kLoopChanged115200", kLoopChanged115200, TextUse::kMessage},
-    {"kLoopChanged1000000", kLoopChanged1000000, TextUse::kMessage},
-    {"kLoopAdvice", kLoopAdvice, TextUse::kMessage},
-    {"kTookNothing", kTookNothing, TextUse::kMessage},
-    {"kReplugAdvice", kReplugAdvice, TextUse::kMessage},
-    {"kChipAnswered", kChipAnswered, TextUse::kMessage, "", "*number*", kMilliseconds},
-    {"kChipNotTriedLoop", kChipNotTriedLoop, TextUse::kMessage},
-    {"kNothingAnswered", kNothingAnswered, TextUse::kMessage},
-    {"kNothingAnsweredAdvice", kNothingAnsweredAdvice, TextUse::kMessage},
-    {"kNotTheLoader", kNotTheLoader, TextUse::kMessage},
-    {"kNotTheLoaderAdvice", kNotTheLoaderAdvice, TextUse::kMessage},
-    {"kConfirmOnly", kConfirmOnly, TextUse::kMessage},
-    {"kConfirmOnlyAdvice", kConfirmOnlyAdvice, TextUse::kMessage},
-    {"kRateChangeNotSent", kRateChangeNotSent, TextUse::kMessage},
-    {"kReadNotAcknowledged", kReadNotAcknowledged, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kBlockShort", kBlockShort, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kReadAdvice", kReadAdvice, TextUse::kMessage},
-    {"kAdapterGone", kAdapterGone, TextUse::kMessage, "", "*number*", kBracketEnd},
-    {"kAdapterGoneAdvice", kAdapterGoneAdvice, TextUse::kMessage},
-    {"kRunTime", kRunTime, TextUse::kMessage, "", "*number*", kRunTimeAt},
-    {"kRunTimeAt", kRunTimeAt, TextUse::kMessageEnd, "", "*number*", kMilliseconds},
-    {"kLongRoundTripAdvice", kLongRoundTripAdvice, TextUse::kMessage},
-    {"kFlashRead", kFlashRead, TextUse::kMessage},
-    {"kFlashSame", kFlashSame, TextUse::kMessage},
-    {"kFlashDiffers", kFlashDiffers, TextUse::kMessage, "", "*number*", kFlashDiffersCount},
-    {"kFlashDiffersCount", kFlashDiffersCount, TextUse::kMessageEnd, "", "*number*", kSentenceEnd},
-    {"kReportProgram", kReportProgram, TextUse::kCaption},
-    {"kReportWindows", kReportWindows, TextUse::kCaption},
-    {"kReportLibrary", kReportLibrary, TextUse::kCaption},
-    {"kReportNoLibrary", kReportNoLibrary, TextUse::kCaption},
-    {"kReportAdapter", kReportAdapter, TextUse::kCaption},
-    {"kReportNoAdapter", kReportNoAdapter, TextUse::kCaption},
-};
 
 }  // namespace trv::check_texts
