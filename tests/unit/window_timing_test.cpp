@@ -19,23 +19,13 @@ constexpr std::uint32_t kExitMenuLoop = 0x0212;
 constexpr std::uint32_t kLeftButtonUp = 0x0202;
 constexpr std::uint32_t kCommand = 0x0111;
 
-// One step of what the window's thread does: start handling a message, end the innermost
-// handling, or let time pass.
-struct Step {
-  enum Kind { kHandle, kDone, kWait } kind;
-  std::uint32_t value = 0;  // the message, or seconds
-};
-constexpr Step Handle(std::uint32_t message) {
-  return {Step::kHandle, message};
-}
-constexpr Step kDone{Step::kDone};
-constexpr Step Wait(std::uint32_t seconds) {
-  return {Step::kWait, seconds};
-}
+// What the window's thread does, step by step: a message number starts handling that message, a
+// number of seconds below 10 lets that much time pass, and kDone ends the innermost handling.
+constexpr std::uint32_t kDone = 0;
 
 struct HoldRow {
   const char* what;
-  std::vector<Step> steps;
+  std::vector<std::uint32_t> steps;
   std::uint64_t held_seconds;
 };
 
@@ -44,26 +34,19 @@ struct HoldRow {
 TEST(OperatorHoldsTest, OnlyTheHandlingOfAMessageThatRunsAModalLoopIsHeld) {
   const HoldRow rows[] = {
       {"a move by the title bar",
-       {Handle(kNcLeftButtonDown), Handle(kSysCommand), Handle(kEnterSizeMove), kDone, Wait(4),
-        Handle(kExitSizeMove), kDone, kDone, kDone},
+       {kNcLeftButtonDown, kSysCommand, kEnterSizeMove, kDone, 4, kExitSizeMove, kDone, kDone,
+        kDone},
        4},
-      {"a stray pair across two handlings",
-       {Handle(kEnterSizeMove), kDone, Wait(1), Handle(kExitSizeMove), kDone},
-       0},
-      {"an unmatched enter, then a real hold",
-       {Handle(kEnterMenuLoop), kDone, Wait(5), Handle(kSysKeyUp), Wait(4), kDone},
-       4},
-      {"a stray exit", {Wait(2), Handle(kExitMenuLoop), kDone}, 0},
-      {"the system menu during a move",
-       {Handle(kSysCommand), Wait(1), Handle(kNcRightButtonUp), Wait(2), kDone, Wait(1), kDone},
-       4},
-      {"a title-bar button held, no enter or exit", {Handle(kNcLeftButtonDown), Wait(4), kDone}, 4},
+      {"a stray pair across two handlings", {kEnterSizeMove, kDone, 1, kExitSizeMove, kDone}, 0},
+      {"an unmatched enter, then a real hold", {kEnterMenuLoop, kDone, 5, kSysKeyUp, 4, kDone}, 4},
+      {"a stray exit", {2, kExitMenuLoop, kDone}, 0},
+      {"the system menu during a move", {kSysCommand, 1, kNcRightButtonUp, 2, kDone, 1, kDone}, 4},
+      {"a title-bar button held, no enter or exit", {kNcLeftButtonDown, 4, kDone}, 4},
       {"a hold inside the click that started a run",
-       {Handle(kLeftButtonUp), Handle(kCommand), Wait(1), Handle(kSysChar), Wait(3), kDone, Wait(1),
-        kDone, kDone},
+       {kLeftButtonUp, kCommand, 1, kSysChar, 3, kDone, 1, kDone, kDone},
        3},
       {"a run started inside a hold counts it only as it ends",
-       {Handle(kSysCommand), Handle(kCommand), Handle(kNcLeftButtonDown), Wait(4), kDone, kDone},
+       {kSysCommand, kCommand, kNcLeftButtonDown, 4, kDone, kDone},
        0},
   };
   for (const HoldRow& row : rows) {
@@ -71,13 +54,13 @@ TEST(OperatorHoldsTest, OnlyTheHandlingOfAMessageThatRunsAModalLoopIsHeld) {
     sim::VirtualClock clock;
     OperatorHolds holds{clock};
     std::vector<std::unique_ptr<OperatorHolds::Handling>> handling;
-    for (const Step& step : row.steps) {
-      if (step.kind == Step::kHandle) {
-        handling.push_back(std::make_unique<OperatorHolds::Handling>(holds, step.value));
-      } else if (step.kind == Step::kDone) {
+    for (const std::uint32_t step : row.steps) {
+      if (step == kDone) {
         handling.pop_back();
+      } else if (step < 10) {
+        clock.AdvanceUs(step * 1'000'000ull);
       } else {
-        clock.AdvanceUs(step.value * 1'000'000ull);
+        handling.push_back(std::make_unique<OperatorHolds::Handling>(holds, step));
       }
     }
     EXPECT_EQ(holds.held_us(), row.held_seconds * 1'000'000);
