@@ -168,6 +168,11 @@ constexpr char kFlashSameMessage[] = "The flash and the file are the same.";
 constexpr char kFlashDiffersMessage[] =
     "The flash differs from the file, first at address %1 (counted from 1); bytes that differ: %2.";
 
+// "Copy report" could not put the report on the clipboard, with the system's code (%1).
+constexpr char kCopyFailedMessage[] =
+    "The report could not be copied: another program may be holding the clipboard (Windows error "
+    "%1). Try again.";
+
 // The header of the report as it is copied: the program's version, the Windows version, the
 // driver library's full path and file version, and the chosen adapter's description.
 constexpr char kProgramLine[] = "Program: TRV2KCheck.exe %1";

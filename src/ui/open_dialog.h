@@ -1,4 +1,5 @@
-// The file-open dialog, set up once and run on demand.
+// The file dialogs: the file-open dialog, set up once and run on demand, and the dialog that
+// chooses where the check saves a chip's flash.
 #pragma once
 
 #include <windows.h>
@@ -25,5 +26,10 @@ class FileOpenDialog {
   std::wstring filter_;
   DWORD flags_;
 };
+
+// Runs the save dialog for a ROM image over `owner`, starting in the process's current directory:
+// it lists ROM files, gives a name typed without an extension theirs, and asks before replacing a
+// file. Returns the chosen file's full path, or nothing when the operator cancelled.
+std::optional<std::wstring> ChooseRomFileToSave(HWND owner);
 
 }  // namespace trv::ui
