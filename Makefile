@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 JOBS    ?= 2
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps native sanitize windows-configure windows windows-tests unit e2e win32-tests test run \
+.PHONY: deps native sanitize windows-configure windows windows-tests unit e2e win32-tests test run run-check \
   bench fuzz fuzz-build format format-check dist reproducible guide-screenshots clean
 
 deps:
@@ -93,6 +93,11 @@ guide-screenshots: windows
 
 run: windows
 	@sh scripts/run.sh
+
+# The adapter and chip check on the simulated adapter; WIRING=chip (the default), loopback or open.
+WIRING ?= chip
+run-check: windows
+	@sh scripts/run.sh check $(WIRING)
 
 bench: native
 	@$(NATIVE)/bench/programming_bench
