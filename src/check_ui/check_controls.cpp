@@ -19,6 +19,19 @@ HICON ProgramIcon(HINSTANCE instance, int width, int height) {
                                        LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+// A multi-line edit asks for every key, and takes Esc, as in a dialog box, for closing its window:
+// in the report, Tab, Enter and Esc work as everywhere else in the window, and the arrows scroll.
+LRESULT CALLBACK ReportProc(HWND report, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                            DWORD_PTR) {
+  if (message == WM_GETDLGCODE) {
+    return DefSubclassProc(report, message, wparam, lparam) & ~DLGC_WANTALLKEYS;
+  }
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(report, &ReportProc, id);
+  }
+  return DefSubclassProc(report, message, wparam, lparam);
+}
+
 }  // namespace
 
 HWND CreateCheckForm(HINSTANCE instance, WNDPROC procedure, const RECT& bounds,
@@ -70,6 +83,9 @@ void CreateControls(CheckControls& controls) {
                            WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
                                ES_AUTOVSCROLL | ES_NOHIDESEL,
                            kReportId, WS_EX_CLIENTEDGE);
+  SetWindowSubclass(controls.Report, &ReportProc, 0, 0);
+  // As many lines as the operations of a session bring.
+  SendMessageW(controls.Report, EM_SETLIMITTEXT, 0, 0);
   controls.ReadingLabel =
       create(WC_STATICW, t::kReadingHeading, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0);
   // No tab stop: nothing on it can be operated.

@@ -7,6 +7,7 @@
 #include "check/check_texts.h"
 #include "check/flash_read.h"
 #include "check_ui/check_window.h"
+#include "check_ui/save_dialog.h"
 #include "common/operator_texts.h"
 #include "ui/busy_cursor.h"
 #include "ui/device_list.h"
@@ -114,7 +115,8 @@ void CheckWindow::SaveFlashButtonClick() {
   if (!flash || Stopped()) {
     return;
   }
-  const auto path = ui::ChooseRomFileToSave(controls_.CheckForm);
+  ShowProgressBar(controls_, false);
+  const auto path = ChooseRomFileToSave(controls_.CheckForm);
   if (!path || Stopped()) {
     return;
   }

@@ -24,7 +24,7 @@ constexpr Bounds kSaveFlashButtonBounds{99, 64, 91, 25};
 constexpr Bounds kCompareButtonBounds{198, 64, 115, 25};
 constexpr Bounds kReportLabelBounds{16, 101, 257, 13};
 constexpr Bounds kReportBounds{16, 117, 456, 234};
-constexpr Bounds kReadingLabelBounds{16, 363, 257, 13};
+constexpr Bounds kReadingLabelBounds{16, 360, 257, 13};
 constexpr Bounds kProgressBar1Bounds{16, 376, 257, 16};
 constexpr Bounds kCopyReportButtonBounds{381, 367, 91, 25};
 

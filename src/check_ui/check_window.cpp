@@ -79,8 +79,6 @@ LRESULT CheckWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
       CreateControls(controls_);
-      // The report holds as many lines as the operations of a session bring.
-      SendMessageW(controls_.Report, EM_SETLIMITTEXT, 0, 0);
       progress_painter_.Attach(controls_.ProgressBar1);
       progress_painter_.SetRange(0, kRomImageSize);
       layout_.Attach();

@@ -1,5 +1,4 @@
-// The file dialogs: the file-open dialog, set up once and run on demand, and the dialog that
-// chooses where the check saves a chip's flash.
+// The file-open dialog, set up once and run on demand, and what the file dialogs share.
 #pragma once
 
 #include <windows.h>
@@ -27,9 +26,13 @@ class FileOpenDialog {
   DWORD flags_;
 };
 
-// Runs the save dialog for a ROM image over `owner`, starting in the process's current directory:
-// it lists ROM files, gives a name typed without an extension theirs, and asks before replacing a
-// file. Returns the chosen file's full path, or nothing when the operator cancelled.
-std::optional<std::wstring> ChooseRomFileToSave(HWND owner);
+// The file dialogs' one filter, for ROM files: the name shown and the pattern, each ended by a
+// zero, and a zero after the last.
+std::wstring RomFileFilter();
+// The process's current directory, where the file dialogs start; empty where it cannot be read.
+std::wstring CurrentDirectory();
+
+// Room for the longest path the system can hand back, so no choice is refused as too long.
+constexpr DWORD kPathBufferChars = 32768;
 
 }  // namespace trv::ui

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win32/win32_rom_file.h"
+#include "win32/win32_text.h"
 
 namespace trv::win32 {
 namespace {
@@ -14,8 +15,8 @@ constexpr int kTemporaryNamesTried = 16;
 // where none could be made.
 HANDLE CreateTemporaryBeside(const std::wstring& target, std::wstring* temporary) {
   for (int attempt = 0; attempt < kTemporaryNamesTried; ++attempt) {
-    *temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(attempt) + L".tmp";
+    *temporary = target + WideFromUtf8("." + std::to_string(GetCurrentProcessId()) + "-" +
+                                       std::to_string(attempt) + ".tmp");
     const HANDLE file = CreateFileW(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
