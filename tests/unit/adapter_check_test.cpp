@@ -135,13 +135,13 @@ std::string Outcomes(const std::vector<CheckLine>& lines) {
   return letters;
 }
 
-// Whether `text` is `form` with each of its places %1, %2 filled in with something.
+// Whether `text` is `form` with each of its places %1, %2 filled in with something, none left.
 bool Fits(const std::string& text, const std::string& form) {
   static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
   static const std::regex place("%[1-9]");
   const std::string pattern =
       std::regex_replace(std::regex_replace(form, special, "\\$&"), place, ".+");
-  return std::regex_match(text, std::regex(pattern));
+  return std::regex_match(text, std::regex(pattern)) && !std::regex_search(text, place);
 }
 
 // --- The report's lines, for each wiring and fault ---

@@ -53,6 +53,10 @@ struct RefusedCase {
   const wchar_t* folder;
 };
 
+void PrintTo(const RefusedCase& row, std::ostream* out) {
+  *out << row.name;
+}
+
 class FileSaveRefused : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(FileSaveRefused, LeavesTheOldFileAsItWasAndNoTemporaryFile) {
