@@ -11,16 +11,16 @@ namespace trv::check_ui {
 // window is created and again once it is gone.
 struct CheckControls {
   HWND CheckForm = nullptr;
-  HWND Label1 = nullptr;       // "Select a device:"
-  HWND ComboBox1 = nullptr;    // the adapters, as the programmer lists them
-  HWND CheckButton = nullptr;  // "Check"
-  HWND SaveFlashButton = nullptr;
-  HWND CompareButton = nullptr;
-  HWND ReportLabel = nullptr;  // "Report:"
-  HWND Report = nullptr;       // read-only, one line per check
-  HWND ReadingLabel = nullptr;
-  HWND ProgressBar1 = nullptr;  // a read of the flash, shown with its label while it runs
-  HWND CopyReportButton = nullptr;
+  HWND Label1 = nullptr;            // "Select a device:"
+  HWND ComboBox1 = nullptr;         // the adapters, as the programmer lists them
+  HWND CheckButton = nullptr;       // "Check"
+  HWND SaveFlashButton = nullptr;   // "Save flash..."
+  HWND CompareButton = nullptr;     // "Compare with file..."
+  HWND ReportLabel = nullptr;       // "Report:"
+  HWND Report = nullptr;            // read-only, one line per check
+  HWND ReadingLabel = nullptr;      // "Reading the flash:", over the bar
+  HWND ProgressBar1 = nullptr;      // a read of the flash, shown with its label while it runs
+  HWND CopyReportButton = nullptr;  // "Copy report"
 };
 
 // The window's class, by which it is found from outside, and its style: a fixed size, a close
