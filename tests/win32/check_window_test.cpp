@@ -145,7 +145,8 @@ TEST(CheckWindow, CopyReport_PutsTheReportOnTheClipboard) {
   fixture.Press(fixture.c.CopyReportButton);
   ASSERT_TRUE(OpenClipboard(nullptr));
   const HANDLE copied = GetClipboardData(CF_UNICODETEXT);
-  const auto* locked = static_cast<const wchar_t*>(copied == nullptr ? nullptr : GlobalLock(copied));
+  const auto* locked =
+      static_cast<const wchar_t*>(copied == nullptr ? nullptr : GlobalLock(copied));
   const std::wstring text = locked == nullptr ? L"" : locked;
   if (locked != nullptr) GlobalUnlock(copied);
   CloseClipboard();
