@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 JOBS    ?= 2
 MAKEFLAGS += --no-print-directory
 
-.PHONY: deps native sanitize windows-configure windows windows-tests unit e2e win32-tests test run \
+.PHONY: deps native sanitize windows-configure windows windows-tests unit e2e win32-tests test run run-check \
   bench fuzz fuzz-build format format-check dist reproducible guide-screenshots clean
 
 deps:
@@ -74,14 +74,14 @@ test:
 	@$(MAKE) e2e
 	@$(MAKE) reproducible
 
-# build/dist/TRV2KFlash-<version>-win32.zip: the program, the operator's guide, a README, the change
-# list, SHA256SUMS.txt.
+# build/dist/TRV2KFlash-<version>-win32.zip: the programmer and the check, the operator's guide, a
+# README, the change list, SHA256SUMS.txt.
 # With SIGN_CERT=<certificate PEM> SIGN_KEY=<key PEM> (and SIGN_KEY_PASS=<pass phrase file>) the
-# program in it is signed; see README.md.
+# programs in it are signed; see README.md.
 dist: windows-configure
-	@cmake --build $(WINDOWS) -j $(JOBS) --target TRV2KFlash
+	@cmake --build $(WINDOWS) -j $(JOBS) --target TRV2KFlash TRV2KCheck
 	@SIGN_CERT='$(SIGN_CERT)' SIGN_KEY='$(SIGN_KEY)' SIGN_KEY_PASS='$(SIGN_KEY_PASS)' \
-	  sh scripts/make-dist.sh $(WINDOWS)/TRV2KFlash.exe
+	  sh scripts/make-dist.sh $(WINDOWS)
 
 # Builds the release from two fresh clones of HEAD in two folders and compares them byte by byte.
 reproducible: deps
@@ -93,6 +93,11 @@ guide-screenshots: windows
 
 run: windows
 	@sh scripts/run.sh
+
+# The adapter and chip check on the simulated adapter; WIRING=chip (the default), loopback or open.
+WIRING ?= chip
+run-check: windows
+	@sh scripts/run.sh check $(WIRING)
 
 bench: native
 	@$(NATIVE)/bench/programming_bench

@@ -44,16 +44,28 @@ message(STATUS "Program version ${TRV_VERSION}")
 set(TRV_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/trv_version.h.in ${TRV_GENERATED_DIR}/trv_version.h @ONLY)
 
-# The program's manifest with its own assembly version set to the program's version. The file in
-# src/ui stays as written, since the Windows tests embed it too.
+# Each program's manifest: src/ui/TRV2KFlash.exe.manifest with the program's assembly name
+# (Zorpa.<program>), its description, and its own assembly version set to the version, as
+# ${TRV_GENERATED_DIR}/<program>.versioned.manifest. The file in src/ui stays as written, since the
+# Windows tests embed it too.
 set(manifest_source ${CMAKE_SOURCE_DIR}/src/ui/TRV2KFlash.exe.manifest)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifest_source})
-file(READ ${manifest_source} manifest)
-set(identity_pattern "(name=\"Zorpa\\.TRV2KFlash\" version=\")[0-9.]+\"")
-if(NOT manifest MATCHES "${identity_pattern}")
-  message(FATAL_ERROR "${manifest_source}: no assemblyIdentity name=\"Zorpa.TRV2KFlash\" version=...")
+file(READ ${manifest_source} manifest_template)
+set(identity_pattern "name=\"Zorpa\\.TRV2KFlash\" version=\"[0-9.]+\"")
+set(description_pattern "<description>[^<]*</description>")
+if(NOT manifest_template MATCHES "${identity_pattern}" OR
+   NOT manifest_template MATCHES "${description_pattern}")
+  message(FATAL_ERROR "${manifest_source}: no assemblyIdentity name=\"Zorpa.TRV2KFlash\" "
+                      "version=... or no <description>")
 endif()
-string(REGEX REPLACE "${identity_pattern}"
-       "\\1${TRV_VERSION_MAJOR}.${TRV_VERSION_MINOR}.${TRV_VERSION_PATCH}.${TRV_VERSION_BUILD}\""
-       manifest "${manifest}")
-file(CONFIGURE OUTPUT ${TRV_GENERATED_DIR}/versioned.manifest CONTENT "${manifest}" @ONLY)
+foreach(program "TRV2KFlash=ZORPA TRV2K-3B Flash Programmer"
+                "TRV2KCheck=ZORPA TRV2K-3B Adapter and Chip Check")
+  string(REGEX MATCH "^[^=]+" name "${program}")
+  string(REGEX MATCH "[^=]+$" description "${program}")
+  string(REGEX REPLACE "${identity_pattern}"
+         "name=\"Zorpa.${name}\" version=\"${TRV_VERSION_MAJOR}.${TRV_VERSION_MINOR}.${TRV_VERSION_PATCH}.${TRV_VERSION_BUILD}\""
+         manifest "${manifest_template}")
+  string(REGEX REPLACE "${description_pattern}" "<description>${description}</description>"
+         manifest "${manifest}")
+  file(CONFIGURE OUTPUT ${TRV_GENERATED_DIR}/${name}.versioned.manifest CONTENT "${manifest}" @ONLY)
+endforeach()

@@ -42,7 +42,8 @@ done
 
 for zip in "$WORK"/one/build/dist/*.zip; do ZIP=$(basename "$zip"); done
 status=0
-for file in build/windows/TRV2KFlash.exe build/windows/TRV2KFlash.exe.debug "build/unsigned/$ZIP" \
+for file in build/windows/TRV2KFlash.exe build/windows/TRV2KFlash.exe.debug \
+  build/windows/TRV2KCheck.exe build/windows/TRV2KCheck.exe.debug "build/unsigned/$ZIP" \
   "build/dist/$ZIP"; do
   if cmp "$WORK/one/$file" "$WORK/second/clone/$file"; then
     echo "reproducible: $file $(sha256sum <"$WORK/one/$file" | sed 's/ .*//')"
@@ -53,10 +54,12 @@ for file in build/windows/TRV2KFlash.exe build/windows/TRV2KFlash.exe.debug "bui
 done
 
 STAGE="$WORK/one/build/dist/$(basename "$ZIP" .zip)"
-osslsigncode verify -CAfile "$SIGNING/cert.pem" -in "$STAGE/TRV2KFlash.exe" >"$WORK/verify.log" 2>&1 || {
-  echo "the signed TRV2KFlash.exe does not verify; see $WORK/verify.log" >&2
-  status=1
-}
+for program in TRV2KFlash.exe TRV2KCheck.exe; do
+  osslsigncode verify -CAfile "$SIGNING/cert.pem" -in "$STAGE/$program" >"$WORK/verify.log" 2>&1 || {
+    echo "the signed $program does not verify; see $WORK/verify.log" >&2
+    status=1
+  }
+done
 (cd "$STAGE" && sha256sum --quiet -c SHA256SUMS.txt) || {
   echo "SHA256SUMS.txt does not match the signed release's files" >&2
   status=1

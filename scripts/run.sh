@@ -3,6 +3,8 @@
 # With a reachable display it opens the window there, on a simulated flash in build/demo/.
 # Without one it programs a sample ROM image through the real window on a private X server,
 # saves screenshots to build/demo/ and checks that the simulated flash then holds the image.
+# `make run-check WIRING=...` (arguments "check <wiring>"): the adapter and chip check on the
+# simulated adapter wired to the chip, to a loopback plug or to nothing, see below.
 # `make guide-screenshots` (argument "guide"): the operator's guide's pictures, see below.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,8 +16,8 @@ DEMO=build/demo
 SHOTS=build/guide-screenshots
 IMAGES=docs/images
 
-for needed in build/windows/TRV2KFlash.exe build/windows/QBLINK.DLL build/windows/demo.exe \
-  build/windows/guide_pictures.exe; do
+for needed in build/windows/TRV2KFlash.exe build/windows/TRV2KCheck.exe build/windows/QBLINK.DLL \
+  build/windows/demo.exe build/windows/guide_pictures.exe build/windows/check_demo.exe; do
   if [ ! -f "$needed" ]; then
     echo "$needed is missing: run 'make windows' first" >&2
     exit 1
@@ -55,9 +57,46 @@ take_guide_pictures() {
   done
 }
 
+# The check with the stand-in wired as `$1` says (QBSIM_WIRING). On a display it opens the window
+# on the simulated flash that `make run` programs, so that "Save flash..." and "Compare with
+# file..." have something to read. Without one it runs one check through the window on a private X
+# server, prints the report and saves a screenshot as build/demo/check-<wiring>.png.
+run_check() {
+  case $1 in
+    chip | loopback | open) ;;
+    *)
+      echo "WIRING must be chip, loopback or open, not '$1'" >&2
+      exit 2
+      ;;
+  esac
+  export QBSIM_WIRING="$1"
+  mkdir -p "$DEMO"
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    export WINEPREFIX="$ROOT/build/wineprefix-desktop"
+    ensure_wine_prefix || exit 1
+    echo "Opening the check on $DISPLAY, the simulated adapter wired to: $1"
+    echo "Simulated flash: $DEMO/flash.bin (what 'make run' programmed there, if it ran)"
+    (cd build && QBSIM_FLASH="$ROOT/$DEMO/flash.bin" wine "$ROOT/build/windows/TRV2KCheck.exe")
+    exit 0
+  fi
+  echo "No display: one check through the window on a private X server, wired to: $1"
+  start_private_session
+  rm -f "$DEMO/check.bmp" "$DEMO/check-$1.png"
+  QBSIM_FLASH="$ROOT/$DEMO/flash.bin" timeout -k 10 120 wine build/windows/check_demo.exe \
+    build/windows "$DEMO" </dev/null >"$DEMO/check.log" 2>"$DEMO/check-wine-stderr.log"
+  status=$?
+  tr -d '\r' <"$DEMO/check.log"
+  [ -f "$DEMO/check.bmp" ] && convert "$DEMO/check.bmp" "$DEMO/check-$1.png" && rm -f "$DEMO/check.bmp" &&
+    echo "Screenshot: $DEMO/check-$1.png"
+  exit "$status"
+}
+
 if [ "${1:-}" = guide ]; then
   take_guide_pictures
   exit 0
+fi
+if [ "${1:-}" = check ]; then
+  run_check "${2:-chip}"
 fi
 
 # 1,024 text lines of 64 bytes, each naming the flash address it lands at: easy to recognise in a

@@ -7,6 +7,7 @@
 #include "check/check_texts.h"
 #include "check/run_time_model.h"
 #include "check/wire_loop.h"
+#include "common/operator_texts.h"
 
 namespace trv {
 namespace {
@@ -40,13 +41,13 @@ CheckLine NotTried(CheckId check, const char* why) {
 
 // The driver's refusal of a port setting, in the operator's words.
 std::string Refusal(UartSetting setting, std::uint32_t baud, StatusResult status) {
-  const char* text = t::kRefusedFlowControl;
+  const char* text = t::kRefusedFlowControlMessage;
   if (setting == UartSetting::kBaudRate) {
-    text = baud == kLoaderBaud ? t::kRefused115200 : t::kRefused1000000;
+    text = baud == kLoaderBaud ? t::kRefused115200Message : t::kRefused1000000Message;
   } else if (setting == UartSetting::kDataCharacteristics) {
-    text = t::kRefusedFraming;
+    text = t::kRefusedFramingMessage;
   }
-  return Numbered(text, status, t::kBracketEnd);
+  return WithNumber(text, status);
 }
 
 RunEstimate Estimate(std::uint64_t round_trip_us, std::uint64_t bytes_in_trip) {
@@ -91,10 +92,11 @@ void CheckRun::NotTriedFrom(CheckId first, const char* why) {
 
 void CheckRun::Execute(const std::string& description) {
   const DriverLibrary& library = tools_.library;
-  std::string found = t::kLibraryLoadedFrom + library.path;
-  found += library.file_version.empty() ? t::kLibraryNoFileVersion
-                                        : t::kLibraryFileVersion + library.file_version;
-  if (!Show(Passed(CheckId::kDriverLibrary, found + t::kLibraryCallsPresent))) return;
+  const std::string found =
+      library.file_version.empty()
+          ? texts::FilledIn(t::kLibraryLoadedNoVersionMessage, {library.path})
+          : texts::FilledIn(t::kLibraryLoadedMessage, {library.path, library.file_version});
+  if (!Show(Passed(CheckId::kDriverLibrary, found))) return;
   if (!CheckAdapter(description)) return;
   if (!CheckSerialSetUp()) return;
   CheckWire();
@@ -104,21 +106,20 @@ bool CheckRun::CheckAdapter(const std::string& description) {
   const AdapterList list = EnumerateAdapters(*tools_.library.driver, tools_.clock);
   std::optional<CheckLine> failure;
   if (list.status != kStatusOk) {
-    failure =
-        CheckLine{CheckId::kAdapter, Outcome::kFailed,
-                  Numbered(t::kListFailed, list.status, t::kBracketEnd), t::kListFailedAdvice};
+    failure = CheckLine{CheckId::kAdapter, Outcome::kFailed,
+                        WithNumber(t::kListFailedMessage, list.status), t::kListFailedAdvice};
   } else if (list.none_attached) {
-    failure = CheckLine{CheckId::kAdapter, Outcome::kFailed, t::kNoAdapterListed,
+    failure = CheckLine{CheckId::kAdapter, Outcome::kFailed, t::kNoAdapterListedMessage,
                         t::kNoAdapterListedAdvice};
   } else {
     failure = session_.Open(CheckId::kAdapter, description);
   }
   if (failure) {
-    if (Show(*failure)) NotTriedFrom(CheckId::kSerialSetUp, t::kNotTriedNoAdapter);
+    if (Show(*failure)) NotTriedFrom(CheckId::kSerialSetUp, t::kNotTriedNoAdapterMessage);
     return false;
   }
-  return Show(Passed(CheckId::kAdapter,
-                     Numbered(t::kAdaptersListed, list.descriptions.size(), t::kAdapterOpened)));
+  return Show(
+      Passed(CheckId::kAdapter, WithNumber(t::kAdaptersListedMessage, list.descriptions.size())));
 }
 
 // The programmer's set-up at the loader's starting rate, then the programming rate.
@@ -131,10 +132,10 @@ bool CheckRun::CheckSerialSetUp() {
     baud = kProgrammingBaud;
     status = link.ConfigureUart(session_.handle(), baud, &refused);
   }
-  if (status == kStatusOk) return Show(Passed(CheckId::kSerialSetUp, t::kSetUpAccepted));
+  if (status == kStatusOk) return Show(Passed(CheckId::kSerialSetUp, t::kSetUpAcceptedMessage));
   if (Show(session_.Failed(CheckId::kSerialSetUp, Refusal(refused, baud, status), t::kSetUpAdvice)))
-    NotTriedFrom(CheckId::kLoopback,
-                 session_.adapter_gone() ? t::kNotTriedAdapterGone : t::kNotTriedNoSetUp);
+    NotTriedFrom(CheckId::kLoopback, session_.adapter_gone() ? t::kNotTriedAdapterGoneMessage
+                                                             : t::kNotTriedNoSetUpMessage);
   return false;
 }
 
@@ -148,26 +149,27 @@ CheckLine CheckRun::LoopLine(LoopResult& loop) {
       std::sort(trips.begin(), trips.end());
       const std::uint64_t median_us = trips[trips.size() / 2];
       result_.estimate = Estimate(median_us, kLoopTripBytes);
-      return Passed(CheckId::kLoopback, t::kLoopIntact + Milliseconds(median_us) +
-                                            t::kRoundTripLongest + Milliseconds(trips.back()) +
-                                            t::kMilliseconds);
+      return Passed(CheckId::kLoopback,
+                    texts::FilledIn(t::kLoopIntactMessage,
+                                    {Milliseconds(median_us), Milliseconds(trips.back())}));
     }
     case Kind::kLost:
       return session_.Failed(
           CheckId::kLoopback,
-          Numbered(slow ? t::kLoopLost115200 : t::kLoopLost1000000, loop.missing, t::kSentenceEnd),
+          WithNumber(slow ? t::kLoopLost115200Message : t::kLoopLost1000000Message, loop.missing),
           t::kLoopAdvice);
     case Kind::kChanged:
       return session_.Failed(CheckId::kLoopback,
-                             slow ? t::kLoopChanged115200 : t::kLoopChanged1000000, t::kLoopAdvice);
+                             slow ? t::kLoopChanged115200Message : t::kLoopChanged1000000Message,
+                             t::kLoopAdvice);
     case Kind::kTookNothing:
-      return session_.Failed(CheckId::kLoopback, t::kTookNothing, t::kReplugAdvice);
+      return session_.Failed(CheckId::kLoopback, t::kTookNothingMessage, t::kReplugAdvice);
     case Kind::kNoLoop:
     case Kind::kStopped:
       break;
   }
   // Nothing back may also be an adapter that has gone.
-  return session_.UnlessGone(NotTried(CheckId::kLoopback, t::kNoLoopback));
+  return session_.UnlessGone(NotTried(CheckId::kLoopback, t::kNoLoopbackMessage));
 }
 
 // A loop means no chip is on the wire: the chip's check runs only where nothing came back, since
@@ -176,11 +178,11 @@ void CheckRun::CheckWire() {
   using Kind = LoopResult::Kind;
   LoopResult loop = TestLoop(session_);
   if (loop.kind == Kind::kStopped || !Show(LoopLine(loop))) return;
-  if (session_.adapter_gone()) return NotTriedFrom(CheckId::kChip, t::kNotTriedAdapterGone);
+  if (session_.adapter_gone()) return NotTriedFrom(CheckId::kChip, t::kNotTriedAdapterGoneMessage);
   if (loop.kind == Kind::kNoLoop) return CheckChip();
-  const char* why = t::kNotTriedLoopFailed;
-  if (loop.kind == Kind::kIntact) why = t::kChipNotTriedLoop;
-  if (loop.kind == Kind::kTookNothing) why = t::kTookNothing;
+  const char* why = t::kNotTriedLoopFailedMessage;
+  if (loop.kind == Kind::kIntact) why = t::kChipNotTriedLoopMessage;
+  if (loop.kind == Kind::kTookNothing) why = t::kTookNothingMessage;
   if (Show(NotTried(CheckId::kChip, why))) CheckRunTime();
 }
 
@@ -197,13 +199,12 @@ std::optional<CheckLine> CheckRun::ReadOneBlock(std::uint64_t& round_trip_us) {
   const bool replied = session_.WaitForWaiting(1);
   round_trip_us = session_.ElapsedUs(watch);
   if (!replied || !WaitForAck(loader, handle)) {
-    return session_.Failed(CheckId::kChip,
-                           Numbered(t::kReadNotAcknowledged, kAddress + 1, t::kBracketEnd),
+    return session_.Failed(CheckId::kChip, WithNumber(t::kReadNotAcknowledgedMessage, kAddress + 1),
                            t::kReadAdvice);
   }
   if (!WaitForBytes(loader, handle, kReadBlockLength) ||
       link.Read(handle, kReadBlockLength) < kReadBlockLength) {
-    return session_.Failed(CheckId::kChip, Numbered(t::kBlockShort, kAddress + 1, t::kBracketEnd),
+    return session_.Failed(CheckId::kChip, WithNumber(t::kBlockShortMessage, kAddress + 1),
                            t::kReadAdvice);
   }
   return std::nullopt;
@@ -216,28 +217,29 @@ void CheckRun::CheckChip() {
   std::uint64_t round_trip_us = 0;
   if (!failure) failure = ReadOneBlock(round_trip_us);
   if (session_.stopped()) return;
-  CheckLine line =
-      Passed(CheckId::kChip, t::kChipAnswered + Milliseconds(round_trip_us) + t::kMilliseconds);
+  CheckLine line = Passed(CheckId::kChip,
+                          texts::FilledIn(t::kChipAnsweredMessage, {Milliseconds(round_trip_us)}));
   if (failure) {
     line = *failure;
   } else {
     result_.estimate = Estimate(round_trip_us, kReadTripBytes);
     // A run still works with it, but waits out the probe phase first.
     if (!sync.probe_echoed)
-      line = {CheckId::kChip, Outcome::kFailed, t::kConfirmOnly, t::kConfirmOnlyAdvice};
+      line = {CheckId::kChip, Outcome::kFailed, t::kConfirmOnlyMessage, t::kConfirmOnlyAdvice};
   }
   if (Show(line)) CheckRunTime();
 }
 
 void CheckRun::CheckRunTime() {
   if (!result_.estimate) {
-    Show(NotTried(CheckId::kRunTime, t::kNotTriedNoRoundTrip));
+    Show(NotTried(CheckId::kRunTime, t::kNotTriedNoRoundTripMessage));
     return;
   }
   const RunEstimate& estimate = *result_.estimate;
-  CheckLine line =
-      Passed(CheckId::kRunTime, t::kRunTime + Seconds(estimate.run_seconds) + t::kRunTimeAt +
-                                    Milliseconds(estimate.round_trip_us) + t::kMilliseconds);
+  CheckLine line = Passed(
+      CheckId::kRunTime,
+      texts::FilledIn(t::kRunTimeMessage,
+                      {Seconds(estimate.run_seconds), Milliseconds(estimate.round_trip_us)}));
   if (estimate.round_trip_us >= kLongRoundTripUs) line.advice = t::kLongRoundTripAdvice;
   Show(line);
 }
@@ -256,7 +258,7 @@ CheckResult RunCheck(CheckTools& tools, const std::string& description) {
         {CheckId::kDriverLibrary, Outcome::kFailed, library.problem.substr(0, line_end), advice});
     for (auto check = static_cast<int>(CheckId::kAdapter);
          check <= static_cast<int>(CheckId::kRunTime); ++check) {
-      result.lines.push_back(NotTried(static_cast<CheckId>(check), t::kNotTriedNoLibrary));
+      result.lines.push_back(NotTried(static_cast<CheckId>(check), t::kNotTriedNoLibraryMessage));
     }
     for (const CheckLine& line : result.lines)
       tools.view.ShowLine(line);

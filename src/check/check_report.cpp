@@ -1,6 +1,7 @@
 #include "check/check_report.h"
 
 #include "check/check_texts.h"
+#include "common/operator_texts.h"
 
 namespace trv {
 namespace {
@@ -25,6 +26,8 @@ const char* CheckName(CheckId check) {
       return check_texts::kRunTimeName;
     case CheckId::kFlashRead:
       return check_texts::kFlashReadName;
+    case CheckId::kSaveFlash:
+      return check_texts::kSaveFlashName;
     case CheckId::kCompare:
       break;
   }
@@ -44,24 +47,27 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 std::string LineText(const CheckLine& line) {
-  std::string text =
-      std::string(CheckName(line.check)) + ": " + OutcomeName(line.outcome) + ". " + line.text;
-  if (!line.advice.empty()) text += kLineEnd + std::string(check_texts::kWhatToDo) + line.advice;
+  using texts::FilledIn;
+  std::string text = FilledIn(check_texts::kCheckLine,
+                              {CheckName(line.check), OutcomeName(line.outcome), line.text});
+  if (!line.advice.empty()) text += kLineEnd + FilledIn(check_texts::kWhatToDoLine, {line.advice});
   return text;
 }
 
 std::string ComposeReport(const ReportHeader& header, const std::vector<CheckLine>& lines) {
   namespace t = check_texts;
-  std::string library = header.library_path.empty() ? t::kReportNoLibrary : header.library_path;
+  using texts::FilledIn;
+  std::string library = t::kNoLibraryLine;
   if (!header.library_path.empty()) {
-    library += header.library_version.empty()
-                   ? std::string(t::kLibraryNoFileVersion)
-                   : std::string(t::kLibraryFileVersion) + header.library_version;
+    library = header.library_version.empty()
+                  ? FilledIn(t::kLibraryNoVersionLine, {header.library_path})
+                  : FilledIn(t::kLibraryLine, {header.library_path, header.library_version});
   }
-  std::string report = t::kReportProgram + header.program_version + kLineEnd + t::kReportWindows +
-                       header.windows_version + kLineEnd + t::kReportLibrary + library + kLineEnd +
-                       t::kReportAdapter +
-                       (header.adapter.empty() ? t::kReportNoAdapter : header.adapter) + kLineEnd;
+  const std::string adapter =
+      header.adapter.empty() ? t::kNoAdapterLine : FilledIn(t::kAdapterLine, {header.adapter});
+  std::string report = FilledIn(t::kProgramLine, {header.program_version}) + kLineEnd +
+                       FilledIn(t::kWindowsLine, {header.windows_version}) + kLineEnd + library +
+                       kLineEnd + adapter + kLineEnd;
   for (const CheckLine& line : lines)
     report += kLineEnd + LineText(line);
   return report + kLineEnd;

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "check/check_texts.h"
+#include "common/operator_texts.h"
 #include "loader/reply_timer.h"
 
 namespace trv {
 
-std::string Numbered(const char* text, std::uint64_t number, const char* end) {
-  return text + std::to_string(number) + end;
+std::string WithNumber(const char* text, std::uint64_t number) {
+  return texts::FilledIn(text, {std::to_string(number)});
 }
 
 PumpReport CheckSession::HoldCounter::PumpMessages() {
@@ -36,15 +37,15 @@ CheckLine CheckSession::UnlessGone(CheckLine line) {
   const StatusResult status = driver_.QB_GetQueueStatus(handle(), &waiting);
   if (status == kStatusOk) return line;
   adapter_gone_ = true;
-  return {line.check, Outcome::kFailed,
-          Numbered(check_texts::kAdapterGone, status, check_texts::kBracketEnd),
+  return {line.check, Outcome::kFailed, WithNumber(check_texts::kAdapterGoneMessage, status),
           check_texts::kAdapterGoneAdvice};
 }
 
 std::optional<CheckLine> CheckSession::Open(CheckId check, const std::string& description) {
   namespace t = check_texts;
   if (description.empty()) {
-    return CheckLine{check, Outcome::kFailed, t::kNoAdapterChosen, t::kNoAdapterChosenAdvice};
+    return CheckLine{check, Outcome::kFailed, t::kNoAdapterChosenMessage,
+                     t::kNoAdapterChosenAdvice};
   }
   AdapterHandle opened = 0;
   const StatusResult status = driver_.QB_OpenEx(description.c_str(), kOpenByDescription, &opened);
@@ -53,10 +54,10 @@ std::optional<CheckLine> CheckSession::Open(CheckId check, const std::string& de
     const AdapterList list = EnumerateAdapters(driver_, tools_.clock);
     const auto& listed = list.descriptions;
     if (std::find(listed.begin(), listed.end(), description) == listed.end()) {
-      return CheckLine{check, Outcome::kFailed, Numbered(t::kNotListed, status, t::kBracketEnd),
+      return CheckLine{check, Outcome::kFailed, WithNumber(t::kNotListedMessage, status),
                        t::kNotListedAdvice};
     }
-    return CheckLine{check, Outcome::kFailed, Numbered(t::kOpenRefused, status, t::kOpenRefusedEnd),
+    return CheckLine{check, Outcome::kFailed, WithNumber(t::kOpenRefusedMessage, status),
                      t::kOpenRefusedAdvice};
   }
   open_ = true;
@@ -81,15 +82,15 @@ std::optional<CheckLine> CheckSession::BringUpLoader(CheckId check, SyncReport& 
   switch (failure->step) {
     case BringUpStep::kUartInitialise:
     case BringUpStep::kUartSetup:
-      return Failed(check, Numbered(t::kSetUpRefusedAtRestart, failure->status, t::kBracketEnd),
+      return Failed(check, WithNumber(t::kSetUpRefusedAtRestartMessage, failure->status),
                     t::kReplugAdvice);
     case BringUpStep::kLoaderRate:
-      return Failed(check, t::kRateChangeNotSent, t::kReplugAdvice);
+      return Failed(check, t::kRateChangeNotSentMessage, t::kReplugAdvice);
     case BringUpStep::kSynchronise:
       break;
   }
-  if (sync.heard_anything) return Failed(check, t::kNotTheLoader, t::kNotTheLoaderAdvice);
-  return Failed(check, t::kNothingAnswered, t::kNothingAnsweredAdvice);
+  if (sync.heard_anything) return Failed(check, t::kNotTheLoaderMessage, t::kNotTheLoaderAdvice);
+  return Failed(check, t::kNothingAnsweredMessage, t::kNothingAnsweredAdvice);
 }
 
 void CheckSession::DiscardWaiting() {

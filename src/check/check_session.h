@@ -13,8 +13,8 @@
 
 namespace trv {
 
-// A text with a number in it: `text`, the number in decimal, then `end`.
-std::string Numbered(const char* text, std::uint64_t number, const char* end);
+// `text` with its place %1 filled in with `number` in decimal.
+std::string WithNumber(const char* text, std::uint64_t number);
 
 // Opens the adapter, and on every way out, exceptions included, returns the chip to normal
 // operation if the operation had restarted it (unless the adapter stopped answering), then closes

@@ -8,7 +8,7 @@
 
 namespace trv {
 
-// The checks in the order of the report, then the two reads of the flash.
+// The checks in the order of the report, then the reads of the flash: saved or compared.
 enum class CheckId {
   kDriverLibrary,
   kAdapter,
@@ -17,6 +17,7 @@ enum class CheckId {
   kChip,
   kRunTime,
   kFlashRead,
+  kSaveFlash,  // shown by the window, which writes the file
   kCompare,
 };
 

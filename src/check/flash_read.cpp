@@ -26,15 +26,15 @@ bool ReadBlocks(CheckTools& tools, CheckSession& session, Image& flash) {
     SendReadAddress(loader, handle, static_cast<std::uint16_t>(address));
     const char* failure = nullptr;
     if (!WaitForAck(loader, handle)) {
-      failure = t::kReadNotAcknowledged;
+      failure = t::kReadNotAcknowledgedMessage;
     } else if (!WaitForBytes(loader, handle, kReadBlockLength) ||
                link.Read(handle, kReadBlockLength) < kReadBlockLength) {
-      failure = t::kBlockShort;
+      failure = t::kBlockShortMessage;
     }
     if (session.stopped()) return false;
     if (failure != nullptr) {
-      session.Show(session.Failed(CheckId::kFlashRead,
-                                  Numbered(failure, address + 1, t::kBracketEnd), t::kReadAdvice));
+      session.Show(
+          session.Failed(CheckId::kFlashRead, WithNumber(failure, address + 1), t::kReadAdvice));
       return false;
     }
     std::copy_n(link.received().bytes.begin(), kReadBlockLength, flash.begin() + address);
@@ -86,7 +86,7 @@ std::optional<Image> ReadFlash(CheckTools& tools, CheckSession& session,
   }
   Image flash(kRomImageSize);
   if (!ReadBlocks(tools, session, flash)) return std::nullopt;
-  if (!session.Show({CheckId::kFlashRead, Outcome::kPassed, t::kFlashRead, ""}))
+  if (!session.Show({CheckId::kFlashRead, Outcome::kPassed, t::kFlashReadMessage, ""}))
     return std::nullopt;
   return flash;
 }
@@ -94,14 +94,14 @@ std::optional<Image> ReadFlash(CheckTools& tools, CheckSession& session,
 // The compare's line: the same, or where they first differ and how many bytes do.
 CheckLine Comparison(const Image& flash, const Image& image) {
   const auto first = std::mismatch(flash.begin(), flash.end(), image.begin()).first;
-  if (first == flash.end()) return {CheckId::kCompare, Outcome::kPassed, t::kFlashSame, ""};
+  if (first == flash.end()) return {CheckId::kCompare, Outcome::kPassed, t::kFlashSameMessage, ""};
   std::uint32_t differing = 0;
   for (std::size_t i = 0; i < image.size(); ++i)
     differing += flash[i] != image[i];
   const auto address = static_cast<std::uint64_t>(first - flash.begin());
   return {CheckId::kCompare, Outcome::kFailed,
-          Numbered(t::kFlashDiffers, address + 1, t::kFlashDiffersCount) +
-              std::to_string(differing) + t::kSentenceEnd,
+          texts::FilledIn(t::kFlashDiffersMessage,
+                          {std::to_string(address + 1), std::to_string(differing)}),
           ""};
 }
 
@@ -109,7 +109,8 @@ CheckLine Comparison(const Image& flash, const Image& image) {
 
 std::optional<Image> ReadWholeFlash(CheckTools& tools, const std::string& description) {
   if (tools.library.driver == nullptr) {
-    tools.view.ShowLine({CheckId::kFlashRead, Outcome::kNotTried, t::kNotTriedNoLibrary, ""});
+    tools.view.ShowLine(
+        {CheckId::kFlashRead, Outcome::kNotTried, t::kNotTriedNoLibraryMessage, ""});
     return std::nullopt;
   }
   CheckSession session(tools);
@@ -123,7 +124,8 @@ void CompareFlashWithFile(CheckTools& tools, const std::string& description, Rom
     tools.view.ShowLine({CheckId::kCompare, Outcome::kFailed, *problem, ""});
     return;
   }
-  const CheckLine not_compared{CheckId::kCompare, Outcome::kNotTried, t::kNotTriedNoFlash, ""};
+  const CheckLine not_compared{CheckId::kCompare, Outcome::kNotTried, t::kNotTriedNoFlashMessage,
+                               ""};
   if (tools.library.driver == nullptr) {
     ReadWholeFlash(tools, description);
     tools.view.ShowLine(not_compared);

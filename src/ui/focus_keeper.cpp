@@ -4,7 +4,7 @@ namespace trv::ui {
 
 void FocusKeeper::Save() {
   const HWND focus = GetFocus();
-  if (focus != nullptr && IsChild(form_.Form1, focus)) {
+  if (focus != nullptr && IsChild(window_, focus)) {
     saved_ = focus;
   }
 }
@@ -13,7 +13,7 @@ void FocusKeeper::Restore() {
   HWND target = saved_;
   if (target == nullptr || !IsWindow(target) || !IsWindowVisible(target) ||
       !IsWindowEnabled(target)) {
-    target = GetNextDlgTabItem(form_.Form1, nullptr, FALSE);
+    target = GetNextDlgTabItem(window_, nullptr, FALSE);
   }
   if (target != nullptr) {
     SetFocus(target);
@@ -21,7 +21,7 @@ void FocusKeeper::Restore() {
 }
 
 void FocusKeeper::RestoreIfLost() {
-  if (GetActiveWindow() == form_.Form1 && !IsChild(form_.Form1, GetFocus())) {
+  if (GetActiveWindow() == window_ && !IsChild(window_, GetFocus())) {
     Restore();
   }
 }

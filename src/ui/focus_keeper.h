@@ -4,13 +4,12 @@
 
 #include <windows.h>
 
-#include "ui/form_controls.h"
-
 namespace trv::ui {
 
 class FocusKeeper {
  public:
-  explicit FocusKeeper(const FormControls& form) : form_(form) {}
+  // `window` is the window's handle as it stands, null before it exists and once it is gone.
+  explicit FocusKeeper(const HWND& window) : window_(window) {}
   FocusKeeper(const FocusKeeper&) = delete;
   FocusKeeper& operator=(const FocusKeeper&) = delete;
 
@@ -25,7 +24,7 @@ class FocusKeeper {
   void Forget() { saved_ = nullptr; }
 
  private:
-  const FormControls& form_;
+  const HWND& window_;
   HWND saved_ = nullptr;
 };
 

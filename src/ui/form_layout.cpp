@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ui/path_shortening.h"
-#include "win32/entry_points.h"
+#include "ui/screen_density.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -30,18 +30,9 @@ constexpr Bounds kProgressBar1Bounds{16, 80, 257, 16};
 constexpr int kComboBoxItemHeight = 13;
 constexpr int kComboBoxDropDownItems = 8;  // list rows shown before it scrolls
 constexpr int kComboBoxTextIndent = 2;
-constexpr int kFontPoints = 8;
-constexpr wchar_t kFontFace[] = L"MS Sans Serif";
 
 // Paths have no spaces to break at, so lines also break inside words, as an edit control does.
 constexpr UINT kSelectedFileFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
-RECT PrimaryScreen() {
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  GetMonitorInfoW(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), &info);
-  return info.rcMonitor;
-}
-
 // Width and height of `text` in `font`, broken into lines by `format` within `width`.
 SIZE MeasureText(HWND window, HFONT font, const std::wstring& text, int width, UINT format) {
   RECT bounds{0, 0, width, 0};
@@ -69,7 +60,7 @@ void FormLayout::FitToPrimaryScreen() {
 
 void FormLayout::Attach() {
   SetWindowSubclass(form_.SelectedFile, &SelectedFileProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  ApplyDpi(WindowDpi());
+  ApplyDpi(WindowDpi(form_.Form1));
 }
 
 bool FormLayout::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) {
@@ -125,27 +116,9 @@ void FormLayout::OnDpiChanged(UINT dpi, const RECT& suggested) {
                Scale(kFormHeight), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-UINT FormLayout::WindowDpi() const {
-  // Present from Windows 10 on; older systems report one density for the whole screen.
-  static const auto get_dpi_for_window =
-      win32::OptionalEntry<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
-  if (get_dpi_for_window != nullptr) {
-    const UINT dpi = get_dpi_for_window(form_.Form1);
-    if (dpi != 0) {
-      return dpi;
-    }
-  }
-  const WindowDc dc(form_.Form1);
-  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
 void FormLayout::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  const HFONT font =
-      CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE,
-                  FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+  const HFONT font = CreateWindowFont(dpi_);
   for (const HWND control : {form_.Label1, form_.SelectedFile, form_.Label2, form_.ComboBox1,
                              form_.OpenButton, form_.ProgramButton, form_.ProgressBar1}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -293,7 +266,7 @@ void FormLayout::DrawSelectedFile(const DRAWITEMSTRUCT& item) {
 }
 
 int FormLayout::Scale(int pixels_at_96_dpi) const {
-  return MulDiv(pixels_at_96_dpi, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
+  return ScaleToDpi(pixels_at_96_dpi, dpi_);
 }
 
 }  // namespace trv::ui

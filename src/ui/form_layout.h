@@ -40,7 +40,6 @@ class FormLayout {
                                            UINT_PTR id, DWORD_PTR layout);
   void LimitSize(MINMAXINFO& limits) const;
   void OnDpiChanged(UINT dpi, const RECT& suggested);
-  UINT WindowDpi() const;
   void ApplyDpi(UINT dpi);
   void LayoutControls();
   // SelectedFile grows downwards to as many lines as its caption needs. Where the window's

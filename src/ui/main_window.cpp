@@ -1,9 +1,9 @@
 #include "ui/main_window.h"
 
-#include "adapter/adapter_link.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
 #include "ui/busy_cursor.h"
+#include "ui/device_list.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
@@ -144,20 +144,8 @@ void TForm1::HandleCommand(int control_id, int notification) {
 }
 
 void TForm1::ComboBox1DropDown() {
-  SendMessageW(controls_.ComboBox1, CB_RESETCONTENT, 0, 0);
-  SetWindowTextW(controls_.ComboBox1, L"");
-  if (!PumpMessages().window_open) {
-    return;
-  }
-  const AdapterList adapters = EnumerateAdapters(driver_, clock_);
-  if (adapters.none_attached) {
-    ShowInformation(texts::kNoDevicesMessage);
-    return;
-  }
-  for (const std::string& description : adapters.descriptions) {
-    SendMessageW(controls_.ComboBox1, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(win32::WideFromAnsi(description).c_str()));
-  }
+  FillDeviceList(controls_.ComboBox1, driver_, clock_, *this,
+                 [this](const std::string& text) { ShowInformation(text); });
 }
 
 void TForm1::OpenButtonClick() {

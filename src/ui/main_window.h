@@ -97,7 +97,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   FormControls controls_;
   HandlerNesting nesting_{*this};
   FormLayout layout_{controls_, nesting_};
-  FocusKeeper focus_{controls_};
+  FocusKeeper focus_{controls_.Form1};
   const FileOpenDialog OpenDialog1;
   ProgressPainter progress_painter_;
   OperatorHolds holds_{clock_};

@@ -13,8 +13,7 @@ namespace {
 // No OFN_NOCHANGEDIR: the next dialog opens in the folder of the last file chosen.
 constexpr DWORD kRomFileDialogFlags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
 
-// Room for the longest path the system can hand back, so no choice is refused as too long.
-constexpr DWORD kPathBufferChars = 32768;
+}  // namespace
 
 std::wstring CurrentDirectory() {
   const DWORD needed = GetCurrentDirectoryW(0, nullptr);
@@ -24,13 +23,13 @@ std::wstring CurrentDirectory() {
   return directory;
 }
 
-}  // namespace
+std::wstring RomFileFilter() {
+  return win32::WideFromUtf8(texts::kRomFileFilterName) + L'\0' +
+         win32::WideFromUtf8(texts::kRomFileFilterPattern) + L'\0';
+}
 
 FileOpenDialog FileOpenDialog::ForRomFiles() {
-  // The filter: name and pattern, each ended by a zero, and a zero after the last.
-  return FileOpenDialog(win32::WideFromUtf8(texts::kRomFileFilterName) + L'\0' +
-                            win32::WideFromUtf8(texts::kRomFileFilterPattern) + L'\0',
-                        kRomFileDialogFlags);
+  return FileOpenDialog(RomFileFilter(), kRomFileDialogFlags);
 }
 
 std::optional<std::wstring> FileOpenDialog::Execute(HWND owner) const {

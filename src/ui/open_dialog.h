@@ -1,4 +1,4 @@
-// The file-open dialog, set up once and run on demand.
+// The file-open dialog, set up once and run on demand, and what the file dialogs share.
 #pragma once
 
 #include <windows.h>
@@ -25,5 +25,14 @@ class FileOpenDialog {
   std::wstring filter_;
   DWORD flags_;
 };
+
+// The file dialogs' one filter, for ROM files: the name shown and the pattern, each ended by a
+// zero, and a zero after the last.
+std::wstring RomFileFilter();
+// The process's current directory, where the file dialogs start; empty where it cannot be read.
+std::wstring CurrentDirectory();
+
+// Room for the longest path the system can hand back, so no choice is refused as too long.
+constexpr DWORD kPathBufferChars = 32768;
 
 }  // namespace trv::ui

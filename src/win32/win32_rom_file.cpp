@@ -25,37 +25,6 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
   return text.compare(0, std::wcslen(prefix), prefix) == 0;
 }
 
-// `path` made absolute and normalised, as the system would before opening it, then written in
-// the extended-length form, which is not held to 260 characters on any system. Device names
-// ("COM1", "NUL", "\\.\pipe\x") come out as device paths and are refused here, unopened.
-IoError DiskFilePath(const std::wstring& path, std::wstring* extended) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) {
-    return LastIoError();
-  }
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) {
-    return length == 0 ? LastIoError() : ERROR_INVALID_NAME;
-  }
-  full.resize(length);
-  if (StartsWith(full, L"\\\\?\\")) {
-    // Already extended; only drive and network paths name files.
-    const bool drive = full.size() >= 7 && full[5] == L':' && full[6] == L'\\';
-    if (!drive && !StartsWith(full, L"\\\\?\\UNC\\")) {
-      return kNotADiskFile;
-    }
-    *extended = full;
-  } else if (StartsWith(full, L"\\\\.\\")) {
-    return kNotADiskFile;
-  } else if (StartsWith(full, L"\\\\")) {
-    *extended = L"\\\\?\\UNC\\" + full.substr(2);
-  } else {
-    *extended = L"\\\\?\\" + full;
-  }
-  return kIoOk;
-}
-
 class Win32RomFile final : public RomFile {
  public:
   explicit Win32RomFile(HANDLE handle) : handle_(handle) {}
@@ -97,6 +66,34 @@ class Win32RomFile final : public RomFile {
 };
 
 }  // namespace
+
+IoError DiskFilePath(const std::wstring& path, std::wstring* extended) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) {
+    return LastIoError();
+  }
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) {
+    return length == 0 ? LastIoError() : ERROR_INVALID_NAME;
+  }
+  full.resize(length);
+  if (StartsWith(full, L"\\\\?\\")) {
+    // Already extended; only drive and network paths name files.
+    const bool drive = full.size() >= 7 && full[5] == L':' && full[6] == L'\\';
+    if (!drive && !StartsWith(full, L"\\\\?\\UNC\\")) {
+      return kNotADiskFile;
+    }
+    *extended = full;
+  } else if (StartsWith(full, L"\\\\.\\")) {
+    return kNotADiskFile;
+  } else if (StartsWith(full, L"\\\\")) {
+    *extended = L"\\\\?\\UNC\\" + full.substr(2);
+  } else {
+    *extended = L"\\\\?\\" + full;
+  }
+  return kIoOk;
+}
 
 std::unique_ptr<RomFile> Win32RomFileSystem::Open(const std::string& path, IoError* error) {
   std::wstring extended;

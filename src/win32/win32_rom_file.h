@@ -18,4 +18,9 @@ class Win32RomFileSystem final : public RomFileSystem {
   std::unique_ptr<RomFile> Open(const std::string& path, IoError* error) override;
 };
 
+// `path` made absolute and normalised, as the system would before opening it, then written in the
+// extended-length form, which is not held to 260 characters on any system. Device names ("COM1",
+// "NUL", "\\.\pipe\x") come out as device paths and are refused as access denied, unopened.
+IoError DiskFilePath(const std::wstring& path, std::wstring* extended);
+
 }  // namespace trv::win32
