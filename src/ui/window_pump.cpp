@@ -10,8 +10,12 @@ static_assert(kContextMenuMessage == WM_CONTEXTMENU && kNcLeftButtonDown == WM_N
 
 PumpReport WindowPump::Pump(HWND window) {
   const Start start{GetTickCount(), clock_.NowUs(), holds_.held_us()};
-  // One look at what waits, so that a pump with nothing to do costs one call into the system.
-  const UINT waiting = HIWORD(GetQueueStatus(QS_ALLINPUT));
+  // One look at whether anything waits, so that a pump with nothing to do costs one call into the
+  // system. It is a peek, for the system counts a window whose thread has not peeked at its
+  // messages for 5 s as not responding, and greys it.
+  MSG first;
+  const UINT waiting =
+      PeekMessageW(&first, nullptr, 0, 0, PM_NOREMOVE) ? HIWORD(GetQueueStatus(QS_ALLINPUT)) : 0;
   constexpr UINT kPostedOrSent = QS_POSTMESSAGE | QS_TIMER | QS_HOTKEY | QS_SENDMESSAGE;
   // Another program's request to close goes before the messages that came before it: behind a
   // flood of them it would wait for many polls.
