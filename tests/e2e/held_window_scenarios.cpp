@@ -32,22 +32,15 @@ struct Hold {
   void (*end)(HWND window);
 };
 
-void Click(DWORD button_flag) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = button_flag;
-  SendInput(1, &input, sizeof input);
-}
-
 // A move with the keyboard (Alt+Space, M): it ends when Enter is pressed.
 constexpr Hold kKeyboardMove = {
     "the keyboard move", [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_MOVE, 0); },
     [](HWND, const GUITHREADINFO& info) { return (info.flags & GUI_INMOVESIZE) != 0; },
     // The loop takes the key from the thread's queue, as it would from the keyboard.
     [](HWND window) { PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0); }};
-// The title bar's close button pressed with the mouse and held, by an operator who then thinks
-// better of it and lets go beside the button: the button tracks the mouse, with no message that
-// announces a hold, and nothing closes.
+// The title bar's close button pressed with the mouse (real input) and held, by an operator who
+// then thinks better of it and lets go beside the button: the button tracks the mouse, with no
+// message that announces a hold, and nothing closes.
 constexpr Hold kCloseButtonHeld = {
     "the close button held",
     [](HWND window) {
@@ -56,14 +49,14 @@ constexpr Hold kCloseButtonHeld = {
       const int x = frame.right - GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CXSIZE) / 2;
       const int y = frame.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
       SetCursorPos(x, y);
-      Click(MOUSEEVENTF_LEFTDOWN);
+      mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     },
     [](HWND window, const GUITHREADINFO& info) { return info.hwndCapture == window; },
     [](HWND window) {
       RECT frame;
       GetWindowRect(window, &frame);
       SetCursorPos(frame.left + 40, frame.bottom - 20);
-      Click(MOUSEEVENTF_LEFTUP);
+      mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }};
 
 bool Running(HWND window, const Hold& hold) {

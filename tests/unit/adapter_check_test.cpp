@@ -23,7 +23,7 @@
 #include "programming/programming_run.h"
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
-#include "tests/support/forwarding_driver.h"
+#include "tests/support/hooked_driver.h"
 
 namespace trv {
 
@@ -57,20 +57,6 @@ class RecordingView final : public CheckView, public MessagePump {
   }
 };
 
-// Throws from the driver calls a test picks, as a driver that fails unexpectedly would.
-class ThrowingDriver final : public test::ForwardingDriver {
- public:
-  using ForwardingDriver::ForwardingDriver;
-  std::function<bool(std::string_view call)> throws;
-
- protected:
-  StatusResult Forward(std::string_view call, const AdapterHandle*,
-                       const std::function<StatusResult()>& pass_on) override {
-    if (throws && throws(call)) throw std::runtime_error(std::string(call));
-    return pass_on();
-  }
-};
-
 struct BenchSetup {
   sim::SimConfig config;
   std::string description = sim::kDefaultAdapterDescription;
@@ -93,7 +79,7 @@ struct Bench {
 
   sim::VirtualClock clock;
   sim::SimulatedAdapter adapter;
-  ThrowingDriver driver;
+  test::HookedDriver driver;
   RecordingView window;
   DriverLibrary library;
   std::unique_ptr<ProgrammerState> state = std::make_unique<ProgrammerState>();
@@ -330,9 +316,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CheckFailureTest, DriverThrowingInTheReadAndAgainInTheRestart_StillClosesOnce) {
   Bench bench{BenchSetup{}};
-  bench.driver.throws = [&](std::string_view call) {
-    return bench.chip().Count(ChipCommandKind::kReadAddress) > 0 &&
-           (call == "QB_GetQueueStatus" || call == "QB_SetBitMode");
+  bench.driver.before_call = [&](std::string_view call) {
+    if (bench.chip().Count(ChipCommandKind::kReadAddress) > 0 &&
+        (call == "QB_GetQueueStatus" || call == "QB_SetBitMode"))
+      throw std::runtime_error(std::string(call));
   };
   EXPECT_THROW(bench.Check(), std::runtime_error);
   EXPECT_EQ(bench.adapter.CountCalls("QB_Close"), 1u);

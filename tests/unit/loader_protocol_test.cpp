@@ -311,11 +311,5 @@ std::vector<PumpingCase> PumpingCases() {
 }
 INSTANTIATE_TEST_SUITE_P(, PumpingWaitTest, ::testing::ValuesIn(PumpingCases()), PumpingCaseName);
 
-TEST_F(LoaderProtocolTest, Waits_PumpOncePerPoll) {
-  driver.arrivals[9] = {kAckByte};
-  EXPECT_TRUE(WaitForAck(context, handle));
-  EXPECT_EQ(pump.pumps, 10);
-}
-
 }  // namespace
 }  // namespace trv

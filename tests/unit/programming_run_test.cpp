@@ -20,6 +20,7 @@
 #include "sim/virtual_clock.h"
 #include "support/recording_window.h"
 #include "tests/support/forwarding_driver.h"
+#include "tests/support/hooked_driver.h"
 
 namespace trv {
 namespace {
@@ -566,22 +567,6 @@ TEST_F(ProgrammingRunTest, WindowClosedAsTheChipReturnsToNormal_RunRestartsItThe
   EXPECT_FALSE(state->adapter.open);
 }
 
-// The simulated adapter, whose `nth` call named `name` throws, once.
-class ThrowingDriver final : public test::ForwardingDriver {
- public:
-  ThrowingDriver(AdapterDriver& inner, std::string_view name, int nth)
-      : ForwardingDriver(inner), name_(name), nth_(nth) {}
-
- private:
-  StatusResult Forward(std::string_view call, const AdapterHandle*,
-                       const std::function<StatusResult()>& pass_on) override {
-    if (call == name_ && --nth_ == 0) throw std::bad_alloc();
-    return pass_on();
-  }
-  std::string_view name_;
-  int nth_;
-};
-
 // An unexpected error goes on to the window, which reports it. Once the passes have begun (the
 // programming pass, verification, the return to normal operation itself) the run first restarts
 // the chip into normal operation, as far as the adapter answers, and closes the adapter; before
@@ -597,7 +582,8 @@ TEST_F(ProgrammingRunTest, UnexpectedError_ChipRestartedOnceThePassesHaveBegun) 
                          Row{"QB_Read", 900, true}, Row{"QB_SetBitMode", 3, true}}) {
     SCOPED_TRACE(std::string(row.call) + " #" + std::to_string(row.nth));
     sim::SimulatedAdapter fresh{clock, sim::SimConfig{}};
-    ThrowingDriver driver{fresh, row.call, row.nth};
+    test::HookedDriver driver{fresh};
+    driver.before_call = test::ThrowAt(row.call, row.nth);
     Programmer run{driver, clock, window, window, files, *state};
     EXPECT_THROW(ProgramButtonClick(run), std::bad_alloc);
     EXPECT_EQ(fresh.chip().mode(),

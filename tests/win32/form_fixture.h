@@ -13,7 +13,7 @@
 
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
-#include "support/forwarding_driver.h"
+#include "support/hooked_driver.h"
 #include "ui/form_controls.h"
 #include "ui/main_window.h"
 #include "ui/window_services.h"
@@ -49,23 +49,7 @@ class BoxWatcher {
   UINT_PTR timer_;
 };
 
-// The simulated adapter behind a hook that runs before every call with the call's name: a test
-// makes a call fail in ways the simulator does not, by throwing, or acts at a chosen moment.
-class HookedDriver final : public trv::test::ForwardingDriver {
- public:
-  using ForwardingDriver::ForwardingDriver;
-
-  std::function<void(std::string_view call)> before_call;
-
- private:
-  trv::StatusResult Forward(std::string_view call, const trv::AdapterHandle*,
-                            const std::function<trv::StatusResult()>& pass_on) override {
-    if (before_call) {
-      before_call(call);
-    }
-    return pass_on();
-  }
-};
+using HookedDriver = trv::test::HookedDriver;
 
 // What the window asks of the services Wine only stubs, as "<window> <reason>" for a reason for
 // holding up the session's end, "<window>" for one taken back, "<control> <name>" for a name given

@@ -38,15 +38,7 @@ struct RunFixture : FormFixture {
   const std::wstring path = folder.Write(L"image.ROM", ui_test::RomImage());
 };
 
-// Throws from the `nth` call named `name` (counting from 1), once.
-std::function<void(std::string_view)> ThrowAt(std::string_view name, int nth) {
-  auto seen = std::make_shared<int>(0);
-  return [=](std::string_view call) {
-    if (call == name && ++*seen == nth) {
-      throw std::bad_alloc();
-    }
-  };
-}
+using trv::test::ThrowAt;
 
 // The cursor the window chooses as the pointer moves over its client area.
 HCURSOR CursorOver(HWND window) {
