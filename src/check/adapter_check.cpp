@@ -189,25 +189,15 @@ void CheckRun::CheckWire() {
 // One read-address command of the first block, its round trip timed from the command to the
 // acknowledgement's arrival; the line that says why where the block did not come.
 std::optional<CheckLine> CheckRun::ReadOneBlock(std::uint64_t& round_trip_us) {
-  LoaderContext& loader = session_.loader();
-  AdapterLink& link = session_.link();
-  const AdapterHandle handle = session_.handle();
   constexpr std::uint16_t kAddress = 0;
   session_.DiscardWaiting();
   const CheckSession::Stopwatch watch = session_.StartStopwatch();
-  SendReadAddress(loader, handle, kAddress);
+  SendReadAddress(session_.loader(), session_.handle(), kAddress);
   const bool replied = session_.WaitForWaiting(1);
   round_trip_us = session_.ElapsedUs(watch);
-  if (!replied || !WaitForAck(loader, handle)) {
-    return session_.Failed(CheckId::kChip, WithNumber(t::kReadNotAcknowledgedMessage, kAddress + 1),
-                           t::kReadAdvice);
-  }
-  if (!WaitForBytes(loader, handle, kReadBlockLength) ||
-      link.Read(handle, kReadBlockLength) < kReadBlockLength) {
-    return session_.Failed(CheckId::kChip, WithNumber(t::kBlockShortMessage, kAddress + 1),
-                           t::kReadAdvice);
-  }
-  return std::nullopt;
+  const char* failure = replied ? session_.ReceiveBlock(kAddress) : t::kReadNotAcknowledgedMessage;
+  if (failure == nullptr) return std::nullopt;
+  return session_.BlockFailed(CheckId::kChip, failure, kAddress);
 }
 
 // The loader brought up as a run does it, then one block read, never a write.
