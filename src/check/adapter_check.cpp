@@ -19,15 +19,19 @@ namespace t = check_texts;
 constexpr std::uint64_t kLoopTripBytes = 1;
 constexpr std::uint64_t kReadTripBytes = 5;
 
+// In tenths: a round trip varies by some hundredths of a millisecond from one check to the next
+// with the moment the reply is polled, while what tells adapter settings apart is a millisecond.
 std::string Milliseconds(std::uint64_t us) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(us) / 1000);
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(us) / 1000);
   return text;
 }
 
+// In two figures, as fine as the estimate is: a run waits for about 1,500 replies, so the few
+// hundredths of a millisecond by which a round trip varies move it by a tenth of a second.
 std::string Seconds(double seconds) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f", seconds);
+  std::snprintf(text, sizeof text, seconds < 10 ? "%.1f" : "%.0f", seconds);
   return text;
 }
 
