@@ -76,14 +76,14 @@ std::wstring Screenshot() {
   return ScreenshotOf(*::testing::UnitTest::GetInstance()->current_test_info());
 }
 
-void CloseLeftOverBoxes(ProgrammerProcess& programmer) {
-  for (HWND dialog : programmer.OpenFileDialogs()) {
+void CloseLeftOverBoxes(RemoteProcess& program) {
+  for (HWND dialog : program.OpenFileDialogs()) {
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
-  for (HWND box : programmer.OpenMessageBoxes()) {
-    programmer.DismissMessageBox(box);
+  for (HWND box : program.OpenMessageBoxes()) {
+    program.DismissMessageBox(box);
   }
-  WaitUntil(kMessageTimeoutMs, [&] { return programmer.NoBoxOpen(); });
+  WaitUntil(kMessageTimeoutMs, [&] { return program.NoBoxOpen(); });
 }
 
 }  // namespace e2e

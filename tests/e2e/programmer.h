@@ -46,8 +46,9 @@ std::wstring CopyProgrammerAlone(const std::wstring& folder);
 std::wstring ScreenshotOf(const ::testing::TestInfo& test);
 std::wstring Screenshot();
 
-// Closes what a scenario that failed half-way left up: message boxes and file dialogs.
-void CloseLeftOverBoxes(trv::remote::ProgrammerProcess& programmer);
+// Closes what a scenario that failed half-way left up in either program: message boxes and file
+// dialogs.
+void CloseLeftOverBoxes(trv::remote::RemoteProcess& program);
 
 // The scenarios of a group that share one programmer, which the group's SetUpTestSuite starts and
 // which ends after the group's last scenario. Each scenario begins with it running and nothing
