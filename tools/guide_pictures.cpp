@@ -5,7 +5,8 @@
 // The ROM file is written with a made-up image; the pictures go to the picture folder as BMP
 // files. Everything that shows in them is fixed here (adapter names, the ROM file's path, the
 // check's folder and latency, the faults), and each pass and read is pictured while the chip holds
-// it still at the middle block, so taking them again gives the same pictures. Exits with 0 when every picture was taken.
+// it still at the middle block, so taking them again gives the same pictures. Exits with 0 when
+// every picture was taken.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>

@@ -136,7 +136,7 @@ void ExpectRoundTripAndEstimate(CheckProcess& check, const std::string& group, u
 class CheckLoopback : public SharedCheck<CheckLoopback> {
  protected:
   static void SetUpTestSuite() {
-    Start("check_loopback", {{L"QBSIM_WIRING", L"loopback"}});
+    Start("check_loopback", {{L"QBSIM_WIRING", L"loopback"}, {L"QBSIM_LOG", L""}});
     check->ChooseDevice(0);
   }
 };
@@ -154,8 +154,9 @@ class CheckSlowAdapter : public SharedCheck<CheckSlowAdapter> {
  protected:
   static constexpr unsigned kLatencyMs = 16;
   static void SetUpTestSuite() {
-    Start("check_slow_adapter",
-          {{L"QBSIM_WIRING", L"loopback"}, {L"QBSIM_LATENCY_MS", std::to_wstring(kLatencyMs)}});
+    Start("check_slow_adapter", {{L"QBSIM_WIRING", L"loopback"},
+                                 {L"QBSIM_LATENCY_MS", std::to_wstring(kLatencyMs)},
+                                 {L"QBSIM_LOG", L""}});
     check->ChooseDevice(0);
   }
 };
@@ -229,7 +230,9 @@ TEST_F(CheckChip, AnUnplugDuringAReadSaysTheAdapterStoppedAnswering) {
 
 class CheckNoAdapter : public SharedCheck<CheckNoAdapter> {
  protected:
-  static void SetUpTestSuite() { Start("check_no_adapter", {{L"QBSIM_ADAPTERS", L""}}); }
+  static void SetUpTestSuite() {
+    Start("check_no_adapter", {{L"QBSIM_ADAPTERS", L""}, {L"QBSIM_LOG", L""}});
+  }
 };
 
 TEST_F(CheckNoAdapter, SaysNoAdapterIsListed) {
