@@ -62,6 +62,12 @@ std::optional<std::vector<std::string>> FindLine(const std::wstring& report, Che
   return std::nullopt;
 }
 
+void ExpectLine(const std::wstring& report, CheckId id, Outcome outcome, const std::string& text) {
+  EXPECT_TRUE(FindLine(report, id, outcome, text))
+      << "no line " << trv::LineText({id, outcome, text, ""}) << " in the report:\n"
+      << Narrow(report);
+}
+
 // The scenarios of a group that share one check, started in the group's folder with the stand-in's
 // settings the group gives and a fault file; each begins with no fault and nothing left over.
 template <typename Group>
@@ -89,13 +95,6 @@ class SharedCheck : public ::testing::Test {
     check->Click(check->controls().CheckButton, kCheckTimeoutMs);
     return check->Report();
   }
-  static void ExpectLine(const std::wstring& report, CheckId id, Outcome outcome,
-                         const std::string& text) {
-    EXPECT_TRUE(FindLine(report, id, outcome, text))
-        << "no line " << trv::LineText({id, outcome, text, ""}) << " in the report:\n"
-        << Narrow(report);
-  }
-
   static inline std::wstring folder;
   static inline std::unique_ptr<CheckProcess> check;
 };
@@ -203,7 +202,7 @@ TEST_F(CheckChip, SavedFlashIsTheChipsFlash) {
   const std::vector<unsigned char> flash = RomImage(kRomSize, 31);
   ASSERT_TRUE(WriteWholeFile(Path(L"flash.bin"), flash));
   DeleteFileW(Path(L"saved.ROM").c_str());
-  check->SaveFlash(Path(L"saved.ROM"), kCheckTimeoutMs);
+  check->ClickAndChooseFile(check->controls().SaveFlashButton, Path(L"saved.ROM"), kCheckTimeoutMs);
   std::vector<unsigned char> saved;
   EXPECT_TRUE(ReadWholeFile(Path(L"saved.ROM"), saved) && saved == flash)
       << "the file saved is not the stand-in's flash; the report:\n"
@@ -215,7 +214,7 @@ TEST_F(CheckChip, CompareFindsAChangedByteAtItsAddress) {
   ASSERT_TRUE(WriteWholeFile(Path(L"flash.bin"), file));
   file[0x1234] ^= 0x10;
   ASSERT_TRUE(WriteWholeFile(Path(L"changed.ROM"), file));
-  check->CompareWithFile(Path(L"changed.ROM"), kCheckTimeoutMs);
+  check->ClickAndChooseFile(check->controls().CompareButton, Path(L"changed.ROM"), kCheckTimeoutMs);
   ExpectLine(check->Report(), CheckId::kCompare, Outcome::kFailed,
              trv::texts::FilledIn(t::kFlashDiffersMessage, {"4661", "1"}));
 }
@@ -223,7 +222,8 @@ TEST_F(CheckChip, CompareFindsAChangedByteAtItsAddress) {
 // Last in its group: the adapter stays unplugged.
 TEST_F(CheckChip, AnUnplugDuringAReadSaysTheAdapterStoppedAnswering) {
   SetStandInFaults(Path(L"faults.txt"), "unplug_at_block=100");
-  check->SaveFlash(Path(L"unplugged.ROM"), kCheckTimeoutMs);
+  check->ClickAndChooseFile(check->controls().SaveFlashButton, Path(L"unplugged.ROM"),
+                            kCheckTimeoutMs);
   ExpectLine(check->Report(), CheckId::kFlashRead, Outcome::kFailed,
              trv::texts::FilledIn(t::kAdapterGoneMessage, {"4"}));
 }

@@ -18,35 +18,21 @@ void CALLBACK CountHandledClick(HWND, UINT, ULONG_PTR clicks_handled, LRESULT) {
 
 void CheckProcess::WaitForCheckWindow(DWORD timeout_ms) {
   WaitForWindow(Widen(check_texts::kCheckTitle), timeout_ms);
+  check_ui::CheckControls& c = controls_;
   const auto find = [&] {
-    const HWND form = window();
-    controls_.CheckForm = form;
-    controls_.ComboBox1 = GetDlgItem(form, check_ui::kComboBox1Id);
-    controls_.CheckButton = GetDlgItem(form, check_ui::kCheckButtonId);
-    controls_.SaveFlashButton = GetDlgItem(form, check_ui::kSaveFlashButtonId);
-    controls_.CompareButton = GetDlgItem(form, check_ui::kCompareButtonId);
-    controls_.Report = GetDlgItem(form, check_ui::kReportId);
-    controls_.ProgressBar1 = GetDlgItem(form, check_ui::kProgressBar1Id);
-    controls_.CopyReportButton = GetDlgItem(form, check_ui::kCopyReportButtonId);
-    device_list_ = controls_.ComboBox1;
-    const check_ui::CheckControls& c = controls_;
+    c.CheckForm = window();
+    device_list_ = c.ComboBox1 = GetDlgItem(window(), check_ui::kComboBox1Id);
+    c.CheckButton = GetDlgItem(window(), check_ui::kCheckButtonId);
+    c.SaveFlashButton = GetDlgItem(window(), check_ui::kSaveFlashButtonId);
+    c.CompareButton = GetDlgItem(window(), check_ui::kCompareButtonId);
+    c.Report = GetDlgItem(window(), check_ui::kReportId);
+    c.ProgressBar1 = GetDlgItem(window(), check_ui::kProgressBar1Id);
     return c.ComboBox1 && c.CheckButton && c.SaveFlashButton && c.CompareButton && c.Report &&
-           c.ProgressBar1 && c.CopyReportButton;
+           c.ProgressBar1;
   };
   if (!WaitUntil(timeout_ms, find)) {
     throw std::runtime_error("the check's window lacks controls");
   }
-}
-
-bool CheckProcess::InputsEnabled() const {
-  const check_ui::CheckControls& c = controls_;
-  return IsWindowEnabled(c.ComboBox1) && IsWindowEnabled(c.CheckButton) &&
-         IsWindowEnabled(c.SaveFlashButton) && IsWindowEnabled(c.CompareButton) &&
-         IsWindowEnabled(c.CopyReportButton);
-}
-
-std::wstring CheckProcess::Report() const {
-  return TextOf(controls_.Report);
 }
 
 // Sent, so that the answer comes when the handler returns however long the operation takes; with a
@@ -75,20 +61,12 @@ void CheckProcess::Click(HWND button, DWORD timeout_ms, const std::function<void
   }
 }
 
-void CheckProcess::ClickThroughFileDialog(HWND button, const std::wstring& path, DWORD timeout_ms) {
+void CheckProcess::ClickAndChooseFile(HWND button, const std::wstring& path, DWORD timeout_ms) {
   Click(button, timeout_ms, [&] {
     if (const HWND dialog = ReadyFileDialog()) {
       ConfirmFileDialog(dialog, path);
     }
   });
-}
-
-void CheckProcess::SaveFlash(const std::wstring& path, DWORD timeout_ms) {
-  ClickThroughFileDialog(controls_.SaveFlashButton, path, timeout_ms);
-}
-
-void CheckProcess::CompareWithFile(const std::wstring& path, DWORD timeout_ms) {
-  ClickThroughFileDialog(controls_.CompareButton, path, timeout_ms);
 }
 
 }  // namespace trv::remote
