@@ -3,15 +3,15 @@
 // (QBSIM_WIRING, see sim/README.md).
 //   check_demo <exe folder> <output folder>
 // It chooses the first adapter, presses "Check", waits until the check has ended, saves a
-// screenshot as <output folder>\check.bmp and prints the report. Exits with 0 when the report has a
-// line for each of the six checks.
+// screenshot as <output folder>\check.bmp and prints the report. Exits with 0 when the check
+// ended.
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
 #include <stdexcept>
 
-#include "check_ui/check_controls.h"
+#include "remote_operator/check_process.h"
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/wait_limits.h"
 #include "remote_operator/win_helpers.h"
@@ -21,68 +21,37 @@ namespace {
 
 // A whole check, the 3 s it waits for a loop that is not there included, on a loaded machine.
 constexpr DWORD kCheckTimeoutMs = 60000;
-constexpr int kChecks = 6;
 constexpr DWORD kPaintSettleMs = 500;
 
-HWND FindCheckForm(DWORD process_id) {
-  for (HWND window : TopLevelWindowsOf(process_id)) {
-    if (HasClass(window, check_ui::kCheckFormClassName) && IsWindowVisible(window)) {
-      return window;
+// The stand-in's settings (QBSIM_*) in this process's environment, handed on as they are.
+EnvironmentOverrides StandInSettings() {
+  EnvironmentOverrides settings;
+  LPWCH all = GetEnvironmentStringsW();
+  for (LPWCH entry = all; *entry; entry += lstrlenW(entry) + 1) {
+    const std::wstring setting = entry;
+    const size_t equals = setting.find(L'=');
+    if (setting.rfind(L"QBSIM_", 0) == 0 && equals != std::wstring::npos) {
+      settings.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
     }
   }
-  return nullptr;
-}
-
-int CountLines(const std::wstring& report) {
-  int lines = 0;
-  for (std::size_t at = 0; at < report.size(); at = report.find(L"\r\n", at) + 2) {
-    // A line of its own says what to do about the one before it.
-    lines += report.compare(at, 12, L"What to do: ") != 0;
-    if (report.find(L"\r\n", at) == std::wstring::npos) {
-      break;
-    }
-  }
-  return lines;
+  FreeEnvironmentStringsW(all);
+  return settings;
 }
 
 int CheckDemo(const std::wstring& exe_folder, const std::wstring& output_folder) {
   MakeFolders(output_folder);
-  std::wstring command = L"\"" + JoinPath(exe_folder, L"TRV2KCheck.exe") + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      output_folder.c_str(), &startup, &process)) {
-    throw std::runtime_error("TRV2KCheck.exe did not start");
-  }
-  CloseHandle(process.hThread);
-  HWND form = nullptr;
-  if (!WaitUntil(kStartTimeoutMs, [&] { return (form = FindCheckForm(process.dwProcessId)); })) {
-    throw std::runtime_error("the check's window did not appear");
-  }
-  const HWND combo = GetDlgItem(form, check_ui::kComboBox1Id);
-  const HWND check = GetDlgItem(form, check_ui::kCheckButtonId);
-  const HWND report = GetDlgItem(form, check_ui::kReportId);
-  SendBounded(form, WM_COMMAND, MAKEWPARAM(check_ui::kComboBox1Id, CBN_DROPDOWN),
-              reinterpret_cast<LPARAM>(combo));
-  SendBounded(combo, CB_SETCURSEL, 0, 0);
-  std::printf("Adapter: %s\n", Narrow(TextOf(combo)).c_str());
-  PostMessageW(check, BM_CLICK, 0, 0);
-  const bool ended = WaitUntil(kCheckTimeoutMs, [&] {
-    return IsWindowEnabled(check) && CountLines(TextOf(report)) >= kChecks;
-  });
+  CheckProcess check(JoinPath(exe_folder, L"TRV2KCheck.exe"), output_folder, StandInSettings());
+  check.WaitForCheckWindow(kStartTimeoutMs);
+  check.ChooseDevice(0);
+  std::printf("Adapter: %s\n", Narrow(check.DeviceText()).c_str());
+  check.Click(check.controls().CheckButton, kCheckTimeoutMs);
   // The window paints what the check's end changed once its message loop is idle again.
   Sleep(kPaintSettleMs);
   SaveScreenAsBmp(JoinPath(output_folder, L"check.bmp"));
-  const std::wstring text = TextOf(report);
-  std::printf("%s\n", Narrow(text).c_str());
-  PostMessageW(form, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process.hProcess, kCloseTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 1);
-  }
-  CloseHandle(process.hProcess);
-  std::printf(ended ? "CHECK DEMO PASSED\n" : "CHECK DEMO FAILED: the check did not end\n");
-  return ended ? 0 : 1;
+  std::printf("%s\n", Narrow(check.Report()).c_str());
+  check.CloseWindow(kCloseTimeoutMs);
+  std::printf("CHECK DEMO PASSED\n");
+  return 0;
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// `make guide-screenshots`: the pictures of the operator's guide, the real window in each state an
-// operator meets, beside the stand-in QBLINK.DLL on the simulated adapter.
+// `make guide-screenshots`: the pictures of the operator's guide, the real windows of the
+// programmer and the check in each state an operator meets, beside the stand-in QBLINK.DLL on the
+// simulated adapter.
 //   guide_pictures <exe folder> <ROM file> <picture folder>
 // The ROM file is written with a made-up image; the pictures go to the picture folder as BMP
 // files. Everything that shows in them is fixed here (adapter names, the ROM file's path, the
-// faults), and each pass is pictured while the chip holds it still at the middle block, so taking
-// them again gives the same pictures. Exits with 0 when every picture was taken.
+// check's folder and latency, the faults), and each pass and read is pictured while the chip holds
+// it still at the middle block, so taking them again gives the same pictures. Exits with 0 when
+// every picture was taken.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -15,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "check/check_texts.h"
 #include "common/operator_texts.h"
 #include "common/shared_types.h"
+#include "remote_operator/check_process.h"
 #include "remote_operator/programmer_process.h"
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/stand_in.h"
@@ -44,7 +48,7 @@ class Pictures {
  public:
   explicit Pictures(std::wstring folder) : folder_(std::move(folder)) {}
 
-  void Take(const std::wstring& name) {
+  void Take(const std::wstring& name) const {
     Sleep(kSettleMs);
     if (!SaveScreenAsBmp(Path(name))) {
       throw std::runtime_error("could not save " + Narrow(Path(name)));
@@ -143,6 +147,59 @@ void PictureSilentChip(ProgrammerProcess& app, const Pictures& pictures,
   std::printf("picture handshake\npicture sync-failed\n");
 }
 
+// The check is started from this folder, so that the library's path in its report is the same on
+// every machine, at a latency whose round trip, read in tenths of a millisecond, is the same in
+// every take, and long enough for the report's advice on it to show.
+constexpr wchar_t kCheckFolder[] = L"C:\\TRV2K";
+constexpr unsigned kCheckLatencyMs = 16;
+// A whole check, or a read of the flash that stalls at the middle block, at that latency.
+constexpr DWORD kCheckTimeoutMs = 60000;
+
+// The check's window: idle, after a check that passed, reading the flash (still over that
+// report, the bar standing at the middle block, where the chip leaves the read unanswered until
+// the read gives up), and after a check that failed on a silent chip.
+void PictureTheCheck(const std::wstring& exe_folder, const std::wstring& rom_folder,
+                     const Pictures& pictures, const std::wstring& flash_path,
+                     const std::wstring& faults_path) {
+  MakeFolders(kCheckFolder);
+  for (const wchar_t* file : {L"TRV2KCheck.exe", L"QBLINK.DLL"}) {
+    if (!CopyFileW(JoinPath(exe_folder, file).c_str(), JoinPath(kCheckFolder, file).c_str(),
+                   FALSE)) {
+      throw std::runtime_error("cannot copy " + Narrow(file) + " into " + Narrow(kCheckFolder));
+    }
+  }
+  SetStandInFaults(faults_path, "");
+  CheckProcess check(JoinPath(kCheckFolder, L"TRV2KCheck.exe"), rom_folder,
+                     {{L"QBSIM_ADAPTERS", kAdapters},
+                      {L"QBSIM_FLASH", flash_path},
+                      {L"QBSIM_FAULTS_FILE", faults_path},
+                      {L"QBSIM_LATENCY_MS", std::to_wstring(kCheckLatencyMs)}});
+  check.WaitForCheckWindow(kStartTimeoutMs);
+  pictures.Take(L"check-idle");
+  check.ChooseDevice(0);
+  check.Click(check.controls().CheckButton, kCheckTimeoutMs);
+  pictures.Take(L"check-passed");
+
+  SetStandInFaults(faults_path, kStallVerifying);
+  bool taken = false;
+  const HWND bar = check.controls().ProgressBar1;
+  check.Click(check.controls().SaveFlashButton, kCheckTimeoutMs, [&] {
+    if (!taken && IsWindowVisible(bar) && SendBounded(bar, PBM_GETPOS, 0, 0, 0) == kHalfway) {
+      Sleep(kSettleMs);
+      taken = SaveScreenAsBmp(pictures.Path(L"check-reading"));
+    }
+  });
+  if (!taken) {
+    throw std::runtime_error("no picture of the check reading the flash at the middle block");
+  }
+  std::printf("picture check-reading\n");
+
+  SetStandInFaults(faults_path, kSilentChip);
+  check.Click(check.controls().CheckButton, kCheckTimeoutMs);
+  pictures.Take(L"check-failed");
+  check.CloseWindow(kCloseTimeoutMs);
+}
+
 int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
             const std::wstring& folder) {
   MakeFolders(folder);
@@ -187,6 +244,9 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
 
   PictureSilentChip(app, pictures, faults_path);
   app.CloseWindow(kCloseTimeoutMs);
+
+  PictureTheCheck(exe_path.substr(0, exe_path.rfind(L'\\')), rom_folder, pictures, flash_path,
+                  faults_path);
   DeleteFileW(flash_path.c_str());
   DeleteFileW(faults_path.c_str());
   return 0;

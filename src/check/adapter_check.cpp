@@ -19,15 +19,19 @@ namespace t = check_texts;
 constexpr std::uint64_t kLoopTripBytes = 1;
 constexpr std::uint64_t kReadTripBytes = 5;
 
+// In tenths: a round trip varies by some hundredths of a millisecond from one check to the next
+// with the moment the reply is polled, while what tells adapter settings apart is a millisecond.
 std::string Milliseconds(std::uint64_t us) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(us) / 1000);
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(us) / 1000);
   return text;
 }
 
+// In two figures, as fine as the estimate is: a run waits for about 1,500 replies, so the few
+// hundredths of a millisecond by which a round trip varies move it by a tenth of a second.
 std::string Seconds(double seconds) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f", seconds);
+  std::snprintf(text, sizeof text, seconds < 10 ? "%.1f" : "%.0f", seconds);
   return text;
 }
 
@@ -189,25 +193,15 @@ void CheckRun::CheckWire() {
 // One read-address command of the first block, its round trip timed from the command to the
 // acknowledgement's arrival; the line that says why where the block did not come.
 std::optional<CheckLine> CheckRun::ReadOneBlock(std::uint64_t& round_trip_us) {
-  LoaderContext& loader = session_.loader();
-  AdapterLink& link = session_.link();
-  const AdapterHandle handle = session_.handle();
   constexpr std::uint16_t kAddress = 0;
   session_.DiscardWaiting();
   const CheckSession::Stopwatch watch = session_.StartStopwatch();
-  SendReadAddress(loader, handle, kAddress);
+  SendReadAddress(session_.loader(), session_.handle(), kAddress);
   const bool replied = session_.WaitForWaiting(1);
   round_trip_us = session_.ElapsedUs(watch);
-  if (!replied || !WaitForAck(loader, handle)) {
-    return session_.Failed(CheckId::kChip, WithNumber(t::kReadNotAcknowledgedMessage, kAddress + 1),
-                           t::kReadAdvice);
-  }
-  if (!WaitForBytes(loader, handle, kReadBlockLength) ||
-      link.Read(handle, kReadBlockLength) < kReadBlockLength) {
-    return session_.Failed(CheckId::kChip, WithNumber(t::kBlockShortMessage, kAddress + 1),
-                           t::kReadAdvice);
-  }
-  return std::nullopt;
+  const char* failure = replied ? session_.ReceiveBlock(kAddress) : t::kReadNotAcknowledgedMessage;
+  if (failure == nullptr) return std::nullopt;
+  return session_.BlockFailed(CheckId::kChip, failure, kAddress);
 }
 
 // The loader brought up as a run does it, then one block read, never a write.

@@ -93,6 +93,28 @@ std::optional<CheckLine> CheckSession::BringUpLoader(CheckId check, SyncReport& 
   return Failed(check, t::kNothingAnsweredMessage, t::kNothingAnsweredAdvice);
 }
 
+const char* CheckSession::ReceiveBlock(std::uint16_t address) {
+  namespace t = check_texts;
+  if (!WaitForAck(loader_, handle())) return t::kReadNotAcknowledgedMessage;
+  if (WaitForBytes(loader_, handle(), kReadBlockLength))
+    return link_.Read(handle(), kReadBlockLength) < kReadBlockLength ? t::kBlockShortMessage
+                                                                     : nullptr;
+  // The rest of the command, sent back as it went, is no block: the wire loops.
+  const std::uint8_t echo[] = {static_cast<std::uint8_t>(address & 0xFF),
+                               static_cast<std::uint8_t>(address >> 8),
+                               static_cast<std::uint8_t>(kReadBlockLength)};
+  const std::uint32_t waiting = link_.BytesWaiting(handle());
+  const bool echoed = waiting == sizeof echo && link_.Read(handle(), waiting) == waiting &&
+                      std::equal(echo, echo + sizeof echo, link_.received().bytes.begin());
+  return echoed ? t::kReadEchoedMessage : t::kBlockShortMessage;
+}
+
+CheckLine CheckSession::BlockFailed(CheckId check, const char* failure, std::uint16_t address) {
+  namespace t = check_texts;
+  return Failed(check, WithNumber(failure, address + 1u),
+                failure == t::kReadEchoedMessage ? t::kReadEchoedAdvice : t::kReadAdvice);
+}
+
 void CheckSession::DiscardWaiting() {
   const std::uint32_t waiting = link_.BytesWaiting(handle());
   if (waiting > 0) link_.Read(handle(), waiting);

@@ -53,6 +53,13 @@ class CheckSession {
   // the line that says why not where it did not come up. `sync` says what the handshake heard.
   std::optional<CheckLine> BringUpLoader(CheckId check, SyncReport& sync);
 
+  // After the read-address command for `address`: the acknowledgement and the block, which is
+  // then in the link's receive buffer. The text of the line that says why not where they did not
+  // come (its place %1 the address + 1), or null.
+  const char* ReceiveBlock(std::uint16_t address);
+  // The line for a block at `address` that did not come, as ReceiveBlock said why.
+  CheckLine BlockFailed(CheckId check, const char* failure, std::uint16_t address);
+
   // Reads and drops whatever is waiting, so that it is not taken for a reply.
   void DiscardWaiting();
   // Polls until at least `count` bytes wait, pumping the window between polls; false when they

@@ -148,6 +148,12 @@ constexpr char kReadNotAcknowledgedMessage[] =
 constexpr char kBlockShortMessage[] =
     "The loader sent fewer than 128 bytes of the block it was asked for (address %1).";
 constexpr char kReadAdvice[] = "Reset or re-power the TRV2K and check again.";
+// A loop sends every command back: its first byte passes for the acknowledgement, and the rest is
+// all of the block that comes.
+constexpr char kReadEchoedMessage[] =
+    "What came back was the read command itself: a loopback is connected, not a chip.";
+constexpr char kReadEchoedAdvice[] =
+    "Take the loopback plug or jumper off, connect the chip and try again.";
 constexpr char kAdapterGoneMessage[] = "The adapter stopped answering (driver status %1).";
 constexpr char kAdapterGoneAdvice[] =
     "It was unplugged or lost its power: plug it in again and check again.";

@@ -23,18 +23,12 @@ bool ReadBlocks(CheckTools& tools, CheckSession& session, Image& flash) {
   // Whatever the loader sent before we ask for anything would shift the blocks.
   session.DiscardWaiting();
   for (std::uint32_t address = 0; address < kRomImageSize; address += kReadBlockLength) {
-    SendReadAddress(loader, handle, static_cast<std::uint16_t>(address));
-    const char* failure = nullptr;
-    if (!WaitForAck(loader, handle)) {
-      failure = t::kReadNotAcknowledgedMessage;
-    } else if (!WaitForBytes(loader, handle, kReadBlockLength) ||
-               link.Read(handle, kReadBlockLength) < kReadBlockLength) {
-      failure = t::kBlockShortMessage;
-    }
+    const auto block = static_cast<std::uint16_t>(address);
+    SendReadAddress(loader, handle, block);
+    const char* failure = session.ReceiveBlock(block);
     if (session.stopped()) return false;
     if (failure != nullptr) {
-      session.Show(
-          session.Failed(CheckId::kFlashRead, WithNumber(failure, address + 1), t::kReadAdvice));
+      session.Show(session.BlockFailed(CheckId::kFlashRead, failure, block));
       return false;
     }
     std::copy_n(link.received().bytes.begin(), kReadBlockLength, flash.begin() + address);

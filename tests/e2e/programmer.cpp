@@ -35,24 +35,36 @@ std::wstring GroupFolder(const std::string& group) {
   return FullPath(Widen(group));
 }
 
-Programmer StartProgrammer(const std::string& group, const EnvironmentOverrides& settings) {
-  Programmer programmer;
-  programmer.folder = GroupFolder(group);
-  MakeFolders(programmer.folder);
-  programmer.flash_path = programmer.Path(L"flash.bin");
-  programmer.log_path = programmer.Path(L"qbsim.log");
-  DeleteFileW(programmer.flash_path.c_str());
-  DeleteFileW(programmer.log_path.c_str());
+std::wstring CheckPath() {
+  const std::wstring programmer = ProgramPath();
+  return JoinPath(programmer.substr(0, programmer.find_last_of(L"\\/")), L"TRV2KCheck.exe");
+}
+
+EnvironmentOverrides GroupStandIn(const std::wstring& folder,
+                                  const EnvironmentOverrides& settings) {
+  MakeFolders(folder);
   EnvironmentOverrides environment = settings;
   for (const auto& [name, value] :
-       EnvironmentOverrides{{L"QBSIM_FLASH", programmer.flash_path},
-                            {L"QBSIM_LOG", programmer.log_path},
+       EnvironmentOverrides{{L"QBSIM_FLASH", JoinPath(folder, L"flash.bin")},
+                            {L"QBSIM_LOG", JoinPath(folder, L"qbsim.log")},
                             {L"QBSIM_LATENCY_MS", std::to_wstring(kStandInLatencyMs)}}) {
     if (std::none_of(settings.begin(), settings.end(),
                      [&](const auto& setting) { return setting.first == name; })) {
       environment.emplace_back(name, value);
     }
   }
+  for (const wchar_t* file : {L"flash.bin", L"qbsim.log"}) {
+    DeleteFileW(JoinPath(folder, file).c_str());
+  }
+  return environment;
+}
+
+Programmer StartProgrammer(const std::string& group, const EnvironmentOverrides& settings) {
+  Programmer programmer;
+  programmer.folder = GroupFolder(group);
+  const EnvironmentOverrides environment = GroupStandIn(programmer.folder, settings);
+  programmer.flash_path = programmer.Path(L"flash.bin");
+  programmer.log_path = programmer.Path(L"qbsim.log");
   programmer.process =
       std::make_unique<ProgrammerProcess>(ProgramPath(), programmer.folder, environment);
   programmer.process->WaitForMainWindow(kStartTimeoutMs);
@@ -76,14 +88,14 @@ std::wstring Screenshot() {
   return ScreenshotOf(*::testing::UnitTest::GetInstance()->current_test_info());
 }
 
-void CloseLeftOverBoxes(ProgrammerProcess& programmer) {
-  for (HWND dialog : programmer.OpenFileDialogs()) {
+void CloseLeftOverBoxes(RemoteProcess& program) {
+  for (HWND dialog : program.OpenFileDialogs()) {
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
-  for (HWND box : programmer.OpenMessageBoxes()) {
-    programmer.DismissMessageBox(box);
+  for (HWND box : program.OpenMessageBoxes()) {
+    program.DismissMessageBox(box);
   }
-  WaitUntil(kMessageTimeoutMs, [&] { return programmer.NoBoxOpen(); });
+  WaitUntil(kMessageTimeoutMs, [&] { return program.NoBoxOpen(); });
 }
 
 }  // namespace e2e

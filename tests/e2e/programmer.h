@@ -31,8 +31,15 @@ struct Programmer {
 
 // The program tree's TRV2KFlash.exe, beside which the build puts the stand-in QBLINK.DLL.
 std::wstring ProgramPath();
+// The check, TRV2KCheck.exe, beside the programmer.
+std::wstring CheckPath();
 // A group's folder, <group> in the driver's working directory (build/e2e).
 std::wstring GroupFolder(const std::string& group);
+// The stand-in's settings for a program started in `folder` (created): its flash (flash.bin,
+// removed) and log (qbsim.log, removed) there and the usual latency, which `settings` add to or
+// replace.
+trv::remote::EnvironmentOverrides GroupStandIn(const std::wstring& folder,
+                                               const trv::remote::EnvironmentOverrides& settings);
 // Starts the programmer in the group's folder (created) with its own flash and log; `settings`
 // add to or replace those. Throws when it shows no window.
 Programmer StartProgrammer(const std::string& group,
@@ -46,8 +53,9 @@ std::wstring CopyProgrammerAlone(const std::wstring& folder);
 std::wstring ScreenshotOf(const ::testing::TestInfo& test);
 std::wstring Screenshot();
 
-// Closes what a scenario that failed half-way left up: message boxes and file dialogs.
-void CloseLeftOverBoxes(trv::remote::ProgrammerProcess& programmer);
+// Closes what a scenario that failed half-way left up in either program: message boxes and file
+// dialogs.
+void CloseLeftOverBoxes(trv::remote::RemoteProcess& program);
 
 // The scenarios of a group that share one programmer, which the group's SetUpTestSuite starts and
 // which ends after the group's last scenario. Each scenario begins with it running and nothing

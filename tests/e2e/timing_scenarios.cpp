@@ -13,11 +13,11 @@
 #include "checks.h"
 #include "expected_texts.h"
 #include "programmer.h"
-#include "remote_operator/screen_capture.h"
 #include "remote_operator/stand_in.h"
 #include "remote_operator/win_helpers.h"
 #include "sim_files.h"
 #include "time_limits.h"
+#include "timed_program_run.h"
 
 namespace e2e {
 using namespace trv::remote;
@@ -28,14 +28,6 @@ constexpr int kTimedRuns = 3;
 constexpr double kBlocks = 2 * kRomSize / 128.0;  // both passes
 // The whole run may take at most this many times as long as the same run without a window.
 constexpr double kWindowCostLimit = 1.5;
-
-double Seconds() {
-  LARGE_INTEGER count;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return double(count.QuadPart) / double(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -51,67 +43,6 @@ std::string List(const std::vector<double>& values, const char* unit = " s") {
     listed += text;
   }
   return listed;
-}
-
-// One run of the real program, in three parts: from the click to the progress bar (restart into
-// the loader, baud change, handshake), the two passes up to the completion message, and from the
-// message's OK to the adapter's close (return to normal operation). The time the message is up
-// waiting for its OK is not counted. The stand-in saves the simulated flash as the adapter
-// closes, so the flash file appearing marks the end of the run.
-struct ExeRun {
-  bool complete = false;
-  double set_up = 0;
-  double passes = 0;
-  double finish = 0;
-
-  double Total() const { return set_up + passes + finish; }
-};
-
-ExeRun TimeExeRun(const Programmer& app, const std::wstring& screenshot) {
-  ExeRun run;
-  DeleteFileW(app.flash_path.c_str());
-  const HWND bar = app->controls().ProgressBar1;
-  HWND box = nullptr;
-  const auto box_up = [&] {
-    const auto boxes = app->OpenMessageBoxes();
-    box = boxes.empty() ? nullptr : boxes.front();
-    return box != nullptr || !app->Running();
-  };
-
-  const double start = Seconds();
-  PostMessageW(app->controls().ProgramButton, BM_CLICK, 0, 0);
-  WaitUntil(
-      kFullRunTimeoutMs, [&] { return IsWindowVisible(bar) || box_up(); }, kTimingLongPollMs);
-  const double passes_start = Seconds();
-  WaitUntil(kFullRunTimeoutMs, box_up, kTimingLongPollMs);
-  const double box_seen = Seconds();
-  if (box == nullptr) {
-    ADD_FAILURE() << "the run did not complete within " << kFullRunTimeoutMs / 1000 << " s";
-    return run;
-  }
-  const MessageBoxSeen seen = app->ReadMessageBox(box);
-  if (!screenshot.empty()) {
-    SaveScreenAsBmp(screenshot);
-  }
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-  WaitUntil(
-      kBoxCloseTimeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); },
-      kTimingShortPollMs);
-  const double box_gone = Seconds();
-  const auto flash_saved = [&] {
-    return GetFileAttributesW(app.flash_path.c_str()) != INVALID_FILE_ATTRIBUTES;
-  };
-  WaitUntil(kQuickRunTimeoutMs, flash_saved, kTimingShortPollMs);
-  const double end = Seconds();
-
-  ExpectBoxes({seen}, {Information(kProgrammed)});
-  EXPECT_TRUE(flash_saved()) << "the adapter was not closed after the run";
-  run.complete = seen.text == kProgrammed && flash_saved();
-  run.set_up = passes_start - start;
-  run.passes = box_seen - passes_start;
-  run.finish = end - box_gone;
-  return run;
 }
 
 // The stand-in's latency for these runs: TRV_TIMING_LATENCY_MS in the environment, to measure

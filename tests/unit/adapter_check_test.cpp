@@ -362,6 +362,17 @@ TEST(FlashReadTest, AdapterUnpluggedMidRead_SaysSoAndOnlyClosesIt) {
   bench.ExpectSafeWayOut();
 }
 
+TEST(FlashReadTest, LoopInsteadOfAChip_SaysTheCommandCameBack) {
+  BenchSetup setup;
+  setup.config.wiring = sim::Wiring::kLoopback;
+  Bench bench(setup);
+  EXPECT_FALSE(ReadWholeFlash(bench.tools, bench.description));
+  EXPECT_EQ(bench.window.lines,
+            (std::vector<CheckLine>{{CheckId::kFlashRead, Outcome::kFailed, t::kReadEchoedMessage,
+                                     t::kReadEchoedAdvice}}));
+  bench.ExpectSafeWayOut();
+}
+
 // `file` changes the saved image of the flash; the line on the comparison, or on the file.
 struct CompareCase {
   const char* name;
