@@ -1,10 +1,9 @@
-// The two clocks: the real one the program waits on, and the virtual one of the tests.
+// The real clock, which the program waits on.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "common/system_clock.h"
-#include "sim/virtual_clock.h"
 
 namespace trv {
 namespace {
@@ -24,18 +23,6 @@ TEST(SystemClockTest, NeverRunsBackAndATenMillisecondSleepLastsAtLeastThat) {
   const auto outside_slept = std::chrono::steady_clock::now() - outside_before;
   EXPECT_GE(clock.NowUs() - before, 10'000u);
   EXPECT_GE(outside_slept, std::chrono::milliseconds(10));
-}
-
-TEST(VirtualClockTest, SleepAdvancesVirtualTimeAndZeroYieldsAQuantum) {
-  sim::VirtualClock clock;
-  clock.SleepMs(0);
-  EXPECT_EQ(clock.NowUs(), 20u);
-  clock.SleepMs(3);
-  EXPECT_EQ(clock.NowUs(), 3020u);
-  clock.set_yield_quantum_us(1);
-  clock.SleepMs(0);
-  clock.AdvanceUs(9);
-  EXPECT_EQ(clock.NowUs(), 3030u);
 }
 
 }  // namespace
