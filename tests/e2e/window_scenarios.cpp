@@ -102,11 +102,6 @@ TEST_F(Window, FileDialog_FollowsTheChosenFilesFolder) {
   EXPECT_EQ(app.Path(L"roms\\missing.ROM"), app->SelectedFilePath()) << "a missing file typed";
 }
 
-TEST_F(Window, ClosedWhenIdle_EndsWithoutClosingAnAdapter) {
-  EXPECT_TRUE(app->CloseWindow(kCloseTimeoutMs)) << "the programmer did not end after WM_CLOSE";
-  EXPECT_EQ(0u, CountLines(app.Log(), "QB_Close")) << "QB_Close called with no adapter open";
-}
-
 }  // namespace
 
 }  // namespace e2e
