@@ -1,5 +1,6 @@
 #include "check_ui/check_layout.h"
 
+#include "ui/operation_window.h"
 #include "ui/screen_density.h"
 #include "win32/entry_points.h"
 
@@ -76,8 +77,8 @@ SIZE CheckLayout::OuterSize() const {
   static const auto adjust_for_dpi =
       win32::OptionalEntry<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(
           L"user32.dll", "AdjustWindowRectExForDpi");
-  if (adjust_for_dpi == nullptr || !adjust_for_dpi(&bounds, kCheckFormStyle, FALSE, 0, dpi_)) {
-    AdjustWindowRectEx(&bounds, kCheckFormStyle, FALSE, 0);
+  if (adjust_for_dpi == nullptr || !adjust_for_dpi(&bounds, ui::kFormStyle, FALSE, 0, dpi_)) {
+    AdjustWindowRectEx(&bounds, ui::kFormStyle, FALSE, 0);
   }
   return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
