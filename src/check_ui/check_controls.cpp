@@ -4,20 +4,10 @@
 
 #include "check/check_texts.h"
 #include "common/operator_texts.h"
-#include "ui/resource_ids.h"
 #include "win32/win32_text.h"
 
 namespace trv::check_ui {
 namespace {
-
-// The program's icon in the size the system draws at `width` and `height` (metrics), from the
-// picture of that size in the executable. Null where the executable has none, as the tests' has
-// not: the window then has the system's icon.
-HICON ProgramIcon(HINSTANCE instance, int width, int height) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TRV_PROGRAM_ICON), IMAGE_ICON,
-                                       GetSystemMetrics(width), GetSystemMetrics(height),
-                                       LR_DEFAULTCOLOR | LR_SHARED));
-}
 
 // A multi-line edit asks for every key, and takes Esc, as in a dialog box, for closing its window:
 // in the report, Tab, Enter and Esc work as everywhere else in the window, and the arrows scroll.
@@ -33,26 +23,6 @@ LRESULT CALLBACK ReportProc(HWND report, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 }  // namespace
-
-HWND CreateCheckForm(HINSTANCE instance, WNDPROC procedure, const RECT& bounds,
-                     void* creation_parameter) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
-  window_class.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kCheckFormClassName;
-  if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    return nullptr;
-  }
-  return CreateWindowExW(
-      0, kCheckFormClassName, win32::WideFromUtf8(check_texts::kCheckTitle).c_str(),
-      kCheckFormStyle, bounds.left, bounds.top, bounds.right - bounds.left,
-      bounds.bottom - bounds.top, nullptr, nullptr, instance, creation_parameter);
-}
 
 void CreateControls(CheckControls& controls) {
   namespace t = check_texts;

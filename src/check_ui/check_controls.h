@@ -23,11 +23,6 @@ struct CheckControls {
   HWND CopyReportButton = nullptr;  // "Copy report"
 };
 
-// The window's class, by which it is found from outside, and its style: a fixed size, a close
-// button and no other.
-constexpr wchar_t kCheckFormClassName[] = L"TCheckForm";
-constexpr DWORD kCheckFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-
 // Control identifiers stay clear of IDOK and IDCANCEL, which keyboard navigation sends.
 enum CheckControlId : int {
   kComboBox1Id = 101,
@@ -39,10 +34,6 @@ enum CheckControlId : int {
   kCopyReportButtonId,
 };
 
-// Registers the window's class with `procedure` and creates the window within `bounds`, its
-// `creation_parameter` passed on to the procedure. Null when the system refused either.
-HWND CreateCheckForm(HINSTANCE instance, WNDPROC procedure, const RECT& bounds,
-                     void* creation_parameter);
 // Creates the controls in `controls.CheckForm`, placed nowhere yet: the layout places them.
 void CreateControls(CheckControls& controls);
 // Enables or disables the controls that take the operator's input: the device list and buttons.

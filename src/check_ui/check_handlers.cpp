@@ -61,21 +61,21 @@ DWORD CopyToClipboard(HWND owner, const std::wstring& text) {
 // flash. The inputs come back as it ends, unless the window was closed meanwhile.
 class CheckWindow::Operation {
  public:
-  Operation(CheckWindow& window, bool reads_flash)
-      : window_(window),
-        busy_(window.controls_.CheckForm),
-        description_(win32::AnsiFromWide(win32::WindowText(window.controls_.ComboBox1))) {
-    window_.header_.adapter = description_;
-    window_.focus_.Save();
-    EnableInputControls(window_.controls_, false);
-    window_.progress_painter_.SetPosition(0);
-    ShowProgressBar(window_.controls_, reads_flash);
+  Operation(CheckWindow& check, bool reads_flash)
+      : check_(check),
+        busy_(check.controls_.CheckForm),
+        description_(win32::AnsiFromWide(win32::WindowText(check.controls_.ComboBox1))) {
+    check_.header_.adapter = description_;
+    check_.window_.focus().Save();
+    EnableInputControls(check_.controls_, false);
+    check_.window_.progress_painter().SetPosition(0);
+    ShowProgressBar(check_.controls_, reads_flash);
   }
   ~Operation() {
-    if (!window_.Stopped()) {
-      ShowProgressBar(window_.controls_, false);
-      EnableInputControls(window_.controls_, true);
-      window_.focus_.RestoreIfLost();
+    if (!check_.Stopped()) {
+      ShowProgressBar(check_.controls_, false);
+      EnableInputControls(check_.controls_, true);
+      check_.window_.focus().RestoreIfLost();
     }
   }
   Operation(const Operation&) = delete;
@@ -84,7 +84,7 @@ class CheckWindow::Operation {
   const std::string& description() const { return description_; }
 
  private:
-  CheckWindow& window_;
+  CheckWindow& check_;
   const ui::BusyCursor busy_;
   const std::string description_;
 };
@@ -94,9 +94,7 @@ void CheckWindow::ComboBox1DropDown() {
     return;
   }
   ui::FillDeviceList(controls_.ComboBox1, *library_.driver, clock_, *this,
-                     [this](const std::string& text) {
-                       ShowBox(text, texts::kInformationCaption, MB_OK | MB_ICONINFORMATION);
-                     });
+                     [this](const std::string& text) { window_.ShowInformation(text); });
 }
 
 void CheckWindow::CheckButtonClick() {
@@ -122,7 +120,7 @@ void CheckWindow::SaveFlashButtonClick() {
   }
   const IoError error = win32::SaveWholeFile(*path, *flash);
   if (error != kIoOk) {
-    ShowBox(IoErrorText(error), check_texts::kCheckTitle, MB_OK | MB_ICONERROR);
+    window_.ShowError(IoErrorText(error));
     return;
   }
   ShowLine({CheckId::kSaveFlash, Outcome::kPassed,
@@ -142,8 +140,8 @@ void CheckWindow::CompareButtonClick() {
 void CheckWindow::CopyReportButtonClick() {
   const DWORD error = CopyToClipboard(controls_.CheckForm, win32::WideFromMessage(ReportText()));
   if (error != 0) {
-    ShowBox(texts::FilledIn(check_texts::kCopyFailedMessage, {std::to_string(error)}),
-            texts::kInformationCaption, MB_OK | MB_ICONINFORMATION);
+    window_.ShowInformation(
+        texts::FilledIn(check_texts::kCopyFailedMessage, {std::to_string(error)}));
   }
 }
 

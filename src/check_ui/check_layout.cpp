@@ -1,19 +1,16 @@
 #include "check_ui/check_layout.h"
 
+#include "ui/operation_window.h"
 #include "ui/screen_density.h"
 #include "win32/entry_points.h"
 
 namespace trv::check_ui {
 namespace {
 
+using ui::Bounds;
+
 // Sizes and places in the client area, in pixels at 96 dots per inch. The report is wide enough
 // for most of its lines to take one line, and high enough for a whole check with its advice.
-struct Bounds {
-  int left;
-  int top;
-  int width;
-  int height;
-};
 constexpr SIZE kClientSize{488, 408};  // fixed
 constexpr Bounds kLabel1Bounds{16, 16, 257, 13};
 constexpr Bounds kComboBox1Bounds{16, 32, 257, 21};
@@ -31,17 +28,11 @@ constexpr Bounds kCopyReportButtonBounds{381, 367, 91, 25};
 }  // namespace
 
 RECT CheckLayout::CreationBounds() {
-  const RECT screen = ui::PrimaryScreen();
-  return RECT{screen.left, screen.top, screen.left + kClientSize.cx, screen.top + kClientSize.cy};
+  return ui::PrimaryScreenCorner(kClientSize);
 }
 
 void CheckLayout::FitToPrimaryScreen() {
-  const RECT screen = ui::PrimaryScreen();
-  const SIZE size = OuterSize();
-  SetWindowPos(controls_.CheckForm, nullptr,
-               screen.left + (screen.right - screen.left - size.cx) / 2,
-               screen.top + (screen.bottom - screen.top - size.cy) / 2, size.cx, size.cy,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::CentreOnPrimaryScreen(controls_.CheckForm, OuterSize());
 }
 
 void CheckLayout::Attach() {
@@ -76,8 +67,8 @@ SIZE CheckLayout::OuterSize() const {
   static const auto adjust_for_dpi =
       win32::OptionalEntry<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(
           L"user32.dll", "AdjustWindowRectExForDpi");
-  if (adjust_for_dpi == nullptr || !adjust_for_dpi(&bounds, kCheckFormStyle, FALSE, 0, dpi_)) {
-    AdjustWindowRectEx(&bounds, kCheckFormStyle, FALSE, 0);
+  if (adjust_for_dpi == nullptr || !adjust_for_dpi(&bounds, ui::kFormStyle, FALSE, 0, dpi_)) {
+    AdjustWindowRectEx(&bounds, ui::kFormStyle, FALSE, 0);
   }
   return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }

@@ -1,6 +1,7 @@
 // The adapter and chip check's one window: the device list, "Check", "Save flash...", "Compare with
 // file...", the report and "Copy report". A thin shell over the check's core, which shows its lines
-// and pumps the window through it; the waits, pumps and holds work as in the programmer's window.
+// and pumps the window through it; its window procedure, close, boxes and pump are the programmer's
+// window's (OperationWindow).
 #pragma once
 
 #include <windows.h>
@@ -17,17 +18,13 @@
 #include "common/rom_file.h"
 #include "loader/message_pump.h"
 #include "programming/programming_run.h"
-#include "ui/focus_keeper.h"
-#include "ui/handler_nesting.h"
 #include "ui/open_dialog.h"
-#include "ui/operator_holds.h"
-#include "ui/progress_painter.h"
-#include "ui/window_pump.h"
+#include "ui/operation_window.h"
 #include "ui/window_services.h"
 
 namespace trv::check_ui {
 
-class CheckWindow final : public CheckView, public MessagePump, private ui::HandlerNesting::Owner {
+class CheckWindow final : public CheckView, public MessagePump, private ui::OperationWindow::Owner {
  public:
   // `bench` is the report's header as the program found it, but for the adapter, which is the one
   // each operation is given. `state` holds the adapter and the link buffers, which the window's
@@ -44,7 +41,7 @@ class CheckWindow final : public CheckView, public MessagePump, private ui::Hand
   bool Create(HINSTANCE instance, int show_command);
   // Keyboard navigation between the controls (Tab, Enter, arrows); true when `message` was
   // consumed and must not be dispatched.
-  bool HandleDialogMessage(MSG* message);
+  bool HandleDialogMessage(MSG* message) { return window_.HandleDialogMessage(message); }
   HWND handle() const { return controls_.CheckForm; }
 
   // The handlers: the device list rebuilt as it opens, as the programmer's; the check; the flash
@@ -54,37 +51,28 @@ class CheckWindow final : public CheckView, public MessagePump, private ui::Hand
   void SaveFlashButtonClick();
   void CompareButtonClick();
   void CopyReportButtonClick();
-  // The window is closing, or the session is ending: an operation under way stops at its next
-  // pump, and the window stays, disabled, until it has closed the adapter.
-  void FormClose();
 
   // A line as its check ends, added to the report; none once the window is closing.
   void ShowLine(const CheckLine& line) override;
   void ShowReadProgress(std::uint32_t bytes_read) override;
   // Hands the window what was pending, paints it when it may, and returns (window_pump.h).
-  PumpReport PumpMessages() override;
+  PumpReport PumpMessages() override { return window_.PumpMessages(); }
 
   // The report as "Copy report" puts it on the clipboard.
   std::string ReportText() const { return ComposeReport(header_, lines_); }
-  const ui::ProgressPainter& progress_painter() const { return progress_painter_; }
+  const ui::ProgressPainter& progress_painter() const { return window_.progress_painter(); }
 
  private:
-  // Posted to itself once the window has closed and no handler is running any more.
-  static constexpr UINT kDestroyClosedWindow = WM_APP + 1;
   class Operation;
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  void HandleCommand(int control_id, int notification);
+  bool HandleOwnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
+  void HandleCommand(int control_id, int notification) override;
+  void EnableInputs(bool enabled) noexcept override;
+  void RestoreAfterFailure() override;
+  void ForgetControls() noexcept override { controls_ = CheckControls{}; }
   CheckTools Tools();
   void ClearReport();
-  void ShowBox(const std::string& text, const std::string& caption, UINT style);
-  // The session may not end while the adapter is open; Windows is told why for as long.
-  void FollowAdapterForSessionEnd();
-  void CloseAdapter() noexcept;
-  void RecoverFromFailure() noexcept override;
-  void DestroyClosedWindow() noexcept override;
-  bool Stopped() const { return nesting_.Stopped(); }
+  bool Stopped() const { return window_.Stopped(); }
 
   const DriverLibrary& library_;
   Clock& clock_;
@@ -94,14 +82,9 @@ class CheckWindow final : public CheckView, public MessagePump, private ui::Hand
   std::vector<CheckLine> lines_;
 
   CheckControls controls_;
-  ui::HandlerNesting nesting_{*this};
+  ui::OperationWindow window_;
   CheckLayout layout_{controls_};
-  ui::FocusKeeper focus_{controls_.CheckForm};
   const ui::FileOpenDialog OpenDialog1;
-  ui::ProgressPainter progress_painter_;
-  ui::OperatorHolds holds_{clock_};
-  ui::WindowPump pump_{clock_, nesting_, holds_, progress_painter_};
-  ui::SessionEndBlock session_end_block_;
 };
 
 }  // namespace trv::check_ui

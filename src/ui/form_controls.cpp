@@ -3,46 +3,9 @@
 #include <commctrl.h>
 
 #include "common/operator_texts.h"
-#include "ui/resource_ids.h"
 #include "win32/win32_text.h"
 
 namespace trv::ui {
-namespace {
-
-constexpr wchar_t kFormClassName[] = L"TForm1";
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-
-// The program's icon in the size the system draws at `width` and `height` (metrics), from the
-// picture of that size in the executable. Null where the executable has none, as the tests' has
-// not: the window then has the system's icon.
-HICON ProgramIcon(HINSTANCE instance, int width, int height) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TRV_PROGRAM_ICON), IMAGE_ICON,
-                                       GetSystemMetrics(width), GetSystemMetrics(height),
-                                       LR_DEFAULTCOLOR | LR_SHARED));
-}
-
-}  // namespace
-
-HWND CreateForm(HINSTANCE instance, WNDPROC procedure, const RECT& bounds,
-                void* creation_parameter) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  // The title bar shows the small icon; Alt+Tab and the taskbar may show the large one.
-  window_class.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
-  window_class.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kFormClassName;
-  if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    return nullptr;
-  }
-  return CreateWindowExW(0, kFormClassName, win32::WideFromUtf8(texts::kApplicationTitle).c_str(),
-                         kFormStyle, bounds.left, bounds.top, bounds.right - bounds.left,
-                         bounds.bottom - bounds.top, nullptr, nullptr, instance,
-                         creation_parameter);
-}
 
 void CreateControls(FormControls& controls) {
   const HWND form = controls.Form1;

@@ -26,10 +26,6 @@ enum ControlId : int {
   kProgressBar1Id,
 };
 
-// Registers Form1's window class with `procedure` and creates the window within `bounds`, its
-// `creation_parameter` passed on to the procedure. Null when the system refused either.
-HWND CreateForm(HINSTANCE instance, WNDPROC procedure, const RECT& bounds,
-                void* creation_parameter);
 // Creates the controls in `controls.Form1`, placed nowhere yet: the layout places them.
 void CreateControls(FormControls& controls);
 // Enables or disables the controls that take the operator's input: the device list and buttons.

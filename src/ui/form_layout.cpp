@@ -12,12 +12,6 @@ namespace trv::ui {
 namespace {
 
 // Sizes and places, in pixels at 96 dots per inch; the window scales them to its screen.
-struct Bounds {
-  int left;
-  int top;
-  int width;
-  int height;
-};
 constexpr int kFormWidth = 388;  // outer size, fixed
 constexpr int kFormHeight = 150;
 constexpr Bounds kLabel1Bounds{16, 16, 77, 13};
@@ -45,17 +39,11 @@ SIZE MeasureText(HWND window, HFONT font, const std::wstring& text, int width, U
 }  // namespace
 
 RECT FormLayout::CreationBounds() {
-  const RECT screen = PrimaryScreen();
-  return RECT{screen.left, screen.top, screen.left + kFormWidth, screen.top + kFormHeight};
+  return PrimaryScreenCorner(SIZE{kFormWidth, kFormHeight});
 }
 
 void FormLayout::FitToPrimaryScreen() {
-  const RECT screen = PrimaryScreen();
-  const int width = Scale(kFormWidth);
-  const int height = Scale(kFormHeight);
-  SetWindowPos(form_.Form1, nullptr, screen.left + (screen.right - screen.left - width) / 2,
-               screen.top + (screen.bottom - screen.top - height) / 2, width, height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOnPrimaryScreen(form_.Form1, SIZE{Scale(kFormWidth), Scale(kFormHeight)});
 }
 
 void FormLayout::Attach() {

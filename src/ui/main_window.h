@@ -1,6 +1,6 @@
 // The programmer's one window, Form1: its four handlers, and the window operations and the message
-// pump through which the core acts on it. Its layout and owner drawing are FormLayout's; the
-// nesting of its handlers and the work held back while they run are HandlerNesting's.
+// pump through which the core acts on it. Its layout and owner drawing are FormLayout's; its
+// window procedure, its close and the session's end, its boxes and its pump are OperationWindow's.
 #pragma once
 
 #include <windows.h>
@@ -13,19 +13,15 @@
 #include "common/window_operations.h"
 #include "loader/message_pump.h"
 #include "programming/programming_run.h"
-#include "ui/focus_keeper.h"
 #include "ui/form_controls.h"
 #include "ui/form_layout.h"
-#include "ui/handler_nesting.h"
 #include "ui/open_dialog.h"
-#include "ui/operator_holds.h"
-#include "ui/progress_painter.h"
-#include "ui/window_pump.h"
+#include "ui/operation_window.h"
 #include "ui/window_services.h"
 
 namespace trv::ui {
 
-class TForm1 final : public WindowOperations, public MessagePump, private HandlerNesting::Owner {
+class TForm1 final : public WindowOperations, public MessagePump, private OperationWindow::Owner {
  public:
   TForm1(AdapterDriver& driver, Clock& clock, RomFileSystem& files, WindowServices& services,
          ProgrammerState& state);
@@ -38,7 +34,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   bool Create(HINSTANCE instance, int show_command);
   // Keyboard navigation between the controls (Tab, Enter, arrows); true when `message` was
   // consumed and must not be dispatched.
-  bool HandleDialogMessage(MSG* message);
+  bool HandleDialogMessage(MSG* message) { return window_.HandleDialogMessage(message); }
   HWND handle() const { return controls_.Form1; }
 
   // Rebuilds the device list from the driver just before the list opens.
@@ -48,7 +44,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   // One programming run.
   void ProgramButtonClick();
   // The window is closing, or the session is ending: close the adapter if a run left it open.
-  void FormClose();
+  void FormClose() { window_.FormClose(); }
 
   std::string DeviceDescription() override;
   std::string RomFilePath() override;
@@ -61,7 +57,7 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   void ShowInformation(const std::string& text) override;
   void ShowErrorReport(const std::string& text) override;
   // Hands the window what was pending, paints it when it may, and returns (window_pump.h).
-  PumpReport PumpMessages() override;
+  PumpReport PumpMessages() override { return window_.PumpMessages(); }
 
   // Shows `path` in the SelectedFile label, which grows downwards to as many lines as it needs.
   // Where the window's bottom edge comes first, the label shows the path shortened (its caption
@@ -69,24 +65,18 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   void SetSelectedFileCaption(const std::wstring& path);
 
   // What the operator sees of ProgressBar1, as opposed to its position.
-  const ProgressPainter& progress_painter() const { return progress_painter_; }
+  const ProgressPainter& progress_painter() const { return window_.progress_painter(); }
   // What the SelectedFile label last drew, as opposed to its caption.
   const std::wstring& selected_file_drawn() const { return layout_.selected_file_drawn(); }
 
  private:
-  // Posted to itself once the window has closed and no handler is running any more.
-  static constexpr UINT kDestroyClosedWindow = WM_APP + 1;
-
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  void HandleCommand(int control_id, int notification);
-  void ShowBox(const std::string& text, const wchar_t* caption, UINT style);
-  // The session may not end while an adapter is open; Windows is told why for as long.
-  void FollowAdapterForSessionEnd();
+  bool HandleOwnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
+  void HandleCommand(int control_id, int notification) override;
+  void EnableInputs(bool enabled) noexcept override;
+  void RestoreAfterFailure() override;
+  void ForgetControls() noexcept override { controls_ = FormControls{}; }
   void NameForScreenReaders(HWND control, const std::string& name);
-  void RecoverFromFailure() noexcept override;
-  void DestroyClosedWindow() noexcept override;
-  bool Stopped() const { return nesting_.Stopped(); }
+  bool Stopped() const { return window_.Stopped(); }
 
   AdapterDriver& driver_;
   Clock& clock_;
@@ -95,14 +85,9 @@ class TForm1 final : public WindowOperations, public MessagePump, private Handle
   ProgrammerState& state_;
 
   FormControls controls_;
-  HandlerNesting nesting_{*this};
-  FormLayout layout_{controls_, nesting_};
-  FocusKeeper focus_{controls_.Form1};
+  OperationWindow window_;
+  FormLayout layout_{controls_, window_.nesting()};
   const FileOpenDialog OpenDialog1;
-  ProgressPainter progress_painter_;
-  OperatorHolds holds_{clock_};
-  WindowPump pump_{clock_, nesting_, holds_, progress_painter_};
-  SessionEndBlock session_end_block_;
 };
 
 }  // namespace trv::ui

@@ -1,6 +1,5 @@
-// The window operations through which the run and the passes act on Form1, and the pump they
-// hand it its messages with. Once the window is closing they do nothing, and the pump reports it
-// gone, so that the operation in progress stops.
+// The window operations through which the run and the passes act on Form1. Once the window is
+// closing they do nothing, and its pump reports it gone, so that the operation in progress stops.
 #include "common/operator_texts.h"
 #include "ui/main_window.h"
 #include "win32/win32_text.h"
@@ -20,12 +19,12 @@ void TForm1::SetInputControlsEnabled(bool enabled) {
     return;
   }
   if (!enabled) {
-    focus_.Save();
+    window_.focus().Save();
   }
   EnableInputControls(controls_, enabled);
   // The focus comes back with the controls.
   if (enabled) {
-    focus_.RestoreIfLost();
+    window_.focus().RestoreIfLost();
   }
 }
 
@@ -43,13 +42,13 @@ void TForm1::SetSelectedFileVisible(bool visible) {
 
 void TForm1::SetProgressRange(std::uint32_t minimum, std::uint32_t maximum) {
   if (!Stopped()) {
-    progress_painter_.SetRange(minimum, maximum);
+    window_.progress_painter().SetRange(minimum, maximum);
   }
 }
 
 void TForm1::SetProgressPosition(std::uint32_t position) {
   if (!Stopped()) {
-    progress_painter_.SetPosition(position);
+    window_.progress_painter().SetPosition(position);
   }
 }
 
@@ -62,27 +61,11 @@ void TForm1::SetLabel2Caption(const std::string& caption) {
 }
 
 void TForm1::ShowInformation(const std::string& text) {
-  ShowBox(text, win32::WideFromUtf8(texts::kInformationCaption).c_str(),
-          MB_OK | MB_ICONINFORMATION);
+  window_.ShowInformation(text);
 }
 
 void TForm1::ShowErrorReport(const std::string& text) {
-  ShowBox(text, win32::WideFromUtf8(texts::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
-}
-
-// The system centres message boxes on the screen, as the operator's messages must be.
-void TForm1::ShowBox(const std::string& text, const wchar_t* caption, UINT style) {
-  if (Stopped()) {
-    return;
-  }
-  // The operator reads the box against the progress the run had really made.
-  progress_painter_.PaintNow();
-  MessageBoxW(controls_.Form1, win32::WideFromMessage(text).c_str(), caption, style);
-}
-
-PumpReport TForm1::PumpMessages() {
-  FollowAdapterForSessionEnd();
-  return pump_.Pump(controls_.Form1);
+  window_.ShowError(text);
 }
 
 void TForm1::NameForScreenReaders(HWND control, const std::string& name) {

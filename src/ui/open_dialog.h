@@ -1,6 +1,8 @@
-// The file-open dialog, set up once and run on demand, and what the file dialogs share.
+// The file dialogs for ROM images: the file-open dialog, set up once and run on demand, and what
+// it shares with the check's save dialog.
 #pragma once
 
+#include <commdlg.h>
 #include <windows.h>
 
 #include <optional>
@@ -29,10 +31,13 @@ class FileOpenDialog {
 // The file dialogs' one filter, for ROM files: the name shown and the pattern, each ended by a
 // zero, and a zero after the last.
 std::wstring RomFileFilter();
-// The process's current directory, where the file dialogs start; empty where it cannot be read.
-std::wstring CurrentDirectory();
 
-// Room for the longest path the system can hand back, so no choice is refused as too long.
-constexpr DWORD kPathBufferChars = 32768;
+// Runs `dialog`, the system's open or save dialog, over `owner` with `filter` and `flags`,
+// starting in the process's current directory; a name typed without an extension is given
+// `default_extension`, where there is one. Returns the confirmed file's full path, or nothing when
+// the operator cancelled.
+std::optional<std::wstring> RunFileDialog(BOOL(WINAPI* dialog)(OPENFILENAMEW*), HWND owner,
+                                          const std::wstring& filter, DWORD flags,
+                                          const wchar_t* default_extension = nullptr);
 
 }  // namespace trv::ui

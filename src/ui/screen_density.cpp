@@ -18,6 +18,18 @@ RECT PrimaryScreen() {
   return info.rcMonitor;
 }
 
+RECT PrimaryScreenCorner(SIZE size) {
+  const RECT screen = PrimaryScreen();
+  return RECT{screen.left, screen.top, screen.left + size.cx, screen.top + size.cy};
+}
+
+void CentreOnPrimaryScreen(HWND window, SIZE size) {
+  const RECT screen = PrimaryScreen();
+  SetWindowPos(window, nullptr, screen.left + (screen.right - screen.left - size.cx) / 2,
+               screen.top + (screen.bottom - screen.top - size.cy) / 2, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 UINT WindowDpi(HWND window) {
   // Present from Windows 10 on; older systems report one density for the whole screen.
   static const auto get_dpi_for_window =

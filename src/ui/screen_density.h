@@ -7,7 +7,19 @@
 
 namespace trv::ui {
 
+// A place and size in pixels at 96 dots per inch, as the layouts give their controls'.
+struct Bounds {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
 RECT PrimaryScreen();
+// Where a window of `size` is created before it knows its density: the primary screen's corner.
+RECT PrimaryScreenCorner(SIZE size);
+// Moves `window`, resized to `size`, to the middle of the primary screen.
+void CentreOnPrimaryScreen(HWND window, SIZE size);
 // The density `window` is shown at: its screen's where the system tells each screen's (Windows 10
 // on), else the one density of the whole screen.
 UINT WindowDpi(HWND window);
