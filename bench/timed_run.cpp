@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "bench/wire_bound.h"
 #include "check/flash_read.h"
 #include "check/run_time_model.h"
 #include "common/memory_rom_file_system.h"
@@ -34,6 +33,14 @@ std::vector<std::uint8_t> Image() {
     image[i] = static_cast<std::uint8_t>(i * 13 + 5);
   }
   return image;
+}
+
+// The simulated adapter at `latency_us`, keeping no record: the record's growth is not timed.
+sim::SimConfig Unrecorded(std::uint64_t latency_us) {
+  sim::SimConfig config;
+  config.latency_us = latency_us;
+  config.record = false;
+  return config;
 }
 
 }  // namespace
@@ -85,10 +92,7 @@ bool TimedRun::Verified() const {
 TimedRun TimeProgrammingRun(std::uint64_t latency_us, const WindowMaker& make_window) {
   TimedRun result;
   SystemClock clock;
-  sim::SimConfig config;
-  config.latency_us = latency_us;
-  config.record = false;
-  sim::SimulatedAdapter adapter(clock, config);
+  sim::SimulatedAdapter adapter(clock, Unrecorded(latency_us));
   const std::unique_ptr<CountingWindow> window =
       make_window ? make_window(clock, result) : std::make_unique<CountingWindow>(clock, result);
   // The image in memory: file reads are not what is being timed.
@@ -101,17 +105,14 @@ TimedRun TimeProgrammingRun(std::uint64_t latency_us, const WindowMaker& make_wi
   ProgramButtonClick(programmer);
   result.wall_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.bound_seconds = WireBoundSeconds(latency_us);
+  result.bound_seconds = ProgrammingRunSeconds(latency_us);
   return result;
 }
 
 TimedRead TimeFlashRead(std::uint64_t latency_us) {
   TimedRead result;
   SystemClock clock;
-  sim::SimConfig config;
-  config.latency_us = latency_us;
-  config.record = false;
-  sim::SimulatedAdapter adapter(clock, config);
+  sim::SimulatedAdapter adapter(clock, Unrecorded(latency_us));
   const std::vector<std::uint8_t> image = Image();
   sim::Flash flash;
   std::copy(image.begin(), image.end(), flash.begin());

@@ -21,6 +21,7 @@
 #include "remote_operator/stand_in.h"
 #include "remote_operator/win_helpers.h"
 #include "sim_files.h"
+#include "tests/support/text_places.h"
 #include "time_limits.h"
 #include "timed_program_run.h"
 
@@ -46,11 +47,8 @@ constexpr double kEstimateShare = 0.15;
 // %1, %2 that any text fills; none where the report has no such line.
 std::optional<std::vector<std::string>> FindLine(const std::wstring& report, CheckId check,
                                                  Outcome outcome, const std::string& text) {
-  static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-  static const std::regex place("%[1-9]");
-  const std::string form = trv::LineText({check, outcome, text, ""});
   const std::regex line(
-      std::regex_replace(std::regex_replace(form, special, "\\$&"), place, "(.+)"));
+      trv::test::PlacesPattern(trv::LineText({check, outcome, text, ""}), "(.+)"));
   std::istringstream lines(Narrow(report));
   std::smatch match;
   for (std::string each; std::getline(lines, each);) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench/timed_run.h"
-#include "bench/wire_bound.h"
+#include "check/run_time_model.h"
 #include "checks.h"
 #include "expected_texts.h"
 #include "programmer.h"
@@ -95,7 +95,7 @@ bool TimeInTurn(const Programmer& app, unsigned latency_ms, Timings& timings) {
 }
 
 void Print(const Timings& timings, unsigned latency_ms) {
-  const double bound = trv::bench::WireBoundSeconds(latency_ms * 1000ULL);
+  const double bound = trv::ProgrammingRunSeconds(latency_ms * 1000ULL);
   const std::vector<double>& windowless = timings.windowless;
   const std::vector<double>& totals = timings.totals;
   std::printf("wine timing at %u ms latency, wire bound %.3f s, %d runs of each in turn:\n",

@@ -24,6 +24,7 @@
 #include "sim/simulated_adapter.h"
 #include "sim/virtual_clock.h"
 #include "tests/support/hooked_driver.h"
+#include "tests/support/text_places.h"
 
 namespace trv {
 
@@ -123,11 +124,8 @@ std::string Outcomes(const std::vector<CheckLine>& lines) {
 
 // Whether `text` is `form` with each of its places %1, %2 filled in with something, none left.
 bool Fits(const std::string& text, const std::string& form) {
-  static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-  static const std::regex place("%[1-9]");
-  const std::string pattern =
-      std::regex_replace(std::regex_replace(form, special, "\\$&"), place, ".+");
-  return std::regex_match(text, std::regex(pattern)) && !std::regex_search(text, place);
+  return std::regex_match(text, std::regex(test::PlacesPattern(form, ".+"))) &&
+         !std::regex_search(text, std::regex("%[1-9]"));
 }
 
 // --- The report's lines, for each wiring and fault ---

@@ -20,6 +20,7 @@
 
 #include "common/operator_texts.h"
 #include "common/rom_file.h"
+#include "tests/support/text_places.h"
 
 namespace trv {
 namespace {
@@ -185,10 +186,7 @@ std::set<std::string> ProgramMessages(const std::map<std::string, std::string>& 
 // Whether the guide quotes `caption` in double quotes, or as `code` where it holds characters
 // Markdown would take; each of its places as any text in italics.
 bool Quoted(const std::string& guide, const std::string& caption) {
-  static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-  static const std::regex place("%[1-9]");
-  const std::string text =
-      std::regex_replace(std::regex_replace(caption, special, "\\$&"), place, R"(\*[^*]+\*)");
+  const std::string text = test::PlacesPattern(caption, R"(\*[^*]+\*)");
   return std::regex_search(guide, std::regex("\"" + text + "\"|`" + text + "`"));
 }
 
