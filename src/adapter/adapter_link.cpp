@@ -48,6 +48,11 @@ std::uint32_t AdapterLink::Read(AdapterHandle handle, std::uint32_t count) {
   return std::min(got, count);
 }
 
+void AdapterLink::DiscardWaiting(AdapterHandle handle) {
+  const std::uint32_t waiting = BytesWaiting(handle);
+  if (waiting > 0) Read(handle, waiting);
+}
+
 void AdapterLink::PulseReset(AdapterHandle handle, std::uint8_t mode_line) {
   // Hold the chip in reset with the mode line set, then release it: the chip samples the mode
   // line as it leaves reset. The statuses are not looked at: a line change that did not happen

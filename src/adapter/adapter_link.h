@@ -66,6 +66,9 @@ class AdapterLink {
   // Reads up to `count` bytes (never more than the receive buffer holds) into the receive
   // buffer's first bytes and returns how many arrived.
   std::uint32_t Read(AdapterHandle handle, std::uint32_t count);
+  // Reads and drops whatever is waiting (up to the receive buffer's size), so that bytes sent
+  // before a command are not taken for its reply.
+  void DiscardWaiting(AdapterHandle handle);
 
   // Restart the chip into its serial loader, or into normal operation. Statuses are ignored.
   void EnterLoaderMode(AdapterHandle handle);

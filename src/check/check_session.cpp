@@ -4,7 +4,6 @@
 
 #include "check/check_texts.h"
 #include "common/operator_texts.h"
-#include "loader/reply_timer.h"
 
 namespace trv {
 
@@ -116,20 +115,11 @@ CheckLine CheckSession::BlockFailed(CheckId check, const char* failure, std::uin
 }
 
 void CheckSession::DiscardWaiting() {
-  const std::uint32_t waiting = link_.BytesWaiting(handle());
-  if (waiting > 0) link_.Read(handle(), waiting);
+  link_.DiscardWaiting(handle());
 }
 
 bool CheckSession::WaitForWaiting(std::uint32_t count) {
-  ReplyTimer timer(tools_.clock);
-  for (;;) {
-    const bool arrived = link_.BytesWaiting(handle()) >= count;
-    // What arrives in the poll that ran out is too late, as for the loader's replies.
-    if (timer.TimedOut()) return false;
-    if (arrived) return true;
-    tools_.clock.SleepMs(0);
-    if (!timer.Pump(loader_)) return false;
-  }
+  return WaitForBytesPumping(loader_, handle(), count);
 }
 
 CheckSession::Stopwatch CheckSession::StartStopwatch() {

@@ -116,8 +116,7 @@ bool ReadBackImage(PassContext& context, AdapterHandle handle, PassFile& file) {
   WindowOperations& window = context.window;
   AdapterLink& link = context.loader.link();
   // Whatever the loader sent before we ask for anything would shift the comparison.
-  const std::uint32_t stale = link.BytesWaiting(handle);
-  if (stale > 0) link.Read(handle, stale);
+  link.DiscardWaiting(handle);
 
   std::uint8_t expected[kReadBlockLength];
   std::uint32_t address = 0;

@@ -123,7 +123,11 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle) {
   }
 }
 
-bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count) {
+namespace {
+
+// Polls until at least `count` bytes wait, pumping between polls when `pumping`.
+bool WaitForWaitingBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count,
+                         bool pumping) {
   AdapterLink& link = context.link();
   Clock& clock = link.clock();
   ReplyTimer timer(clock);
@@ -133,7 +137,18 @@ bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t co
     if (timer.TimedOut()) return false;
     if (arrived) return true;
     clock.SleepMs(0);
+    if (pumping && !timer.Pump(context)) return false;
   }
+}
+
+}  // namespace
+
+bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count) {
+  return WaitForWaitingBytes(context, handle, count, false);
+}
+
+bool WaitForBytesPumping(LoaderContext& context, AdapterHandle handle, std::uint32_t count) {
+  return WaitForWaitingBytes(context, handle, count, true);
 }
 
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address) {

@@ -58,6 +58,9 @@ bool WaitForAck(LoaderContext& context, AdapterHandle handle);
 // True once at least `count` bytes wait to be read, within 3 s. Does not pump: the block a read
 // command asks for is on its way and follows at once.
 bool WaitForBytes(LoaderContext& context, AdapterHandle handle, std::uint32_t count);
+// The same, pumping the window's messages between polls, for a reply that may take the adapter's
+// latency to come; false also once the window has been closed.
+bool WaitForBytesPumping(LoaderContext& context, AdapterHandle handle, std::uint32_t count);
 StatusResult SendWriteAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
 StatusResult SendReadAddress(LoaderContext& context, AdapterHandle handle, std::uint16_t address);
 
