@@ -5,17 +5,10 @@
 namespace trv::sim {
 namespace {
 
-constexpr std::uint64_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
-constexpr std::uint64_t kNsPerSecond = 1000000000;
 // Marks a received byte whose burst has not ended yet.
 constexpr std::uint64_t kNotYetReadable = UINT64_MAX;
 
 }  // namespace
-
-std::uint64_t ByteTimeNs(std::uint32_t rate) {
-  rate = std::max<std::uint32_t>(rate, 1);  // the adapter refuses 0; never divide by it
-  return (kBitsPerByte * kNsPerSecond + rate - 1) / rate;
-}
 
 void SerialWire::Reset() {
   *this = SerialWire();

@@ -16,9 +16,6 @@
 
 namespace trv::sim {
 
-// Ten bit times (start, 8 data, stop) at `rate` bits per second, in nanoseconds, rounded up.
-std::uint64_t ByteTimeNs(std::uint32_t rate);
-
 class SerialWire {
  public:
   // An adapter's port settings when it is opened.

@@ -9,8 +9,6 @@
 namespace trv {
 namespace {
 
-constexpr std::uint64_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
-constexpr std::uint64_t kNsPerSecond = 1'000'000'000;
 constexpr std::uint64_t kCommandBytes = 4;    // command, address low and high byte, length
 constexpr std::uint64_t kHandshakeBytes = 2;  // one probe and one confirmation, each echoed
 constexpr std::uint64_t kLineChanges = 4;
@@ -41,11 +39,6 @@ std::uint64_t VerifyBlockNs(const WireTimes& wire) {
 }
 
 }  // namespace
-
-std::uint64_t ByteTimeNs(std::uint32_t rate) {
-  rate = std::max<std::uint32_t>(rate, 1);
-  return (kBitsPerByte * kNsPerSecond + rate - 1) / rate;
-}
 
 double ProgrammingRunSeconds(std::uint64_t latency_us) {
   const WireTimes wire = AtProgrammingRate(latency_us);

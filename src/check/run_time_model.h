@@ -8,10 +8,6 @@
 
 namespace trv {
 
-// Ten bit times (start bit, 8 data bits, stop bit) at `rate` bits per second, in nanoseconds,
-// rounded up.
-std::uint64_t ByteTimeNs(std::uint32_t rate);
-
 // In seconds, for an adapter that makes each reply byte readable `latency_us` after it arrived.
 // The loader answers every command and block before the next may go, so each round trip pays the
 // latency: the two handshake bytes; per programming block a 4-byte command and 128 bytes out and

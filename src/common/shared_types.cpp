@@ -1,8 +1,16 @@
 #include "common/shared_types.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace trv {
+
+std::uint64_t ByteTimeNs(std::uint32_t rate) {
+  constexpr std::uint64_t kBitsPerByte = 10;
+  constexpr std::uint64_t kNsPerSecond = 1'000'000'000;
+  rate = std::max<std::uint32_t>(rate, 1);  // an adapter refuses 0; never divide by it
+  return (kBitsPerByte * kNsPerSecond + rate - 1) / rate;
+}
 
 std::string DescriptionOf(const AdapterInfoRecord& record) {
   const auto* text =

@@ -25,6 +25,10 @@ constexpr std::uint32_t kLinkBufferSize = 65536;     // bytes in each of the two
 constexpr std::uint32_t kLoaderBaud = 115200;        // rate the loader starts at, bits per second
 constexpr std::uint32_t kProgrammingBaud = 1000000;  // rate of the two passes, bits per second
 
+// Ten bit times (start bit, 8 data bits, stop bit) at `rate` bits per second, in nanoseconds,
+// rounded up: how long a byte takes on the wire.
+std::uint64_t ByteTimeNs(std::uint32_t rate);
+
 constexpr std::uint8_t kAckByte = 0x02;
 constexpr std::uint8_t kSyncProbeByte = 0xFF;
 constexpr std::uint8_t kSyncConfirmByte = 0xFA;
