@@ -1,7 +1,5 @@
 #include "check/run_time_model.h"
 
-#include <algorithm>
-
 #include "adapter/adapter_link.h"
 #include "common/shared_types.h"
 #include "loader/loader_protocol.h"
