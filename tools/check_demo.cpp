@@ -5,9 +5,6 @@
 // It chooses the first adapter, presses "Check", waits until the check has ended, saves a
 // screenshot as <output folder>\check.bmp and prints the report. Exits with 0 when the check
 // ended.
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
 #include <stdexcept>
 
@@ -15,6 +12,7 @@
 #include "remote_operator/screen_capture.h"
 #include "remote_operator/wait_limits.h"
 #include "remote_operator/win_helpers.h"
+#include "tool_main.h"
 
 namespace trv::remote {
 namespace {
@@ -58,18 +56,8 @@ int CheckDemo(const std::wstring& exe_folder, const std::wstring& output_folder)
 }  // namespace trv::remote
 
 int main(int argc, char** argv) {
-  using namespace trv::remote;
-  _setmode(_fileno(stdout), _O_BINARY);
-  if (argc != 3) {
-    std::printf("usage: %s <exe folder> <output folder>\n", argv[0]);
-    return 2;
-  }
-  const std::wstring output_folder = FullPath(Widen(argv[2]));
-  try {
-    return CheckDemo(FullPath(Widen(argv[1])), output_folder);
-  } catch (const std::exception& error) {
-    SaveScreenAsBmp(JoinPath(output_folder, L"error.bmp"));
-    std::printf("CHECK DEMO FAILED: %s\n", error.what());
-    return 1;
-  }
+  return trv::remote::ToolMain(argc, argv, {"exe folder", "output folder"}, "CHECK DEMO FAILED",
+                               [](const std::vector<std::wstring>& paths) {
+                                 return trv::remote::CheckDemo(paths[0], paths[1]);
+                               });
 }

@@ -79,5 +79,10 @@ int Demo(const std::wstring& exe_path, const std::wstring& rom_path,
 }  // namespace trv::remote
 
 int main(int argc, char** argv) {
-  return trv::remote::ToolMain(argc, argv, "DEMO FAILED", trv::remote::Demo);
+  return trv::remote::ToolMain(argc, argv, {"exe folder", "ROM file", "output folder"},
+                               "DEMO FAILED", [](const std::vector<std::wstring>& paths) {
+                                 return trv::remote::Demo(
+                                     trv::remote::JoinPath(paths[0], L"TRV2KFlash.exe"), paths[1],
+                                     paths[2]);
+                               });
 }

@@ -256,5 +256,10 @@ int TakeAll(const std::wstring& exe_path, const std::wstring& rom_path,
 }  // namespace trv::remote
 
 int main(int argc, char** argv) {
-  return trv::remote::ToolMain(argc, argv, "GUIDE PICTURES FAILED", trv::remote::TakeAll);
+  return trv::remote::ToolMain(argc, argv, {"exe folder", "ROM file", "output folder"},
+                               "GUIDE PICTURES FAILED", [](const std::vector<std::wstring>& paths) {
+                                 return trv::remote::TakeAll(
+                                     trv::remote::JoinPath(paths[0], L"TRV2KFlash.exe"), paths[1],
+                                     paths[2]);
+                               });
 }

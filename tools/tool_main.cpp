@@ -11,18 +11,23 @@
 
 namespace trv::remote {
 
-int ToolMain(int argc, char** argv, const char* failure, ToolWork work) {
+int ToolMain(int argc, char** argv, const std::vector<const char*>& names, const char* failure,
+             const ToolWork& work) {
   _setmode(_fileno(stdout), _O_BINARY);
-  if (argc != 4) {
-    std::printf("usage: %s <exe folder> <ROM file> <output folder>\n", argv[0]);
+  if (argc != static_cast<int>(names.size()) + 1) {
+    std::printf("usage: %s", argv[0]);
+    for (const char* name : names)
+      std::printf(" <%s>", name);
+    std::printf("\n");
     return 2;
   }
-  const std::wstring folder = FullPath(Widen(argv[3]));
+  std::vector<std::wstring> paths;
+  for (int i = 1; i < argc; ++i)
+    paths.push_back(FullPath(Widen(argv[i])));
   try {
-    return work(JoinPath(FullPath(Widen(argv[1])), L"TRV2KFlash.exe"), FullPath(Widen(argv[2])),
-                folder);
+    return work(paths);
   } catch (const std::exception& error) {
-    SaveScreenAsBmp(JoinPath(folder, L"error.bmp"));
+    SaveScreenAsBmp(JoinPath(paths.back(), L"error.bmp"));
     std::printf("%s: %s\n", failure, error.what());
     return 1;
   }
